@@ -1,0 +1,130 @@
+#pragma once
+// Our device-independent bitmap: 1, 4, 8, 15, 24 and 32 bits per pixel,
+// palettes for 1, 4 and 8, top-down scan lines padded to 4 bytes. Every
+// picture class is a bitmap: loading a file fills its pixels, and the viewer
+// draws it like any bitmap.
+//
+// Pixel layouts: 1 and 4 bits are packed most significant bits first; 15 bits
+// is a little-endian 16-bit word 0RRRRRGGGGGBBBBB; 24 bits is blue, green,
+// red; 32 bits is blue, green, red, alpha.
+#include "imaging/core/Errors.h"
+#include "imaging/core/Stream.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace orvane::imaging {
+
+enum class TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
+
+int BitsPerPixel(TPixelFormat format); // 0 for pfDevice and pfCustom
+
+struct TRGBQuad {
+    uint8_t rgbBlue = 0;
+    uint8_t rgbGreen = 0;
+    uint8_t rgbRed = 0;
+    uint8_t rgbReserved = 0;
+    bool operator==(const TRGBQuad&) const = default;
+};
+
+struct TRect {
+    int32_t Left = 0;
+    int32_t Top = 0;
+    int32_t Right = 0;
+    int32_t Bottom = 0;
+    bool operator==(const TRect&) const = default;
+};
+
+enum class TProgressStage : uint8_t { psStarting = 0, psRunning = 1, psEnding = 2 };
+
+class TBitmap;
+using TProgressEvent = std::function<void(TBitmap* sender, TProgressStage stage, uint8_t percentDone,
+                                          bool redrawNow, const TRect& rect, const std::string& message)>;
+
+// A picture class: what the picture loader creates for an extension.
+struct TGraphicClass {
+    const char* ClassName;
+    std::unique_ptr<TBitmap> (*Create)();
+    // Class-level format check (readers only); nullptr answers false.
+    bool (*AcceptsStream)(TStream& stream) = nullptr;
+};
+
+class TBitmap {
+public:
+    TBitmap() = default;
+    virtual ~TBitmap();
+    TBitmap(const TBitmap&) = delete;
+    TBitmap& operator=(const TBitmap&) = delete;
+
+    static const TGraphicClass& ClassInfo();
+    virtual const TGraphicClass& GraphicClass() const { return ClassInfo(); }
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    bool Empty() const { return width_ == 0 || height_ == 0; }
+    TPixelFormat PixelFormat() const { return pixelFormat_; }
+    int BytesPerLine() const { return static_cast<int>(stride_); }
+
+    // Changing the format or the size reallocates the pixels (their content
+    // is then zero). A size whose pixels cannot be held raises EInvalidGraphic
+    // before anything is allocated.
+    void SetPixelFormat(TPixelFormat format);
+    void SetWidth(int width) { SetSize(width, height_); }
+    void SetHeight(int height) { SetSize(width_, height); }
+    void SetSize(int width, int height);
+
+    // Release the current image: size 0 x 0, no palette; the format stays.
+    void FreeImage();
+
+    uint8_t* ScanLine(int row);
+    const uint8_t* ScanLine(int row) const;
+    uint8_t* Bits() { return pixels_.get(); }
+    const uint8_t* Bits() const { return pixels_.get(); }
+    size_t ImageSize() const { return stride_ * static_cast<size_t>(height_); }
+
+    std::vector<TRGBQuad>& Palette() { return palette_; }
+    const std::vector<TRGBQuad>& Palette() const { return palette_; }
+    void SetPalette(std::vector<TRGBQuad> palette) { palette_ = std::move(palette); }
+
+    // 32-bit bitmaps whose fourth byte is alpha rather than padding.
+    bool HasAlpha() const { return hasAlpha_; }
+    void SetHasAlpha(bool value) { hasAlpha_ = value; }
+
+    // Copies size, format, palette and pixels of another bitmap.
+    virtual void Assign(const TBitmap& source);
+
+    // Loading. TBitmap itself reads Windows bitmaps (bmp, dib, rle).
+    virtual void LoadFromStream(TStream& stream);
+    void LoadFromFile(const std::string& fileName);
+
+    TProgressEvent OnProgress;
+    void Progress(TProgressStage stage, uint8_t percentDone, bool redrawNow, const TRect& rect,
+                  const std::string& message);
+
+    // Largest pixel buffer any bitmap may allocate. Tests lower it.
+    static size_t MaxImageBytes();
+    static void SetMaxImageBytes(size_t bytes);
+
+private:
+    void Allocate();
+
+    int width_ = 0;
+    int height_ = 0;
+    TPixelFormat pixelFormat_ = TPixelFormat::pf24bit;
+    size_t stride_ = 0;
+    struct FreeDeleter {
+        void operator()(uint8_t* p) const;
+    };
+    std::unique_ptr<uint8_t, FreeDeleter> pixels_;
+    std::vector<TRGBQuad> palette_;
+    bool hasAlpha_ = false;
+};
+
+// Checked size arithmetic for readers: throws EInvalidGraphic with the
+// message when the product overflows size_t.
+size_t CheckedMul(size_t a, size_t b, const char* what);
+
+} // namespace orvane::imaging

@@ -1,0 +1,212 @@
+#include "imaging/core/JPEGImage.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+extern "C" {
+#include <jpeglib.h>
+#include <jerror.h>
+}
+
+namespace orvane::imaging {
+
+namespace {
+
+// libjpeg reports errors through a callback that must not unwind C++
+// exceptions through libjpeg's C frames. The callback long-jumps back to
+// DecodeJpeg, whose frame holds nothing with a destructor; the C++ caller
+// then throws.
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf escape;
+    char message[JMSG_LENGTH_MAX];
+};
+
+extern "C" void OnJpegError(j_common_ptr info)
+{
+    auto* manager = reinterpret_cast<ErrorManager*>(info->err);
+    (*info->err->format_message)(info, manager->message);
+    std::longjmp(manager->escape, 1);
+}
+
+extern "C" void OnJpegMessage(j_common_ptr info, int level)
+{
+    // A truncated file is an error; other warnings about slightly damaged
+    // data (stray bytes between markers) still give a usable picture.
+    if (level == -1 && info->err->msg_code == JWRN_JPEG_EOF) {
+        auto* manager = reinterpret_cast<ErrorManager*>(info->err);
+        (*info->err->format_message)(info, manager->message);
+        std::longjmp(manager->escape, 1);
+    }
+}
+
+// What the C part hands back to the C++ part between stages.
+struct DecodeState {
+    jpeg_decompress_struct info;
+    ErrorManager error;
+    bool created = false;
+};
+
+// Creates the decompressor and reads the header. Returns false on a libjpeg
+// error (message in state.error.message).
+bool ReadHeader(DecodeState& state, const uint8_t* data, size_t size)
+{
+    state.info.err = jpeg_std_error(&state.error.pub);
+    state.error.pub.error_exit = OnJpegError;
+    state.error.pub.emit_message = OnJpegMessage;
+    state.error.message[0] = '\0';
+    if (setjmp(state.error.escape))
+        return false;
+    jpeg_create_decompress(&state.info);
+    state.created = true;
+    jpeg_mem_src(&state.info, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&state.info, TRUE);
+    return true;
+}
+
+bool StartDecompress(DecodeState& state)
+{
+    if (setjmp(state.error.escape))
+        return false;
+    jpeg_start_decompress(&state.info);
+    return true;
+}
+
+// Reads up to count scan lines into rows; returns false on error.
+bool ReadRows(DecodeState& state, JSAMPROW* rows, JDIMENSION count, JDIMENSION& got)
+{
+    if (setjmp(state.error.escape))
+        return false;
+    got = jpeg_read_scanlines(&state.info, rows, count);
+    return true;
+}
+
+bool FinishDecompress(DecodeState& state)
+{
+    if (setjmp(state.error.escape))
+        return false;
+    jpeg_finish_decompress(&state.info);
+    return true;
+}
+
+struct DecoderGuard {
+    DecodeState& state;
+    ~DecoderGuard()
+    {
+        if (state.created)
+            jpeg_destroy_decompress(&state.info);
+    }
+};
+
+[[noreturn]] void Fail(const DecodeState& state)
+{
+    std::string text = state.error.message[0] ? state.error.message : "Invalid JPEG image";
+    throw EInvalidGraphic("JPEG error: " + text);
+}
+
+void CmykRowToBgr(const uint8_t* cmyk, uint8_t* bgr, int width, bool adobeInverted)
+{
+    for (int x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+        int c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
+        if (!adobeInverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        // Stored inverted: 255 is no ink, so each channel is value * k / 255.
+        bgr[0] = static_cast<uint8_t>((y * k + 127) / 255);
+        bgr[1] = static_cast<uint8_t>((m * k + 127) / 255);
+        bgr[2] = static_cast<uint8_t>((c * k + 127) / 255);
+    }
+}
+
+} // namespace
+
+const TGraphicClass& TJPEGImage::ClassInfo()
+{
+    static const TGraphicClass info{"TJPEGImage", [] { return std::unique_ptr<TBitmap>(new TJPEGImage); }, nullptr};
+    return info;
+}
+
+void TJPEGImage::LoadFromStream(TStream& stream)
+{
+    FreeImage();
+    const uint8_t* data = stream.Memory();
+    std::vector<uint8_t> copy;
+    const int64_t start = stream.Position();
+    const size_t size = static_cast<size_t>(stream.Size() - start);
+    if (data) {
+        data += start;
+        stream.Seek(0, TSeekOrigin::soEnd);
+    } else {
+        copy.resize(size);
+        stream.ReadBuffer(copy.data(), size);
+        data = copy.data();
+    }
+
+    TRect rect{0, 0, 0, 1};
+    Progress(TProgressStage::psStarting, 0, false, rect, "Preparing...");
+    struct EndNotice {
+        TJPEGImage* self;
+        TRect* rect;
+        ~EndNotice() { self->Progress(TProgressStage::psEnding, 100, false, *rect, ""); }
+    } endNotice{this, &rect};
+
+    DecodeState state{};
+    DecoderGuard guard{state};
+    if (size == 0)
+        throw EInvalidGraphic("JPEG error: Empty input file");
+    if (!ReadHeader(state, data, size))
+        Fail(state);
+
+    jpeg_decompress_struct& info = state.info;
+    const bool gray = info.jpeg_color_space == JCS_GRAYSCALE;
+    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    info.out_color_space = gray ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    // Check the size before libjpeg allocates anything for it.
+    const size_t pixels = CheckedMul(info.image_width, info.image_height, "The picture is too large to be shown");
+    if (pixels == 0)
+        throw EInvalidGraphic("JPEG error: Empty image");
+    if (!StartDecompress(state))
+        Fail(state);
+
+    SetPixelFormat(gray ? TPixelFormat::pf8bit : TPixelFormat::pf24bit);
+    SetSize(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
+    if (gray) {
+        std::vector<TRGBQuad> palette(256);
+        for (int i = 0; i < 256; ++i)
+            palette[i] = {uint8_t(i), uint8_t(i), uint8_t(i), 0};
+        SetPalette(std::move(palette));
+    }
+
+    const int height = Height();
+    rect = {0, 0, Width(), 1};
+    std::vector<uint8_t> cmykRow(cmyk ? static_cast<size_t>(info.output_width) * 4 : 0);
+    // Progress about every sixteenth of the picture: enough for the viewer
+    // to draw it in steps without slowing the decoder.
+    const int reportEvery = height / 16 > 0 ? height / 16 : 1;
+    int nextReport = reportEvery;
+    Progress(TProgressStage::psRunning, 0, false, rect, "");
+    while (static_cast<int>(info.output_scanline) < height) {
+        const int row = static_cast<int>(info.output_scanline);
+        JSAMPROW target[1] = {cmyk ? cmykRow.data() : ScanLine(row)};
+        JDIMENSION got = 0;
+        if (!ReadRows(state, target, 1, got))
+            Fail(state);
+        if (got == 0)
+            throw EInvalidGraphic("JPEG error: Premature end of JPEG file");
+        if (cmyk)
+            CmykRowToBgr(cmykRow.data(), ScanLine(row), Width(), info.saw_Adobe_marker);
+        if (row + 1 >= nextReport || row + 1 == height) {
+            nextReport += reportEvery;
+            rect = {0, 0, Width(), row + 1};
+            Progress(TProgressStage::psRunning, static_cast<uint8_t>((row + 1) * 100LL / height), true, rect, "");
+        }
+    }
+    if (!FinishDecompress(state))
+        Fail(state);
+}
+
+} // namespace orvane::imaging

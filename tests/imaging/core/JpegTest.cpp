@@ -1,0 +1,168 @@
+#include "imaging/core/JPEGImage.h"
+#include "imaging/core/PictureLoader.h"
+#include "support/TempTree.h"
+#include "support/TestImages.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using namespace orvane::imaging;
+using orvane::test::RgbImage;
+
+namespace {
+
+// Mean absolute difference between a decoded 24-bit bitmap and the source.
+double MeanError(const TBitmap& bitmap, const RgbImage& image)
+{
+    double sum = 0;
+    for (int y = 0; y < image.height; ++y) {
+        const uint8_t* row = bitmap.ScanLine(y);
+        for (int x = 0; x < image.width; ++x) {
+            const uint8_t* p = &image.rgb[(static_cast<size_t>(y) * image.width + x) * 3];
+            sum += std::abs(row[x * 3] - p[2]) + std::abs(row[x * 3 + 1] - p[1]) + std::abs(row[x * 3 + 2] - p[0]);
+        }
+    }
+    return sum / (3.0 * image.width * image.height);
+}
+
+} // namespace
+
+TEST(JpegPicture, ColourFileDecodesToBgrRowsCloseToTheSource)
+{
+    const auto image = RgbImage::Gradient(67, 41);
+    TMemoryStream stream(orvane::test::EncodeJpeg(image, 98));
+    TJPEGImage jpeg;
+    jpeg.LoadFromStream(stream);
+    ASSERT_EQ(jpeg.Width(), 67);
+    ASSERT_EQ(jpeg.Height(), 41);
+    EXPECT_EQ(jpeg.PixelFormat(), TPixelFormat::pf24bit);
+    EXPECT_LT(MeanError(jpeg, image), 3.0);
+}
+
+TEST(JpegPicture, GrayFileBecomesEightBitWithGrayPalette)
+{
+    TMemoryStream stream(orvane::test::EncodeJpeg(RgbImage::Gradient(16, 16), 95, true));
+    TJPEGImage jpeg;
+    jpeg.LoadFromStream(stream);
+    EXPECT_EQ(jpeg.PixelFormat(), TPixelFormat::pf8bit);
+    ASSERT_EQ(jpeg.Palette().size(), 256u);
+    EXPECT_EQ(jpeg.Palette()[200], (TRGBQuad{200, 200, 200, 0}));
+}
+
+TEST(JpegPicture, DamagedFilesRaiseTheReadersErrorInsteadOfCrashing)
+{
+    auto bytes = orvane::test::EncodeJpeg(RgbImage::Gradient(64, 64));
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> data;
+    };
+    std::vector<Case> cases{
+        {"empty", {}},
+        {"not a jpeg", {'h', 'e', 'l', 'l', 'o'}},
+        {"header only", std::vector<uint8_t>(bytes.begin(), bytes.begin() + 20)},
+        {"truncated", std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(bytes.size() / 2))},
+    };
+    for (auto& c : cases) {
+        TMemoryStream stream(c.data);
+        TJPEGImage jpeg;
+        EXPECT_THROW(jpeg.LoadFromStream(stream), EInvalidGraphic) << c.name;
+    }
+}
+
+TEST(JpegPicture, ReportsProgressFromStartToEndAndRowsInOrder)
+{
+    TMemoryStream stream(orvane::test::EncodeJpeg(RgbImage::Gradient(32, 200)));
+    TJPEGImage jpeg;
+    std::vector<int> stages;
+    int lastPercent = -1;
+    bool ordered = true;
+    jpeg.OnProgress = [&](TBitmap*, TProgressStage stage, uint8_t percent, bool, const TRect&, const std::string&) {
+        stages.push_back(static_cast<int>(stage));
+        if (stage == TProgressStage::psRunning) {
+            ordered = ordered && percent >= lastPercent;
+            lastPercent = percent;
+        }
+    };
+    jpeg.LoadFromStream(stream);
+    ASSERT_GE(stages.size(), 3u);
+    EXPECT_EQ(stages.front(), 0);
+    EXPECT_EQ(stages.back(), 2);
+    EXPECT_TRUE(ordered);
+    EXPECT_EQ(lastPercent, 100);
+}
+
+TEST(JpegPicture, AbsurdDimensionsEndWithAClearErrorBeforeAllocating)
+{
+    // A valid 8x8 file whose frame header claims 65000 x 65000 pixels.
+    auto bytes = orvane::test::EncodeJpeg(RgbImage::Gradient(8, 8));
+    for (size_t i = 0; i + 8 < bytes.size(); ++i) {
+        if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {
+            bytes[i + 5] = 0xFD; bytes[i + 6] = 0xE8; // height
+            bytes[i + 7] = 0xFD; bytes[i + 8] = 0xE8; // width
+            break;
+        }
+    }
+    TBitmap::SetMaxImageBytes(size_t{1} << 30);
+    TMemoryStream stream(bytes);
+    TJPEGImage jpeg;
+    try {
+        jpeg.LoadFromStream(stream);
+        ADD_FAILURE() << "no error";
+    } catch (const EInvalidGraphic& error) {
+        EXPECT_NE(std::string(error.what()).find("too large"), std::string::npos) << error.what();
+    }
+    TBitmap::SetMaxImageBytes(0);
+}
+
+TEST(PictureLoader, ChoosesTheClassByExtensionIgnoringCase)
+{
+    RegisterPlatformPictureClasses();
+    orvane::test::TempTree tree;
+    orvane::test::WriteJpeg(tree.Path("Photo.JPG"), RgbImage::Gradient(10, 7));
+    auto picture = TPictureLoader::Instance().LoadFromFile(tree.Path("Photo.JPG"));
+    EXPECT_EQ(picture->Width(), 10);
+    EXPECT_EQ(picture->Height(), 7);
+    EXPECT_STREQ(picture->GraphicClass().ClassName, "TJPEGImage");
+}
+
+TEST(PictureLoader, UnknownExtensionNamesIt)
+{
+    RegisterPlatformPictureClasses();
+    orvane::test::TempTree tree({"notes.xyz", "folder.d/noext"});
+    try {
+        TPictureLoader::Instance().LoadFromFile(tree.Path("notes.xyz"));
+        ADD_FAILURE();
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_STREQ(e.what(), "Unknown picture file extension (.xyz)");
+    }
+    try {
+        TPictureLoader::Instance().LoadFromFile(tree.Path("folder.d/noext"));
+        ADD_FAILURE();
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_STREQ(e.what(), "Unknown picture file extension (.)");
+    }
+}
+
+TEST(PictureLoader, ExtensionIsTakenFromTheNameNotTheFolders)
+{
+    EXPECT_EQ(ExtractExtension("/a.b/c"), "");
+    EXPECT_EQ(ExtractExtension("/a/IMG.0001.JPG"), "JPG");
+    EXPECT_EQ(ExtractExtension("/a/.jpg"), "jpg");
+    EXPECT_EQ(ExtractExtension("name."), "");
+}
+
+TEST(Bitmap, SizeAndStrideFollowThePixelFormat)
+{
+    TBitmap bitmap;
+    struct Case { TPixelFormat format; int width; int stride; };
+    for (auto c : {Case{TPixelFormat::pf1bit, 33, 8}, Case{TPixelFormat::pf4bit, 9, 8}, Case{TPixelFormat::pf8bit, 5, 8},
+                   Case{TPixelFormat::pf15bit, 3, 8}, Case{TPixelFormat::pf24bit, 5, 16}, Case{TPixelFormat::pf32bit, 3, 12}}) {
+        bitmap.SetPixelFormat(c.format);
+        bitmap.SetSize(c.width, 2);
+        EXPECT_EQ(bitmap.BytesPerLine(), c.stride);
+        EXPECT_EQ(bitmap.ScanLine(1) - bitmap.ScanLine(0), c.stride);
+    }
+    EXPECT_THROW(bitmap.ScanLine(2), EInvalidGraphic);
+    EXPECT_THROW(bitmap.SetSize(-1, 5), EInvalidGraphic);
+}

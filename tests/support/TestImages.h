@@ -1,0 +1,24 @@
+#pragma once
+// Writers of real picture files for tests.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orvane::test {
+
+// An RGB picture, rows top to bottom, 3 bytes per pixel.
+struct RgbImage {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgb;
+    static RgbImage Gradient(int width, int height);
+};
+
+// A baseline JPEG file (quality 95) of the picture; gray when gray is true.
+std::vector<uint8_t> EncodeJpeg(const RgbImage& image, int quality = 95, bool gray = false);
+void WriteJpeg(const std::string& path, const RgbImage& image, int quality = 95, bool gray = false);
+
+// An uncompressed 24-bit bottom-up Windows bitmap of the picture.
+std::vector<uint8_t> EncodeBmp24(const RgbImage& image);
+
+} // namespace orvane::test
