@@ -2,6 +2,8 @@
 // offscreen platform (set here, so test discovery at build or test time needs
 // no display), with its own temporary home and config folders so nothing a
 // test does reaches the real user's settings or trash.
+#include "platform/Application.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -18,7 +20,7 @@ int main(int argc, char** argv)
         ::setenv("XDG_CONFIG_HOME", (pattern + "/.config").c_str(), 1);
         ::setenv("XDG_DATA_HOME", (pattern + "/.local/share").c_str(), 1);
     }
-    QApplication app(argc, argv);
+    orvane::platform::Application app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     std::error_code error;

@@ -1,0 +1,17 @@
+#pragma once
+// The command line: "/uninstall" and "/reset" do their work and end the run
+// before any window exists.
+#include <QStringList>
+
+namespace orvane::app {
+
+// Set when a switch has ended the run; read once by the entry.
+extern bool StartupStopFlag;
+
+// Looks at the first argument (after the program name) and runs a switch.
+void AppStart(const QStringList& arguments);
+
+// The first argument lower-cased in ASCII letters only, or empty.
+QString FirstArgument(const QStringList& arguments);
+
+} // namespace orvane::app

@@ -1,0 +1,67 @@
+// The process entry: register the picture formats, look at the command line,
+// create the windows in order and run the message loop.
+#include "app/AppFunctions.h"
+#include "imaging/core/PictureLoader.h"
+#include "imaging/core/Warnings.h"
+#include "platform/Application.h"
+#include "platform/Services.h"
+#include "ui/Dialogs.h"
+#include "ui/TForm1.h"
+
+#if __has_include("imaging/registry/FormatRegistration.h")
+#include "imaging/registry/FormatRegistration.h"
+#define ORVANE_HAVE_FORMAT_REGISTRY 1
+#endif
+
+#include <memory>
+
+int main(int argc, char** argv)
+{
+#ifdef ORVANE_HAVE_FORMAT_REGISTRY
+    orvane::imaging::InitializeImageFormats();
+#else
+    orvane::imaging::RegisterPlatformPictureClasses();
+#endif
+    orvane::platform::Application application(argc, argv);
+    QApplication::setApplicationName(QString());
+    QApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/orvane.png")));
+    QApplication::setDesktopFileName(QStringLiteral("orvane"));
+    orvane::platform::Services::InstallDefaults();
+    orvane::imaging::SetWarningHandler([](const std::string& caption, const std::string& text) {
+        orvane::platform::Services::Current().dialogs->ShowWarning(QString::fromStdString(caption),
+                                                                   QString::fromStdString(text));
+    });
+
+    int result = 0;
+    try {
+        orvane::app::AppStart(QApplication::arguments());
+    } catch (...) {
+        orvane::platform::Application::HandleException();
+    }
+    if (!orvane::app::StartupStopFlag) {
+        auto form = std::make_unique<orvane::ui::TForm1>();
+        auto preferences = std::make_unique<orvane::ui::TDlg>(form.get());
+        auto about = std::make_unique<orvane::ui::TAboutBox>(form.get());
+        auto input = std::make_unique<orvane::ui::TInputDlg>(form.get());
+        auto input2 = std::make_unique<orvane::ui::TInputDlg2>(form.get());
+        QObject::connect(form.get(), &orvane::ui::TForm1::PreferencesRequested, preferences.get(), &QDialog::exec);
+        QObject::connect(form.get(), &orvane::ui::TForm1::AboutRequested, about.get(), &QDialog::exec);
+        try {
+            form->FormCreate();
+        } catch (...) {
+            orvane::platform::Application::HandleException();
+        }
+        form->show();
+        result = application.exec();
+        try {
+            form->FormDestroy();
+        } catch (...) {
+            orvane::platform::Application::HandleException();
+        }
+    }
+#ifdef ORVANE_HAVE_FORMAT_REGISTRY
+    orvane::imaging::FinalizeImageFormats();
+#endif
+    return result;
+}

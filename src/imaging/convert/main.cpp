@@ -1,0 +1,159 @@
+// orvane-convert: decodes a picture the way the viewer does (format by
+// extension, through the picture loader) and writes it as PNG, PPM or PAM;
+// or prints what the file's header says.
+#include "imaging/convert/ImageWriters.h"
+#include "imaging/core/PictureLoader.h"
+#include "imaging/readers/ReaderGraphic.h"
+#include "imaging/registry/FormatRegistration.h"
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <string>
+
+using namespace orvane::imaging;
+
+namespace {
+
+int Usage()
+{
+    std::fputs("usage: orvane-convert INPUT OUTPUT\n"
+               "       orvane-convert --info INPUT\n"
+               "OUTPUT's extension chooses the format: .png, .ppm (binary P6) or .pam (P7).\n",
+               stderr);
+    return 2;
+}
+
+const char* FormatName(TPixelFormat format)
+{
+    switch (format) {
+    case TPixelFormat::pf1bit: return "1 bit indexed";
+    case TPixelFormat::pf4bit: return "4 bits indexed";
+    case TPixelFormat::pf8bit: return "8 bits indexed";
+    case TPixelFormat::pf15bit: return "15 bits RGB";
+    case TPixelFormat::pf16bit: return "16 bits RGB";
+    case TPixelFormat::pf24bit: return "24 bits BGR";
+    case TPixelFormat::pf32bit: return "32 bits BGRA";
+    default: return "device";
+    }
+}
+
+const char* SchemeName(TColorScheme scheme)
+{
+    static const char* const names[] = {"unknown", "indexed", "gray",  "gray with alpha", "RGB",      "RGBA",     "BGR",
+                                        "BGRA",    "CMY",     "CMYK",  "CIE L*a*b*",      "YCbCr",    "Photo YCC"};
+    const auto index = static_cast<size_t>(scheme);
+    return index < sizeof(names) / sizeof(names[0]) ? names[index] : "?";
+}
+
+const char* CompressionName(TCompressionType compression)
+{
+    static const char* const names[] = {
+        "unknown", "none", "run-length", "PackBits", "LZW", "CCITT Group 3 fax", "CCITT modified Huffman",
+        "CCITT Group 4 fax", "CCITT modified Huffman, word aligned", "deflate", "JPEG", "old-style JPEG",
+        "ThunderScan 4-bit", "NeXT 2-bit", "IT8 CT padding", "IT8 line work", "IT8 monochrome picture",
+        "IT8 binary line art", "Pixar film", "Pixar log", "DCS", "JBIG", "Photo-CD Huffman"};
+    const auto index = static_cast<size_t>(compression);
+    return index < sizeof(names) / sizeof(names[0]) ? names[index] : "?";
+}
+
+template <class T>
+std::string List(const std::vector<T>& values)
+{
+    std::string text;
+    for (const T& v : values)
+        text += (text.empty() ? "" : " ") + std::to_string(static_cast<unsigned>(v));
+    return text;
+}
+
+// The fields the header set (those that differ from a cleared record).
+void PrintProperties(const TImageProperties& p)
+{
+    auto line = [](const char* name, const std::string& value) { std::printf("%s: %s\n", name, value.c_str()); };
+    auto number = [&](const char* name, auto value) {
+        if (value)
+            line(name, std::to_string(value));
+    };
+    auto flag = [&](const char* name, bool value) {
+        if (value)
+            line(name, "yes");
+    };
+    number("version", p.Version);
+    if (p.Options) {
+        std::string text;
+        const char* const names[] = {"tiled", "big-endian", "min is white", "bits reversed", "gamma"};
+        for (int bit = 0; bit < 5; ++bit)
+            if (p.Options & (1 << bit))
+                text += (text.empty() ? "" : ", ") + std::string(names[bit]);
+        line("options", text);
+    }
+    number("image width", p.Width);
+    number("image height", p.Height);
+    if (p.ColorScheme != TColorScheme::csUnknown)
+        line("color scheme", SchemeName(p.ColorScheme));
+    number("bits per sample", unsigned{p.BitsPerSample});
+    number("samples per pixel", unsigned{p.SamplesPerPixel});
+    number("bits per pixel", unsigned{p.BitsPerPixel});
+    if (p.Compression != TCompressionType::ctUnknown)
+        line("compression", CompressionName(p.Compression));
+    if (p.FileGamma != 1.0f)
+        line("file gamma", FormatText("%g", double(p.FileGamma)));
+    if (p.XResolution != 0 || p.YResolution != 0)
+        line("resolution", FormatText("%g x %g dpi", double(p.XResolution), double(p.YResolution)));
+    flag("interlaced", p.Interlaced);
+    flag("has alpha", p.HasAlpha);
+    number("first IFD", p.FirstIFD);
+    number("planar configuration", p.PlanarConfig);
+    number("tile width", p.TileWidth);
+    number("tile length", p.TileLength);
+    number("row length", p.BytesPerLine);
+    if (!p.RowsPerStrip.empty())
+        line("rows per strip", List(p.RowsPerStrip));
+    if (!p.YCbCrSubSampling.empty())
+        line("YCbCr subsampling", List(p.YCbCrSubSampling));
+    if (!p.JPEGTables.empty())
+        line("JPEG tables", std::to_string(p.JPEGTables.size()) + " bytes");
+    number("strip count", p.StripCount);
+    number("predictor", p.Predictor);
+    flag("overview", p.Overview);
+    number("rotation", unsigned{p.Rotate});
+    number("image count", unsigned{p.ImageCount});
+    flag("bottom up", p.BottomUp);
+    number("channels", unsigned{p.Channels});
+    number("filter method", unsigned{p.FilterMode});
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const bool info = argc == 3 && std::strcmp(argv[1], "--info") == 0;
+    if (argc != 3 || (!info && argv[1][0] == '-' && argv[1][1] == '-'))
+        return Usage();
+    const std::string input = argv[info ? 2 : 1];
+    const std::string output = info ? std::string() : argv[2];
+    convert::TOutputKind kind{};
+    if (!info && !convert::OutputKindFor(output, kind))
+        return Usage();
+
+    try {
+        InitializeImageFormats();
+        std::unique_ptr<TBitmap> picture = TPictureLoader::Instance().LoadFromFile(input);
+        if (info) {
+            std::printf("width: %d\nheight: %d\npixel format: %s%s\n", picture->Width(), picture->Height(),
+                        FormatName(picture->PixelFormat()), picture->HasAlpha() ? " with alpha" : "");
+            if (const auto* reader = dynamic_cast<const TReaderGraphic*>(picture.get()))
+                PrintProperties(reader->ImageProperties());
+        } else {
+            if (picture->Empty())
+                throw EInvalidGraphic("The picture is empty.");
+            convert::WriteImage(*picture, output, kind);
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        FinalizeImageFormats();
+        return 1;
+    }
+    FinalizeImageFormats();
+    return 0;
+}

@@ -1,0 +1,130 @@
+#include "imaging/registry/FormatRegistration.h"
+
+#include "imaging/core/IconImage.h"
+#include "imaging/core/JPEGImage.h"
+#include "imaging/core/PictureLoader.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace orvane::imaging {
+
+namespace {
+
+// Shut-down removes the readers in this order; rows marked rsAtClear stay
+// until the registry's Clear.
+enum TRemovalStep : uint8_t {
+    rsAtClear,
+    rsPSP,
+    rsPSD,
+    rsTarga,
+    rsTIFF,
+    rsSGI,
+    rsPCX,
+    rsAutodesk,
+    rsPCD,
+    rsPPM,
+    rsCUT,
+    rsRLA,
+    rsBitmapExtension, // only this extension of the bitmap class
+    rsPNG,
+};
+
+const TGraphicClass* metafileClass = nullptr;
+const TGraphicClass& MetafileClass() { return *metafileClass; }
+
+struct TFormatRow {
+    const char* Extension;
+    const TGraphicClass& (*GraphicClass)();
+    const char* CommonDescription;
+    const char* IndividualDescription;
+    uint8_t Kinds;
+    TRemovalStep Removal;
+};
+
+// The registration table, in registration order. A reader adds its rows
+// here, one line per extension.
+const TFormatRow formatRows[] = {
+    {"bmp", &TBitmap::ClassInfo, "Windows bitmaps", "", fkRaster, rsAtClear},
+    {"ico", &TIcon::ClassInfo, "Windows icons", "", fkRaster, rsAtClear},
+    {"wmf", &MetafileClass, "Windows metafiles", "", fkVector, rsAtClear},
+    {"emf", &MetafileClass, "Windows metafiles", "Windows enhanced meta files", fkVector, rsAtClear},
+    {"jfif", &TJPEGImage::ClassInfo, "JPG images", "JFIF images", fkRaster, rsAtClear},
+    {"jpg", &TJPEGImage::ClassInfo, "", "JPG images", fkRaster, rsAtClear},
+    {"jpe", &TJPEGImage::ClassInfo, "", "JPE images", fkRaster, rsAtClear},
+    {"jpeg", &TJPEGImage::ClassInfo, "", "JPEG images", fkRaster, rsAtClear},
+    {"rle", &TBitmap::ClassInfo, "Windows bitmaps", "Run length encoded Windows bitmaps", fkRaster, rsBitmapExtension},
+    {"dib", &TBitmap::ClassInfo, "", "Device independant Windows bitmaps", fkRaster, rsBitmapExtension},
+    // Truevision (win, vst, vda, tga, icb): rows 11-15.
+    // TIFF (tiff, tif, fax): rows 16-18.
+    // Encapsulated PostScript (eps): row 19.
+    // PCX (pcx, pcc, scr): rows 20-22.
+    // Alias/Wavefront (rpf, rla): rows 23-24.
+    // SGI (sgi, rgba, rgb, bw): rows 25-28.
+    // Photoshop (psd, pdd): rows 29-30.
+    // Portable maps (ppm, pgm, pbm): rows 31-33.
+    // Autodesk (cel, pic): rows 34-35.
+    // Photo-CD (pcd): row 36.
+    // Dr. Halo (cut): row 37.
+    // Paint Shop Pro (psp): row 38.
+    // PNG (png): row 39.
+};
+
+std::unique_ptr<TFileFormatList>& Registry()
+{
+    // The loader must outlive a registry still standing at exit, so it is
+    // created first (statics go in reverse order).
+    TPictureLoader::Instance();
+    static std::unique_ptr<TFileFormatList> registry;
+    return registry;
+}
+
+} // namespace
+
+void SetMetafileClass(const TGraphicClass* graphicClass)
+{
+    metafileClass = graphicClass;
+}
+
+TFileFormatList* FileFormatList()
+{
+    return Registry().get();
+}
+
+void InitializeImageFormats()
+{
+    if (Registry())
+        return;
+    auto registry = std::make_unique<TFileFormatList>();
+    for (const TFormatRow& row : formatRows) {
+        if (row.GraphicClass == &MetafileClass && !metafileClass)
+            continue;
+        registry->AddFormat(row.Extension, row.CommonDescription, row.IndividualDescription, row.Kinds, false,
+                            row.GraphicClass());
+    }
+    Registry() = std::move(registry);
+}
+
+void FinalizeImageFormats()
+{
+    std::unique_ptr<TFileFormatList> registry = std::move(Registry());
+    if (!registry)
+        return;
+    std::vector<const TFormatRow*> rows;
+    for (const TFormatRow& row : formatRows)
+        if (row.Removal != rsAtClear)
+            rows.push_back(&row);
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const TFormatRow* a, const TFormatRow* b) { return a->Removal < b->Removal; });
+    for (const TFormatRow* row : rows) {
+        const TGraphicClass& graphicClass = row->GraphicClass();
+        if (row->Removal == rsBitmapExtension)
+            registry->RemoveFormat(row->Extension, graphicClass);
+        else if (registry->IndexOfClass(graphicClass) >= 0)
+            registry->RemoveFormat("", graphicClass);
+    }
+    registry.reset(); // Clear unregisters the classes still listed
+}
+
+} // namespace orvane::imaging

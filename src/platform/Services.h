@@ -1,0 +1,32 @@
+#pragma once
+// The platform layers the program uses, one of each. The program installs
+// the real ones at start-up; tests install their own where the real one
+// would touch the user's desktop.
+#include "platform/DesktopIcons.h"
+#include "platform/Dialogs.h"
+#include "platform/Shell.h"
+#include "platform/Trash.h"
+
+#include <functional>
+#include <memory>
+
+class QObject;
+
+namespace orvane::platform {
+
+class MediaPlayer;
+
+struct Services {
+    std::unique_ptr<Dialogs> dialogs;
+    std::unique_ptr<Shell> shell;
+    std::unique_ptr<Trash> trash;
+    std::unique_ptr<DesktopIcons> desktopIcons;
+    // Makes the media player of a main window.
+    std::function<MediaPlayer*(QObject* parent)> createMediaPlayer;
+
+    static Services& Current();
+    // Installs the real layers where none is installed yet.
+    static void InstallDefaults();
+};
+
+} // namespace orvane::platform

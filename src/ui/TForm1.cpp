@@ -1,0 +1,544 @@
+#include "ui/TForm1.h"
+
+#include "fileops/BrowseFolder.h"
+#include "fileops/MainFunctions.h"
+#include "platform/MediaPlayer.h"
+#include "platform/Services.h"
+#include "ui/MediaListView.h"
+#include "ui/PictureSurface.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
+#include <QEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+// The pictures of the tool bar live in a resource of this static library.
+static void InitResources()
+{
+    Q_INIT_RESOURCE(orvane);
+}
+
+namespace orvane::ui {
+
+namespace {
+
+QIcon ThemeIcon(const char* themeName, const char* fallback)
+{
+    return QIcon::fromTheme(QLatin1String(themeName), QIcon(QLatin1String(fallback)));
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
+{
+    InitResources();
+    library_ = std::make_unique<library::MediaLibrary>(*this, this);
+    CreateControls();
+    ConnectHandlers();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::CreateControls()
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Orvane"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/orvane.png")));
+    CreateToolBar();
+    CreateMenus();
+
+    pnBig = new QWidget(this);
+    pnBig->setObjectName(QStringLiteral("pnBig"));
+    pnBig->setAutoFillBackground(true);
+    setCentralWidget(pnBig);
+    Splitter1 = new QSplitter(Qt::Horizontal, pnBig);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setHandleWidth(3);
+    Splitter1->setChildrenCollapsible(false);
+    auto* bodyLayout = new QVBoxLayout(pnBig);
+    bodyLayout->setContentsMargins(0, 0, 0, 0);
+    bodyLayout->addWidget(Splitter1);
+
+    CreateLeftColumn();
+    CreateFileList();
+    CreateViewingArea();
+    pnLeft->resize(257, pnLeft->height());
+    Splitter1->setSizes({257, 600});
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setFixedHeight(19);
+    StatusText = new QLabel(StatusBar1);
+    StatusText->setObjectName(QStringLiteral("StatusText"));
+    StatusText->setTextInteractionFlags(Qt::NoTextInteraction);
+    StatusBar1->addWidget(StatusText, 1);
+    setStatusBar(StatusBar1);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(50);
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(10000);
+    Timer4 = new QTimer(this);
+    Timer4->setObjectName(QStringLiteral("Timer4"));
+    Timer4->setInterval(5000);
+
+    // The window sees every key before the focused control.
+    qApp->installEventFilter(this);
+    setToolTipDuration(-1);
+}
+
+void TForm1::CreateToolBar()
+{
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setIconSize(QSize(32, 32));
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
+    addToolBar(Qt::TopToolBarArea, ToolBar1);
+    struct Button {
+        QToolButton** field;
+        const char* name;
+        const char* caption;
+        const char* hint;
+        const char* theme;
+        const char* fallback;
+    };
+    const Button buttons[] = {
+        {&tb1, "tb1", "Select Folder", "Select Root Folder of Your Media Files", "folder-open", ":/icons/select-folder.png"},
+        {&tb9, "tb9", "Previous", "View previous item", "go-previous", ":/icons/previous.png"},
+        {&tb10, "tb10", "Next", "View next item", "go-next", ":/icons/next.png"},
+        {&tb2, "tb2", "Next Background", "Go Next and set it as desktop background", "preferences-desktop-wallpaper",
+         ":/icons/next-background.png"},
+        {&tb5, "tb5", "Mode", "Switch Mode: Switch File List On/Off", "view-list-details", ":/icons/mode.png"},
+        {&tb6, "tb6", "Slide show", "Start Slide Show", "media-playback-start", ":/icons/slide-show.png"},
+        {&tb7, "tb7", "Preferences", "Open Preferences", "preferences-system", ":/icons/preferences.png"},
+        {&tb8, "tb8", "About", "About Orvane", "help-about", ":/icons/about.png"},
+    };
+    for (const auto& b : buttons) {
+        auto* button = new QToolButton(ToolBar1);
+        button->setObjectName(QLatin1String(b.name));
+        button->setText(QLatin1String(b.caption));
+        button->setToolTip(QLatin1String(b.hint));
+        button->setIcon(ThemeIcon(b.theme, b.fallback));
+        button->setIconSize(QSize(32, 32));
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setAutoRaise(true);
+        button->setFixedSize(90, 52);
+        button->setFocusPolicy(Qt::NoFocus);
+        ToolBar1->addWidget(button);
+        *b.field = button;
+    }
+}
+
+void TForm1::CreateMenus()
+{
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    QMenu* file = MainMenu1->addMenu(QStringLiteral("File"));
+    SelectFolder1 = file->addAction(QStringLiteral("Select Folder"));
+    file->addSeparator();
+    exit1 = file->addAction(QStringLiteral("Exit"));
+    QMenu* navigate = MainMenu1->addMenu(QStringLiteral("Navigate"));
+    GoPrevious1 = navigate->addAction(QStringLiteral("Go Previous"));
+    GoNext1 = navigate->addAction(QStringLiteral("Go Next"));
+    navigate->addSeparator();
+    NextBackground1 = navigate->addAction(QStringLiteral("Next Background"));
+    navigate->addSeparator();
+    StartSlideshow1 = navigate->addAction(QStringLiteral("Start Slideshow"));
+    QMenu* options = MainMenu1->addMenu(QStringLiteral("Options"));
+    SwitchMode1 = options->addAction(QStringLiteral("Switch Mode"));
+    Preferences1 = options->addAction(QStringLiteral("Preferences"));
+    QMenu* help = MainMenu1->addMenu(QStringLiteral("Help"));
+    About1 = help->addAction(QStringLiteral("About"));
+    setMenuBar(MainMenu1);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    Previous1 = PopupMenu1->addAction(QStringLiteral("Go Previous"));
+    Next1 = PopupMenu1->addAction(QStringLiteral("Go Next"));
+    m2 = PopupMenu1->addAction(QStringLiteral("Go Next and Set as Desktop Background"));
+    PopupMenu1->addSeparator();
+    ShellOpen1 = PopupMenu1->addAction(QStringLiteral("Shell Open This picture (mouse middle click)"));
+    PopupMenu1->addSeparator();
+    m3 = PopupMenu1->addAction(QStringLiteral("Exit"));
+    setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+void TForm1::CreateLeftColumn()
+{
+    pnLeft = new QWidget(Splitter1);
+    pnLeft->setObjectName(QStringLiteral("pnLeft"));
+    pnLeft->setMinimumWidth(100);
+    pnLeft->setMaximumWidth(1000);
+    Splitter1->addWidget(pnLeft);
+
+    pnMag = new QWidget(pnLeft);
+    pnMag->setObjectName(QStringLiteral("pnMag"));
+    i1 = new QLabel(pnMag);
+    i1->setObjectName(QStringLiteral("i1"));
+
+    Panel1 = new QWidget(pnLeft);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+
+    auto makeGroup = [this](const char* name, const char* caption, int height) {
+        auto* group = new QGroupBox(QLatin1String(caption), Panel1);
+        group->setObjectName(QLatin1String(name));
+        group->setStyleSheet(QStringLiteral("QGroupBox { font-weight: bold; }"));
+        group->resize(249, height);
+        group->installEventFilter(this);
+        return group;
+    };
+    auto place = [](QWidget* w, int left, int top, int width = -1, int height = -1) {
+        w->adjustSize();
+        w->setGeometry(left, top, width > 0 ? width : w->width(), height > 0 ? height : w->height());
+    };
+
+    g1 = makeGroup("g1", " Search ", 69);
+    e1 = new QLineEdit(g1);
+    e1->setObjectName(QStringLiteral("e1"));
+    place(e1, 8, 28, 193);
+    Button8 = new QPushButton(QStringLiteral(">>"), g1);
+    Button8->setObjectName(QStringLiteral("Button8"));
+    place(Button8, 208, 24, 25, 25);
+
+    g2 = makeGroup("g2", " E-Mail pictures ", 96);
+    l2 = new QLabel(QStringLiteral("To:"), g2);
+    l2->setObjectName(QStringLiteral("l2"));
+    place(l2, 8, 24);
+    e2 = new QLineEdit(g2);
+    e2->setObjectName(QStringLiteral("e2"));
+    place(e2, 40, 20, 193);
+    b4 = new QPushButton(QStringLiteral("Send current"), g2);
+    b4->setObjectName(QStringLiteral("b4"));
+    place(b4, 8, 56, 97, 25);
+    b11 = new QPushButton(QStringLiteral("Send selected"), g2);
+    b11->setObjectName(QStringLiteral("b11"));
+    place(b11, 136, 56, 97, 25);
+
+    g3 = makeGroup("g3", " Magnifier ", 96);
+    l1 = new QLabel(QStringLiteral("Zoom level"), g3);
+    l1->setObjectName(QStringLiteral("l1"));
+    place(l1, 8, 28);
+    TrackBar1 = new QSlider(Qt::Horizontal, g3);
+    TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
+    TrackBar1->setRange(1, 10);
+    TrackBar1->setValue(1);
+    TrackBar1->setTickPosition(QSlider::TicksBelow);
+    place(TrackBar1, 72, 24, 153, 33);
+    cb1 = new QCheckBox(QStringLiteral("Show cursor"), g3);
+    cb1->setObjectName(QStringLiteral("cb1"));
+    place(cb1, 8, 64);
+
+    g4 = makeGroup("g4", " Desktop background ", 112);
+    cb2 = new QCheckBox(QStringLiteral("Autoswitch every"), g4);
+    cb2->setObjectName(QStringLiteral("cb2"));
+    place(cb2, 8, 24);
+    ComboBox1 = new QComboBox(g4);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1->addItems({QStringLiteral("10 seconds"), QStringLiteral("1 minute"), QStringLiteral("10 minutes"),
+                         QStringLiteral("1 hour")});
+    ComboBox1->setCurrentIndex(0);
+    place(ComboBox1, 128, 20, 105);
+    cb3 = new QCheckBox(QStringLiteral("Shuffle (Random selection)"), g4);
+    cb3->setObjectName(QStringLiteral("cb3"));
+    place(cb3, 8, 48);
+    tb3 = new QPushButton(QStringLiteral("Hide Icons"), g4);
+    tb3->setObjectName(QStringLiteral("tb3"));
+    place(tb3, 8, 72, 97, 25);
+    tb4 = new QPushButton(QStringLiteral("Show Icons"), g4);
+    tb4->setObjectName(QStringLiteral("tb4"));
+    place(tb4, 136, 72, 97, 25);
+}
+
+void TForm1::CreateFileList()
+{
+    pnRight = new QWidget(Splitter1);
+    pnRight->setObjectName(QStringLiteral("pnRight"));
+    Splitter1->addWidget(pnRight);
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    auto* layout = new QVBoxLayout(pnRight);
+    layout->setContentsMargins(0, 0, 0, 0);
+    PageControl1 = new QTabWidget(pnRight);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setTabPosition(QTabWidget::South);
+    layout->addWidget(PageControl1);
+
+    auto makeSheet = [this](const char* sheetName, const char* listName, const char* caption,
+                            library::MediaListModel& model, QItemSelectionModel& selection) {
+        auto* sheet = new QWidget;
+        sheet->setObjectName(QLatin1String(sheetName));
+        auto* sheetLayout = new QVBoxLayout(sheet);
+        sheetLayout->setContentsMargins(0, 0, 0, 0);
+        auto* view = new MediaListView(sheet);
+        view->setObjectName(QLatin1String(listName));
+        view->setModel(&model);
+        view->setSelectionModel(&selection);
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        sheetLayout->addWidget(view);
+        PageControl1->addTab(sheet, QLatin1String(caption));
+        return std::pair{sheet, view};
+    };
+    std::tie(TabSheet1, ListBox1) = makeSheet("TabSheet1", "ListBox1", "Photo", library_->ListBox1(), library_->Selection1());
+    std::tie(TabSheet2, ListBox2) = makeSheet("TabSheet2", "ListBox2", "Video", library_->ListBox2(), library_->Selection2());
+}
+
+void TForm1::CreateViewingArea()
+{
+    pnIm = new QWidget(pnBig);
+    pnIm->setObjectName(QStringLiteral("pnIm"));
+    pnIm->setAutoFillBackground(true);
+    im2 = new PictureSurface(pnIm);
+    im2->setObjectName(QStringLiteral("im2"));
+    auto& services = platform::Services::Current();
+    WMP = services.createMediaPlayer ? services.createMediaPlayer(this) : platform::CreateQtMediaPlayer(this);
+    WMPWidget = WMP->Widget(pnIm);
+    WMPWidget->setObjectName(QStringLiteral("WMP"));
+    WMPWidget->move(0, 0);
+    WMPWidget->hide();
+
+    auto makeButton = [this](const char* name, const char* caption, const char* hint) {
+        auto* button = new QPushButton(QLatin1String(caption), pnBig);
+        button->setObjectName(QLatin1String(name));
+        button->setToolTip(QLatin1String(hint));
+        button->setFixedSize(25, 25);
+        button->setFocusPolicy(Qt::NoFocus);
+        return button;
+    };
+    b1 = makeButton("b1", "<", "Prev");
+    b2 = makeButton("b2", "set", "Set This as Desktop Background");
+    b3 = makeButton("b3", ">", "Next");
+    pnIm->raise();
+    b1->raise();
+    b2->raise();
+    b3->raise();
+}
+
+void TForm1::ConnectHandlers()
+{
+    connect(tb1, &QToolButton::clicked, this, &TForm1::SelectDir);
+    connect(SelectFolder1, &QAction::triggered, this, &TForm1::SelectDir);
+    connect(exit1, &QAction::triggered, this, &QWidget::close);
+    connect(m3, &QAction::triggered, this, &QWidget::close);
+    for (QObject* sender : {static_cast<QObject*>(b1), static_cast<QObject*>(tb9)})
+        connect(qobject_cast<QAbstractButton*>(sender), &QAbstractButton::clicked, this, [this] { ShortPrev(); });
+    for (QObject* sender : {static_cast<QObject*>(b3), static_cast<QObject*>(tb10)})
+        connect(qobject_cast<QAbstractButton*>(sender), &QAbstractButton::clicked, this, [this] { ShortNext(); });
+    connect(GoPrevious1, &QAction::triggered, this, [this] { ShortPrev(); });
+    connect(Previous1, &QAction::triggered, this, [this] { ShortPrev(); });
+    connect(GoNext1, &QAction::triggered, this, [this] { ShortNext(); });
+    connect(Next1, &QAction::triggered, this, [this] { ShortNext(); });
+    connect(tb2, &QToolButton::clicked, this, [this] { Next(true); });
+    connect(NextBackground1, &QAction::triggered, this, [this] { Next(true); });
+    connect(m2, &QAction::triggered, this, [this] { Next(true); });
+    connect(b2, &QPushButton::clicked, this, [this] { SetThis(FileName, true); });
+    connect(tb5, &QToolButton::clicked, this, [this] { SwitchListBox(true); });
+    connect(SwitchMode1, &QAction::triggered, this, [this] { SwitchListBox(true); });
+    connect(tb6, &QToolButton::clicked, this, &TForm1::SlideShow);
+    connect(StartSlideshow1, &QAction::triggered, this, &TForm1::SlideShow);
+    connect(tb7, &QToolButton::clicked, this, &TForm1::PreferencesRequested);
+    connect(Preferences1, &QAction::triggered, this, &TForm1::PreferencesRequested);
+    connect(tb8, &QToolButton::clicked, this, &TForm1::AboutRequested);
+    connect(About1, &QAction::triggered, this, &TForm1::AboutRequested);
+    connect(ShellOpen1, &QAction::triggered, this, &TForm1::ShellOpenCurrent);
+    connect(Timer2, &QTimer::timeout, this, [this] {
+        if (cb2->isChecked())
+            Next(true);
+    });
+    connect(Timer4, &QTimer::timeout, this, [this] { ShortNext(); });
+    connect(ListBox1, &MediaListView::LineClicked, this, [this] { ListBox1Click(ListBox1); });
+    connect(ListBox2, &MediaListView::LineClicked, this, [this] { ListBox1Click(ListBox2); });
+    connect(im2, &PictureSurface::Clicked, this, [this] { setFocus(Qt::MouseFocusReason); });
+    connect(im2, &PictureSurface::DoubleClicked, this, &TForm1::SwitchFullScreen);
+    connect(im2, &PictureSurface::MouseReleased, this, &TForm1::im2MouseUp);
+    connect(WMP, &platform::MediaPlayer::DoubleClicked, this, &TForm1::WMPDoubleClick);
+    connect(this, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu1->popup(mapToGlobal(at)); });
+    connect(Splitter1, &QSplitter::splitterMoved, this, [this] {
+        leftWidth_ = Splitter1->sizes().value(0, leftWidth_);
+        ResizePanels();
+    });
+}
+
+void TForm1::FormCreate()
+{
+    // Random choices of shuffle are seeded once per run from the clock.
+    library_->Seed(static_cast<unsigned>(QDateTime::currentMSecsSinceEpoch()));
+    mess = QStringLiteral("Hello\r\nFound these great photos using Orvane https://orvane.org/\r\nCheck it out!");
+    setWindowTitle(QStringLiteral("Orvane"));
+    QApplication::setApplicationDisplayName(QString());
+    QApplication::setApplicationName(QStringLiteral("Orvane"));
+    ResizePanels();
+    if (!Dir.isEmpty())
+        ReadDir();
+    if (!FileName.isEmpty())
+        SetThis(FileName, false);
+    windowCreated_ = true;
+}
+
+void TForm1::FormDestroy()
+{
+    auto& icons = platform::Services::Current().desktopIcons;
+    if (icons)
+        icons->Show();
+    Timer1->stop();
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    QMainWindow::closeEvent(event);
+}
+
+int TForm1::ActivePage() const
+{
+    return PageControl1->currentIndex();
+}
+
+bool TForm1::ShuffleOn() const
+{
+    return cb3->isChecked();
+}
+
+void TForm1::ProcessMessages()
+{
+    QCoreApplication::processEvents();
+}
+
+void TForm1::SetTabCaption(int tab, const QString& caption)
+{
+    PageControl1->setTabText(tab, caption);
+}
+
+void TForm1::ChangeStatus(const QString& text)
+{
+    StatusText->setText(text);
+}
+
+void TForm1::ReadDir()
+{
+    library_->ReadDir();
+}
+
+void TForm1::SelectDir()
+{
+    QString chosen;
+    if (!fileops::BrowseForFolder(QStringLiteral("Select a folder"), Dir, QString(), false, chosen))
+        return;
+    if (library_->Scanning())
+        return; // a scan is filling the lists; a second one would empty them under it
+    library_->iFileIndex = -1;
+    library_->vFileIndex = -1;
+    Dir = chosen;
+    ReadDir();
+    Next(false);
+}
+
+void TForm1::ListBox1Click(MediaListView* view)
+{
+    library_->ListBoxClick(view == ListBox1 ? library_->ListBox1() : library_->ListBox2());
+}
+
+void TForm1::ShellOpenCurrent()
+{
+    fileops::ShellOpen(this, FileName);
+}
+
+void TForm1::im2MouseUp(Qt::MouseButton button)
+{
+    if (button == Qt::MiddleButton)
+        ShellOpenCurrent();
+    else if (button == Qt::RightButton)
+        PopupMenu1->popup(QCursor::pos());
+}
+
+void TForm1::WMPDoubleClick()
+{
+    WMP->SetFullScreen(!WMP->FullScreen());
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // Only the first delivery of a key (to the window that has focus)
+        // counts; it is not consumed, so the focused control still gets it.
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this && (watched == QApplication::focusWidget() || watched == this)) {
+            FormKeyDown(key->key());
+        }
+    } else if (event->type() == QEvent::Resize && watched == pnLeft) {
+        ResizePanels();
+    } else if (event->type() == QEvent::MouseButtonDblClick) {
+        auto* group = qobject_cast<QGroupBox*>(watched);
+        if (group == g1)
+            GroupDblClick(g1, 69);
+        else if (group == g2)
+            GroupDblClick(g2, 96);
+        else if (group == g3)
+            GroupDblClick(g3, 96);
+        else if (group == g4)
+            GroupDblClick(g4, 112);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::FormKeyDown(int key)
+{
+    if (key == Qt::Key_Escape && fullScreen_)
+        SwitchFullScreen();
+    if (!fullScreen_ && PageControl1->isVisible())
+        return;
+    if (key == Qt::Key_Right)
+        ShortNext();
+    else if (key == Qt::Key_Left)
+        ShortPrev();
+}
+
+void TForm1::SwitchListBox(bool rememberWidth)
+{
+    PageControl1->setVisible(!PageControl1->isVisible());
+    pnRight->setVisible(PageControl1->isVisible());
+    if (!PageControl1->isVisible()) {
+        if (rememberWidth) {
+            FullWidth = width();
+            resize(pnLeft->width() + 8, height());
+        }
+        ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        for (QToolButton* b : {tb1, tb9, tb10, tb2, tb5, tb6, tb7, tb8})
+            b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        if (!bNormal)
+            setWindowFlag(Qt::WindowStaysOnTopHint, true), show();
+        MainMenu1->hide();
+    } else {
+        resize(FullWidth, height());
+        ToolBar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        for (QToolButton* b : {tb1, tb9, tb10, tb2, tb5, tb6, tb7, tb8})
+            b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        if (windowFlags() & Qt::WindowStaysOnTopHint)
+            setWindowFlag(Qt::WindowStaysOnTopHint, false), show();
+        MainMenu1->show();
+    }
+    for (QToolButton* b : {tb1, tb9, tb10, tb2, tb5, tb6, tb7, tb8})
+        b->setFixedSize(PageControl1->isVisible() ? QSize(90, 52) : QSize(32 + 8, 32 + 8));
+}
+
+} // namespace orvane::ui

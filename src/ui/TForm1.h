@@ -1,0 +1,200 @@
+#pragma once
+// The main window: tool bar, left column with the viewing area and the four
+// group boxes, the file list with its two tabs, the status line and the main
+// menu. Its event handlers carry the program's logic; the media lists, the
+// display step and the utilities live in their own libraries.
+#include "library/MediaLibrary.h"
+#include "viewer/ItemDisplay.h"
+
+#include <QMainWindow>
+#include <QStringList>
+#include <QTimer>
+
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QSlider;
+class QSplitter;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+class QStatusBar;
+
+namespace orvane::platform {
+class MediaPlayer;
+}
+namespace orvane::imaging {
+class TBitmap;
+}
+
+namespace orvane::ui {
+
+class MediaListView;
+class PictureSurface;
+
+class TForm1 : public QMainWindow, public library::LibraryHost, public viewer::DisplayHost {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Creation and destruction steps of the window (run by the program's
+    // entry: FormCreate after construction, FormDestroy before deletion).
+    void FormCreate();
+    void FormDestroy();
+
+    // Media lists and navigation.
+    library::MediaLibrary& Library() { return *library_; }
+    void ReadDir();
+    void SelectDir();
+    void SetFileIndex(int index, int list) { library_->SetFileIndex(index, list); }
+    void Next(bool setAsWallpaper) { library_->Next(setAsWallpaper); }
+    void ShortNext() { library_->ShortNext(); }
+    void ShortPrev() { library_->ShortPrev(); }
+    void SwitchListBox(bool rememberWidth);
+    void ChangeStatus(const QString& text) override;
+    library::MediaListModel& lb() { return library_->lb(); }
+
+    // Display.
+    bool SetThis(const QString& path, bool setAsWallpaper) override;
+    void SwitchFullScreen();
+    void SlideShow();
+    bool FullScreenMode() const { return fullScreen_; }
+
+    // Layout.
+    void ResizePanels();
+    // Width of the left column (100 to 1000 pixels).
+    int LeftWidth() const { return leftWidth_; }
+    void SetLeftWidth(int width);
+    void RelocateButtons();
+
+    // State read and written by the settings and the other subsystems.
+    QString Dir;
+    QString FileName; // the current file
+    QString mess;     // body of sent mail
+    int FullWidth = 0;
+    bool bNormal = false;
+    bool bHide = false;
+    bool bSearch = true;
+    bool bEmail = true;
+    bool bMag = true;
+    bool bDestopBG = true;
+    bool bNotTray = false;
+    bool bCaseSens = false;
+    bool bDisMag = false;
+    int cScheme = 1;
+    int ssDelay = 5000;
+    int actPage = 0;
+    QStringList popfolders;
+    bool WindowCreated() const { return windowCreated_; }
+
+    // Controls, with the names the rest of the program knows them by.
+    QToolBar* ToolBar1 = nullptr;
+    QToolButton *tb1 = nullptr, *tb2 = nullptr, *tb5 = nullptr, *tb6 = nullptr, *tb7 = nullptr, *tb8 = nullptr,
+                *tb9 = nullptr, *tb10 = nullptr;
+    QWidget* pnBig = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    QWidget* pnLeft = nullptr;
+    QWidget* pnMag = nullptr;
+    QLabel* i1 = nullptr;
+    QWidget* Panel1 = nullptr;
+    QGroupBox *g1 = nullptr, *g2 = nullptr, *g3 = nullptr, *g4 = nullptr;
+    QLineEdit* e1 = nullptr;
+    QPushButton* Button8 = nullptr;
+    QLabel* l2 = nullptr;
+    QLineEdit* e2 = nullptr;
+    QPushButton *b4 = nullptr, *b11 = nullptr;
+    QLabel* l1 = nullptr;
+    QSlider* TrackBar1 = nullptr;
+    QCheckBox *cb1 = nullptr, *cb2 = nullptr, *cb3 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QPushButton *tb3 = nullptr, *tb4 = nullptr;
+    QWidget* pnRight = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    QWidget *TabSheet1 = nullptr, *TabSheet2 = nullptr;
+    MediaListView *ListBox1 = nullptr, *ListBox2 = nullptr;
+    QWidget* pnIm = nullptr;
+    PictureSurface* im2 = nullptr;
+    platform::MediaPlayer* WMP = nullptr;
+    QWidget* WMPWidget = nullptr;
+    QPushButton *b1 = nullptr, *b2 = nullptr, *b3 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* StatusText = nullptr;
+    QMenuBar* MainMenu1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction *SelectFolder1 = nullptr, *exit1 = nullptr, *GoPrevious1 = nullptr, *GoNext1 = nullptr,
+            *NextBackground1 = nullptr, *StartSlideshow1 = nullptr, *SwitchMode1 = nullptr, *Preferences1 = nullptr,
+            *About1 = nullptr;
+    QAction *Previous1 = nullptr, *Next1 = nullptr, *m2 = nullptr, *m3 = nullptr, *ShellOpen1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+    QTimer* Timer4 = nullptr;
+
+    // Status text of a decoding progress report.
+    void im2Progress(int stage, int percentDone, bool redrawNow, int rowsDone, const QString& message);
+
+signals:
+    void PreferencesRequested();
+    void AboutRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // LibraryHost
+    int ActivePage() const override;
+    bool ShuffleOn() const override;
+    QString RootFolder() const override { return Dir; }
+    QString CurrentFile() const override { return FileName; }
+    void ProcessMessages() override;
+    void SetTabCaption(int tab, const QString& caption) override;
+    // DisplayHost
+    void StopPlayer() override;
+    void ClosePlayer() override;
+    void HidePlayer() override;
+    void ShowPlayer() override;
+    void SetPlayerUrl(const QString& path) override;
+    void PlayPlayer() override;
+    QSize LoadPicture(const QString& path) override;
+    bool IsVideo(const QString& extension) const override;
+    void SetCurrentFile(const QString& path) override { FileName = path; }
+    void SetCaptionAndHint(const QString& text) override;
+    void ApplyWallpaper(const QString& path) override;
+
+    void CreateControls();
+    void CreateToolBar();
+    void CreateMenus();
+    void CreateLeftColumn();
+    void CreateFileList();
+    void CreateViewingArea();
+    void ConnectHandlers();
+    void FormKeyDown(int key);
+    void FormResize();
+    void ListBox1Click(MediaListView* view);
+    void im2MouseUp(Qt::MouseButton button);
+    void WMPDoubleClick();
+    void ShellOpenCurrent();
+    void SetGroupHeight(QGroupBox* group, int height);
+    void GroupDblClick(QGroupBox* group, int fullHeight);
+    void LayoutPanel1();
+
+    std::unique_ptr<library::MediaLibrary> library_;
+    bool windowCreated_ = false;
+    bool fullScreen_ = false;
+    QRect savedWindowBounds_;
+    QRect savedViewBounds_;
+    bool playerShown_ = false;
+    int leftWidth_ = 257; // width of the left column, kept when the window resizes
+};
+
+} // namespace orvane::ui

@@ -1,0 +1,172 @@
+// The main window's side of the display step: the picture surface, the media
+// player, the status line and the title.
+#include "ui/TForm1.h"
+
+#include "imaging/core/PictureLoader.h"
+#include "platform/MediaPlayer.h"
+#include "ui/PictureSurface.h"
+#include "viewer/ItemDisplay.h"
+
+#include <QFile>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QToolBar>
+#include <QStatusBar>
+#include <QTabWidget>
+
+namespace orvane::ui {
+
+bool TForm1::SetThis(const QString& path, bool setAsWallpaper)
+{
+    return viewer::SetThis(*this, path, setAsWallpaper);
+}
+
+void TForm1::StopPlayer()
+{
+    WMP->Stop();
+}
+
+void TForm1::ClosePlayer()
+{
+    WMP->Close();
+}
+
+void TForm1::HidePlayer()
+{
+    WMPWidget->hide();
+    playerShown_ = false;
+}
+
+void TForm1::ShowPlayer()
+{
+    WMPWidget->show();
+    WMPWidget->raise();
+    playerShown_ = true;
+}
+
+void TForm1::SetPlayerUrl(const QString& path)
+{
+    WMP->SetUrl(path);
+}
+
+void TForm1::PlayPlayer()
+{
+    WMP->Play();
+}
+
+bool TForm1::IsVideo(const QString& extension) const
+{
+    return library_->VideoFileTypes.Contains(extension);
+}
+
+void TForm1::SetCaptionAndHint(const QString& text)
+{
+    setWindowTitle(text);
+    pnIm->setToolTip(text);
+    im2->setToolTip(text);
+}
+
+void TForm1::ApplyWallpaper(const QString& path)
+{
+    // Setting the desktop background belongs to the desktop subsystem, which
+    // is not part of the program yet; the file is shown as usual.
+    (void)path;
+}
+
+QSize TForm1::LoadPicture(const QString& path)
+{
+    const std::string fileName = QFile::encodeName(path).toStdString();
+    std::shared_ptr<imaging::TBitmap> picture = imaging::TPictureLoader::Instance().CreateFor(fileName);
+    picture->OnProgress = [this](imaging::TBitmap*, imaging::TProgressStage stage, uint8_t percent, bool redraw,
+                                 const imaging::TRect& rect, const std::string& message) {
+        im2Progress(static_cast<int>(stage), percent, redraw, rect.Bottom, QString::fromStdString(message));
+    };
+    // The previous picture stays on screen until the new one has loaded; a
+    // picture that fails to load never replaces it.
+    std::shared_ptr<imaging::TBitmap> previous = im2->Picture();
+    im2->SetPicture(picture);
+    try {
+        picture->LoadFromFile(fileName);
+    } catch (...) {
+        picture->OnProgress = nullptr;
+        im2->SetPicture(previous);
+        if (previous)
+            im2->DecodingFinished();
+        throw;
+    }
+    picture->OnProgress = nullptr;
+    im2->DecodingFinished();
+    return QSize(picture->Width(), picture->Height());
+}
+
+void TForm1::im2Progress(int stage, int percentDone, bool redrawNow, int rowsDone, const QString& message)
+{
+    ChangeStatus(viewer::ProgressText(stage, percentDone, redrawNow, message));
+    if (stage == 1)
+        im2->RowsDecoded(rowsDone, redrawNow);
+}
+
+void TForm1::SwitchFullScreen()
+{
+    if (!fullScreen_) {
+        MainMenu1->hide();
+        savedWindowBounds_ = geometry();
+        savedViewBounds_ = pnIm->geometry();
+        pnLeft->hide();
+        pnRight->hide();
+        ToolBar1->hide();
+        StatusBar1->hide();
+        WMPWidget->hide();
+        showFullScreen();
+        QPalette black = pnIm->palette();
+        black.setColor(QPalette::Window, Qt::black);
+        pnIm->setPalette(black);
+        pnIm->setGeometry(0, 0, width(), height());
+        im2->setGeometry(0, 0, width(), height());
+        for (QWidget* b : {static_cast<QWidget*>(b1), static_cast<QWidget*>(b2), static_cast<QWidget*>(b3)})
+            b->setVisible(!bHide);
+        b1->move(0, height() - 30);
+        b2->move((width() - b2->width()) / 2, height() - 30);
+        b3->move(width() - b3->width() - 1, height() - 30);
+        if (windowFlags() & Qt::WindowStaysOnTopHint)
+            setWindowFlag(Qt::WindowStaysOnTopHint, false), showFullScreen();
+        fullScreen_ = true;
+        return;
+    }
+    Timer4->stop();
+    showNormal();
+    if (!isMaximized())
+        setGeometry(savedWindowBounds_);
+    WMPWidget->hide();
+    pnIm->setGeometry(savedViewBounds_);
+    im2->setGeometry(0, 0, savedViewBounds_.width(), savedViewBounds_.height());
+    pnIm->setPalette(QPalette());
+    fullScreen_ = false;
+    RelocateButtons();
+    ToolBar1->show();
+    pnLeft->show();
+    pnRight->setVisible(PageControl1->isVisible());
+    StatusBar1->show();
+    if (PageControl1->isVisible() || bNormal) {
+        MainMenu1->show();
+    } else {
+        setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        show();
+    }
+    library_->SetFileIndex(library_->iFileIndex, 0);
+    library_->SetFileIndex(library_->vFileIndex, 1);
+}
+
+void TForm1::SlideShow()
+{
+    SwitchFullScreen();
+    b1->hide();
+    b2->hide();
+    b3->hide();
+    if (ssDelay > 0) {
+        Timer4->setInterval(ssDelay);
+        Timer4->start();
+    }
+}
+
+} // namespace orvane::ui

@@ -1,0 +1,48 @@
+#pragma once
+// What the picture surface draws, kept between paints: the picture reduced
+// by whole-block averaging to near the viewing area's size (built band by
+// band while the picture decodes), and the final smooth scaling for the
+// current area. Painting again at the same size costs nothing; a resize by a
+// pixel re-scales only the reduced picture, never the full one.
+#include <QImage>
+#include <QRect>
+#include <QSize>
+
+namespace orvane::imaging {
+class TBitmap;
+}
+
+namespace orvane::viewer {
+
+class DisplayCache {
+public:
+    // A new picture (or none). Rows appear through RowsAvailable.
+    void SetPicture(const imaging::TBitmap* bitmap);
+    // Rows 0 .. rows-1 of the picture are decoded. Rows reported out of order
+    // (interlaced pictures) make the reduction start again at the end.
+    void RowsAvailable(int rows);
+    // Every row is decoded.
+    void Finished();
+    // The picture scaled to fit area with its aspect kept, and where it goes.
+    const QImage& Render(const QSize& area, QRect* target = nullptr);
+
+    int ReductionFactor() const { return factor_; }
+    bool HasPicture() const { return bitmap_ != nullptr; }
+
+private:
+    void ReduceRows(int upTo);
+    void RestartReduction();
+
+    const imaging::TBitmap* bitmap_ = nullptr;
+    QImage view_;          // the bitmap's pixels
+    int available_ = 0;    // decoded rows
+    bool outOfOrder_ = false;
+    int factor_ = 1;       // block size of the reduction
+    QImage reduced_;       // RGB32, picture size / factor
+    int reducedRows_ = 0;  // picture rows already reduced
+    QImage rendered_;
+    QSize renderedArea_;
+    int renderedRows_ = -1;
+};
+
+} // namespace orvane::viewer

@@ -1,0 +1,121 @@
+#pragma once
+// Stand-ins for the platform layers that would touch the user's desktop:
+// message boxes answer from a script and remember what they showed, the
+// shell and the desktop icons remember what they were asked, and the media
+// player records its calls.
+#include "platform/MediaPlayer.h"
+#include "platform/Services.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <deque>
+#include <optional>
+
+namespace orvane::test {
+
+class FakeDialogs : public platform::Dialogs {
+public:
+    QStringList errors;
+    QStringList informations;
+    QStringList warnings;
+    QStringList questions;      // AskYesNo texts
+    QStringList retryPrompts;   // AskRetryIgnore texts
+    std::deque<bool> yesNoAnswers;     // empty: No
+    std::deque<bool> retryAnswers;     // empty: Ignore
+    std::deque<std::optional<QString>> folderAnswers; // empty: Cancel
+    QStringList folderTitles;
+    QStringList folderInitials;
+
+    void ShowError(const QString& text) override { errors << text; }
+    void ShowInformation(const QString& text) override { informations << text; }
+    void ShowWarning(const QString& caption, const QString& text) override { warnings << caption + ": " + text; }
+    bool AskYesNo(const QString& text) override
+    {
+        questions << text;
+        return Take(yesNoAnswers, false);
+    }
+    bool AskRetryIgnore(const QString& text) override
+    {
+        retryPrompts << text;
+        return Take(retryAnswers, false);
+    }
+    std::optional<QString> BrowseForFolder(const QString& title, const QString& initialFolder) override
+    {
+        folderTitles << title;
+        folderInitials << initialFolder;
+        if (folderAnswers.empty())
+            return std::nullopt;
+        auto answer = folderAnswers.front();
+        folderAnswers.pop_front();
+        return answer;
+    }
+
+private:
+    template <typename T>
+    static T Take(std::deque<T>& queue, T otherwise)
+    {
+        if (queue.empty())
+            return otherwise;
+        T value = queue.front();
+        queue.pop_front();
+        return value;
+    }
+};
+
+class FakeShell : public platform::Shell {
+public:
+    QStringList opened;
+    void Open(const QString& pathOrAddress, const QString&) override { opened << pathOrAddress; }
+};
+
+class FakeDesktopIcons : public platform::DesktopIcons {
+public:
+    int shown = 0;
+    int hidden = 0;
+    void Show() override { ++shown; }
+    void Hide() override { ++hidden; }
+};
+
+class FakeMediaPlayer : public platform::MediaPlayer {
+public:
+    using platform::MediaPlayer::MediaPlayer;
+    QStringList calls; // "stop", "close", "url <path>", "play", "fullscreen <0|1>"
+    bool fullScreen = false;
+    bool failOnPlay = false;
+
+    void Stop() override { calls << QStringLiteral("stop"); }
+    void Close() override { calls << QStringLiteral("close"); }
+    void SetUrl(const QString& path) override { calls << QStringLiteral("url ") + path; }
+    void Play() override
+    {
+        calls << QStringLiteral("play");
+        if (failOnPlay)
+            throw std::runtime_error("no codec");
+    }
+    bool FullScreen() const override { return fullScreen; }
+    void SetFullScreen(bool value) override
+    {
+        fullScreen = value;
+        calls << QStringLiteral("fullscreen %1").arg(value ? 1 : 0);
+    }
+    QWidget* Widget(QWidget* parent) override
+    {
+        if (!widget)
+            widget = new QWidget(parent);
+        return widget;
+    }
+    QWidget* widget = nullptr;
+};
+
+// Installs fresh stand-ins (and the real trash, which tests point at their
+// own temporary home); returns them for inspection.
+struct FakeServices {
+    FakeDialogs* dialogs;
+    FakeShell* shell;
+    FakeDesktopIcons* icons;
+    FakeMediaPlayer* lastPlayer = nullptr;
+};
+FakeServices& InstallFakeServices();
+
+} // namespace orvane::test

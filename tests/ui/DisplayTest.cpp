@@ -1,0 +1,170 @@
+#include "MainWindowFixture.h"
+
+#include "platform/Application.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QToolButton>
+
+using namespace orvane;
+using orvane::test::MainWindowTest;
+
+namespace {
+
+class DisplayTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        form->Dir = Root();
+    }
+    bool Show(const std::string& relative) { return form->SetThis(Full(relative), false); }
+    QWidget* PlayerWidget() { return form->WMPWidget; }
+};
+
+} // namespace
+
+TEST_F(DisplayTest, APictureShowsWithItsSizeAndBecomesTheCurrentFile)
+{
+    AddPicture("2005/a.jpg", 640, 480);
+    ASSERT_TRUE(Show("2005/a.jpg"));
+    EXPECT_EQ(Status(), Full("2005/a.jpg") + "  (640x480)");
+    EXPECT_EQ(form->windowTitle(), "2005/a.jpg - Orvane");
+    EXPECT_EQ(form->im2->toolTip(), "2005/a.jpg - Orvane");
+    EXPECT_EQ(form->FileName, Full("2005/a.jpg"));
+    ASSERT_TRUE(form->im2->Picture());
+    EXPECT_EQ(form->im2->Picture()->Width(), 640);
+    EXPECT_EQ(Player().calls.mid(0, 2), QStringList({"stop", "close"}));
+    EXPECT_FALSE(PlayerWidget()->isVisible());
+}
+
+TEST_F(DisplayTest, AMissingFileStopsThePlayerAndChangesNothingElse)
+{
+    AddPicture("a.jpg");
+    tree.Add("clip.avi");
+    ASSERT_TRUE(Show("a.jpg"));
+    ASSERT_TRUE(Show("clip.avi"));
+    const QString title = form->windowTitle();
+    const QString status = Status();
+    const auto picture = form->im2->Picture();
+    Player().calls.clear();
+    EXPECT_FALSE(Show("gone.jpg"));
+    EXPECT_EQ(Player().calls, QStringList({"stop", "close"}));
+    EXPECT_EQ(form->windowTitle(), title);
+    EXPECT_EQ(Status(), status);
+    EXPECT_EQ(form->FileName, Full("clip.avi"));
+    EXPECT_EQ(form->im2->Picture(), picture);
+}
+
+TEST_F(DisplayTest, AVideoPlaysOverThePictureWhichStaysUnderneath)
+{
+    AddPicture("a.jpg");
+    tree.Add("Clip.AVI");
+    ASSERT_TRUE(Show("a.jpg"));
+    const auto picture = form->im2->Picture();
+    Player().calls.clear();
+    ASSERT_TRUE(Show("Clip.AVI"));
+    EXPECT_EQ(Player().calls, QStringList({"stop", "close", "url " + Full("Clip.AVI"), "play"}));
+    EXPECT_TRUE(PlayerWidget()->isVisible());
+    EXPECT_EQ(form->im2->Picture(), picture);
+    EXPECT_EQ(Status(), Full("Clip.AVI"));
+    EXPECT_EQ(form->windowTitle(), "Clip.AVI - Orvane");
+    // A picture after the video hides the player.
+    ASSERT_TRUE(Show("a.jpg"));
+    EXPECT_FALSE(PlayerWidget()->isVisible());
+}
+
+TEST_F(DisplayTest, AFileOnBothListsIsPlayedAsAVideo)
+{
+    tree.Add("both.avi");
+    form->Library().FileTypes.Add("avi");
+    ASSERT_TRUE(Show("both.avi"));
+    EXPECT_TRUE(PlayerWidget()->isVisible());
+}
+
+TEST_F(DisplayTest, PlayerFailuresAreSwallowedAndTheStepCompletes)
+{
+    tree.Add("broken.avi");
+    Player().failOnPlay = true;
+    ASSERT_TRUE(Show("broken.avi"));
+    EXPECT_EQ(form->FileName, Full("broken.avi"));
+    EXPECT_EQ(form->windowTitle(), "broken.avi - Orvane");
+    EXPECT_TRUE(fakes->dialogs->errors.isEmpty());
+}
+
+TEST_F(DisplayTest, ADamagedPictureRaisesItsErrorAndKeepsThePreviousOneOnScreen)
+{
+    AddPicture("good.jpg", 20, 10);
+    tree.Add("bad.jpg", "this is not a picture");
+    ASSERT_TRUE(Show("good.jpg"));
+    const auto picture = form->im2->Picture();
+    const QString status = Status();
+    EXPECT_THROW(Show("bad.jpg"), std::exception);
+    EXPECT_EQ(form->im2->Picture(), picture);
+    EXPECT_EQ(form->FileName, Full("good.jpg"));
+    EXPECT_EQ(form->windowTitle(), "good.jpg - Orvane");
+}
+
+TEST_F(DisplayTest, ErrorsOfClickedCommandsReachTheGeneralErrorBoxAndTheProgramGoesOn)
+{
+    // Extension on the photo list but served by no picture class.
+    tree.Add("odd.xyz", "data");
+    form->Library().FileTypes.Add("xyz");
+    fakes->dialogs->folderAnswers.push_back(Root());
+    // Through the event system, as a user's click arrives.
+    const QPoint centre(form->tb1->width() / 2, form->tb1->height() / 2);
+    QMouseEvent press(QEvent::MouseButtonPress, centre, form->tb1->mapToGlobal(centre), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, centre, form->tb1->mapToGlobal(centre), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form->tb1, &press);
+    QCoreApplication::sendEvent(form->tb1, &release);
+    ASSERT_EQ(fakes->dialogs->errors, QStringList({"Unknown picture file extension (.xyz)"}));
+    EXPECT_EQ(form->PageControl1->tabText(0), "Photos (1)");
+    EXPECT_TRUE(form->FileName.isEmpty());
+}
+
+TEST_F(DisplayTest, ProgressTextsReachTheStatusLineWhileDecoding)
+{
+    AddPicture("a.jpg", 64, 256);
+    form->im2Progress(0, 0, false, 0, "Preparing...");
+    EXPECT_EQ(Status(), "Starting percent done: 0 Preparing...");
+    form->im2Progress(1, 50, true, 128, "");
+    EXPECT_EQ(Status(), "Running percent done: 50 (Redrawing) ");
+    ASSERT_TRUE(Show("a.jpg"));
+    EXPECT_EQ(Status(), Full("a.jpg") + "  (64x256)");
+}
+
+TEST_F(DisplayTest, MiddleButtonOpensTheCurrentFileInItsProgram)
+{
+    AddPicture("a.jpg");
+    ASSERT_TRUE(Show("a.jpg"));
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5), Qt::MiddleButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(form->im2, &release);
+    EXPECT_EQ(fakes->shell->opened, QStringList({Full("a.jpg")}));
+}
+
+TEST_F(DisplayTest, DoubleClickOnThePlayerTogglesOnlyThePlayersFullScreen)
+{
+    tree.Add("clip.avi");
+    ASSERT_TRUE(Show("clip.avi"));
+    emit Player().DoubleClicked();
+    EXPECT_TRUE(Player().fullScreen);
+    EXPECT_FALSE(form->FullScreenMode());
+    emit Player().DoubleClicked();
+    EXPECT_FALSE(Player().fullScreen);
+}
+
+TEST_F(DisplayTest, LayoutGivesAFiveByFourViewingAreaWithTheButtonsUnderIt)
+{
+    form->SetLeftWidth(300);
+    EXPECT_EQ(form->pnIm->geometry(), QRect(0, 0, 300, 240));
+    EXPECT_EQ(form->pnMag->height(), 270);
+    EXPECT_EQ(form->b1->pos(), QPoint(0, 240));
+    EXPECT_EQ(form->b2->pos(), QPoint(137, 240));
+    EXPECT_EQ(form->b3->pos(), QPoint(275, 240));
+    form->SetLeftWidth(50); // never narrower than 100
+    EXPECT_EQ(form->pnIm->width(), 100);
+}

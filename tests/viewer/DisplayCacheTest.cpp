@@ -1,0 +1,116 @@
+#include "imaging/core/Bitmap.h"
+#include "viewer/DisplayCache.h"
+#include "viewer/PictureImage.h"
+
+#include <gtest/gtest.h>
+
+using namespace orvane;
+using imaging::TBitmap;
+using imaging::TPixelFormat;
+
+namespace {
+
+std::unique_ptr<TBitmap> Picture(int w, int h, TPixelFormat format = TPixelFormat::pf24bit)
+{
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetPixelFormat(format);
+    bitmap->SetSize(w, h);
+    for (int y = 0; y < h; ++y) {
+        uint8_t* row = bitmap->ScanLine(y);
+        for (int x = 0; x < bitmap->BytesPerLine(); ++x)
+            row[x] = static_cast<uint8_t>((x * 7 + y * 13) & 0xFF);
+    }
+    return bitmap;
+}
+
+int MaxDifference(const QImage& a, const QImage& b)
+{
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                              std::abs(qBlue(p) - qBlue(q))});
+        }
+    return worst;
+}
+
+} // namespace
+
+TEST(PictureImage, SharesThePixelsOfTheCommonFormats)
+{
+    for (auto format : {TPixelFormat::pf24bit, TPixelFormat::pf32bit, TPixelFormat::pf8bit, TPixelFormat::pf1bit,
+                        TPixelFormat::pf15bit}) {
+        auto bitmap = Picture(13, 5, format);
+        const QImage view = viewer::BitmapView(*bitmap);
+        EXPECT_EQ(view.constBits(), bitmap->Bits()) << static_cast<int>(format);
+        EXPECT_EQ(view.size(), QSize(13, 5));
+    }
+}
+
+TEST(PictureImage, FourBitPixelsUseTheirPaletteEntries)
+{
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(TPixelFormat::pf4bit);
+    bitmap.SetSize(3, 1);
+    bitmap.ScanLine(0)[0] = 0x1F; // pixels 1, 15
+    bitmap.ScanLine(0)[1] = 0x20; // pixel 2
+    std::vector<imaging::TRGBQuad> palette(16);
+    palette[1] = {0, 0, 255, 0};
+    palette[15] = {255, 0, 0, 0};
+    palette[2] = {0, 255, 0, 0};
+    bitmap.SetPalette(palette);
+    const QImage view = viewer::BitmapView(bitmap);
+    EXPECT_EQ(view.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(view.pixel(1, 0), qRgb(0, 0, 255));
+    EXPECT_EQ(view.pixel(2, 0), qRgb(0, 255, 0));
+}
+
+TEST(DisplayCache, ReducedPictureBuiltWhileDecodingMatchesOneBuiltAtTheEnd)
+{
+    auto bitmap = Picture(1200, 900);
+    viewer::DisplayCache incremental;
+    incremental.SetPicture(bitmap.get());
+    incremental.Render(QSize(300, 240)); // first paint while nothing is decoded
+    for (int rows = 37; rows < 900; rows += 37)
+        incremental.RowsAvailable(rows);
+    incremental.Finished();
+    const QImage a = incremental.Render(QSize(300, 240));
+
+    viewer::DisplayCache whole;
+    whole.SetPicture(bitmap.get());
+    whole.Finished();
+    const QImage b = whole.Render(QSize(300, 240));
+    ASSERT_EQ(a.size(), QSize(300, 225));
+    ASSERT_EQ(b.size(), a.size());
+    EXPECT_EQ(MaxDifference(a, b), 0);
+    EXPECT_EQ(incremental.ReductionFactor(), 4);
+}
+
+TEST(DisplayCache, PaintingAgainAtTheSameSizeReusesTheScaledPicture)
+{
+    auto bitmap = Picture(800, 600);
+    viewer::DisplayCache cache;
+    cache.SetPicture(bitmap.get());
+    cache.Finished();
+    const uchar* first = cache.Render(QSize(400, 300)).constBits();
+    EXPECT_EQ(cache.Render(QSize(400, 300)).constBits(), first);
+    const QImage resized = cache.Render(QSize(401, 300));
+    EXPECT_EQ(resized.size(), QSize(400, 300)); // still fits by height
+}
+
+TEST(DisplayCache, InterlacedRowsReportedOutOfOrderAreReducedAgainAtTheEnd)
+{
+    auto bitmap = Picture(640, 480);
+    viewer::DisplayCache cache;
+    cache.SetPicture(bitmap.get());
+    cache.Render(QSize(160, 120));
+    cache.RowsAvailable(480);
+    // A later pass rewrites rows already reduced.
+    for (int y = 0; y < 480; ++y)
+        std::fill(bitmap->ScanLine(y), bitmap->ScanLine(y) + 640 * 3, uint8_t(200));
+    cache.RowsAvailable(8);
+    cache.Finished();
+    const QImage shown = cache.Render(QSize(160, 120));
+    EXPECT_EQ(shown.pixel(80, 60), qRgb(200, 200, 200));
+}
