@@ -1,6 +1,8 @@
 // The process entry: register the picture formats, look at the command line,
 // create the windows in order and run the message loop.
 #include "app/AppFunctions.h"
+#include "app/Settings.h"
+#include "platform/Registry.h"
 #include "imaging/core/PictureLoader.h"
 #include "imaging/core/Warnings.h"
 #include "platform/Application.h"
@@ -40,7 +42,17 @@ int main(int argc, char** argv)
         orvane::platform::Application::HandleException();
     }
     if (!orvane::app::StartupStopFlag) {
+        // A settings file that cannot be read is kept aside, never overwritten.
+        QString reason;
+        const QString keptAs = orvane::platform::SetAsideDamagedHive(orvane::platform::RootKey::HKEY_CURRENT_USER, &reason);
+        if (!keptAs.isEmpty())
+            orvane::platform::Services::Current().dialogs->ShowError(
+                QStringLiteral("The settings file %1 could not be read (%2). It was kept as %3; Orvane starts with its "
+                               "default settings.")
+                    .arg(orvane::platform::TRegistry::UserHivePath(), reason, keptAs));
         auto form = std::make_unique<orvane::ui::TForm1>();
+        form->OnGetSettings = orvane::app::GetSettings;
+        form->OnSaveSettings = orvane::app::SaveSettings;
         auto preferences = std::make_unique<orvane::ui::TDlg>(form.get());
         auto about = std::make_unique<orvane::ui::TAboutBox>(form.get());
         auto input = std::make_unique<orvane::ui::TInputDlg>(form.get());

@@ -39,6 +39,31 @@ bool MediaLibrary::ReadDir()
     return true;
 }
 
+void MediaLibrary::GoSearch(const QString& text, bool caseSensitive)
+{
+    if (text.isEmpty()) {
+        listBox1_.SetLines(PhotoList);
+        listBox2_.SetLines(VideoList);
+        host_.SetTabCaption(0, QStringLiteral("Photos (%1)").arg(listBox1_.Count()));
+        host_.SetTabCaption(1, QStringLiteral("Videos (%1)").arg(listBox2_.Count()));
+        return;
+    }
+    const bool exact = text.size() < 3 || caseSensitive;
+    const QString needle = exact ? text : text.toLower();
+    const auto filter = [&](const QStringList& entries) {
+        QStringList found;
+        for (const QString& entry : entries) {
+            if (exact ? entry.contains(needle, Qt::CaseSensitive) : entry.toLower().contains(needle, Qt::CaseSensitive))
+                found.append(entry);
+        }
+        return found;
+    };
+    listBox1_.SetLines(filter(PhotoList));
+    listBox2_.SetLines(filter(VideoList));
+    host_.SetTabCaption(0, QStringLiteral("Photos (found: %1)").arg(listBox1_.Count()));
+    host_.SetTabCaption(1, QStringLiteral("Videos (found: %1)").arg(listBox2_.Count()));
+}
+
 void MediaLibrary::SetFileIndex(int index, int list)
 {
     MediaListModel& box = list == 0 ? listBox1_ : listBox2_;

@@ -60,6 +60,12 @@ public:
     bool ReadDir();
     bool Scanning() const { return scanning_; }
 
+    // Narrows both list boxes to the entries of the full lists that contain
+    // the text: exact letter case for texts under three characters or when
+    // caseSensitive, otherwise both lower-cased. An empty text restores the
+    // full lists. Positions and the item on display do not change.
+    void GoSearch(const QString& text, bool caseSensitive);
+
     void SetFileIndex(int index, int list);
     void Next(bool setAsWallpaper);
     void ShortNext() { Next(false); }

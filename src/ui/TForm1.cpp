@@ -6,6 +6,7 @@
 #include "platform/Services.h"
 #include "ui/MediaListView.h"
 #include "ui/PictureSurface.h"
+#include "ui/Splitter.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -20,7 +21,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSlider>
-#include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QToolBar>
@@ -66,19 +66,13 @@ void TForm1::CreateControls()
     pnBig->setObjectName(QStringLiteral("pnBig"));
     pnBig->setAutoFillBackground(true);
     setCentralWidget(pnBig);
-    Splitter1 = new QSplitter(Qt::Horizontal, pnBig);
+    pnBig->installEventFilter(this);
+    Splitter1 = new Splitter(pnBig);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
-    Splitter1->setHandleWidth(3);
-    Splitter1->setChildrenCollapsible(false);
-    auto* bodyLayout = new QVBoxLayout(pnBig);
-    bodyLayout->setContentsMargins(0, 0, 0, 0);
-    bodyLayout->addWidget(Splitter1);
 
     CreateLeftColumn();
     CreateFileList();
     CreateViewingArea();
-    pnLeft->resize(257, pnLeft->height());
-    Splitter1->setSizes({257, 600});
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -185,11 +179,8 @@ void TForm1::CreateMenus()
 
 void TForm1::CreateLeftColumn()
 {
-    pnLeft = new QWidget(Splitter1);
+    pnLeft = new QWidget(pnBig);
     pnLeft->setObjectName(QStringLiteral("pnLeft"));
-    pnLeft->setMinimumWidth(100);
-    pnLeft->setMaximumWidth(1000);
-    Splitter1->addWidget(pnLeft);
 
     pnMag = new QWidget(pnLeft);
     pnMag->setObjectName(QStringLiteral("pnMag"));
@@ -271,11 +262,8 @@ void TForm1::CreateLeftColumn()
 
 void TForm1::CreateFileList()
 {
-    pnRight = new QWidget(Splitter1);
+    pnRight = new QWidget(pnBig);
     pnRight->setObjectName(QStringLiteral("pnRight"));
-    Splitter1->addWidget(pnRight);
-    Splitter1->setStretchFactor(0, 0);
-    Splitter1->setStretchFactor(1, 1);
     auto* layout = new QVBoxLayout(pnRight);
     layout->setContentsMargins(0, 0, 0, 0);
     PageControl1 = new QTabWidget(pnRight);
@@ -360,6 +348,12 @@ void TForm1::ConnectHandlers()
     connect(tb8, &QToolButton::clicked, this, &TForm1::AboutRequested);
     connect(About1, &QAction::triggered, this, &TForm1::AboutRequested);
     connect(ShellOpen1, &QAction::triggered, this, &TForm1::ShellOpenCurrent);
+    connect(e1, &QLineEdit::returnPressed, this, &TForm1::GoSearch);
+    connect(Button8, &QPushButton::clicked, this, [this] {
+        ReadDir();
+        if (!e1->text().isEmpty())
+            GoSearch();
+    });
     connect(Timer2, &QTimer::timeout, this, [this] {
         if (cb2->isChecked())
             Next(true);
@@ -373,10 +367,7 @@ void TForm1::ConnectHandlers()
     connect(WMP, &platform::MediaPlayer::DoubleClicked, this, &TForm1::WMPDoubleClick);
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(mapToGlobal(at)); });
-    connect(Splitter1, &QSplitter::splitterMoved, this, [this] {
-        leftWidth_ = Splitter1->sizes().value(0, leftWidth_);
-        ResizePanels();
-    });
+    connect(Splitter1, &Splitter::Moved, this, [this](int x) { SetLeftWidth(x); });
 }
 
 void TForm1::FormCreate()
@@ -388,10 +379,14 @@ void TForm1::FormCreate()
     QApplication::setApplicationDisplayName(QString());
     QApplication::setApplicationName(QStringLiteral("Orvane"));
     ResizePanels();
+    if (OnGetSettings)
+        OnGetSettings(*this);
     if (!Dir.isEmpty())
         ReadDir();
     if (!FileName.isEmpty())
         SetThis(FileName, false);
+    if (!e1->text().isEmpty())
+        GoSearch();
     windowCreated_ = true;
 }
 
@@ -401,6 +396,8 @@ void TForm1::FormDestroy()
     if (icons)
         icons->Show();
     Timer1->stop();
+    if (OnSaveSettings)
+        OnSaveSettings(*this);
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
@@ -436,6 +433,74 @@ void TForm1::ChangeStatus(const QString& text)
 void TForm1::ReadDir()
 {
     library_->ReadDir();
+}
+
+void TForm1::GoSearch()
+{
+    library_->GoSearch(e1->text(), bCaseSens);
+}
+
+void TForm1::StayOnTop()
+{
+    // Changing the flag re-creates the native window; keep its place and size.
+    if (windowFlags() & Qt::WindowStaysOnTopHint)
+        return;
+    const QRect frame = geometry();
+    const bool shown = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    setGeometry(frame);
+    if (shown)
+        show();
+}
+
+void TForm1::StayNormal()
+{
+    if (!(windowFlags() & Qt::WindowStaysOnTopHint))
+        return;
+    const QRect frame = geometry();
+    const bool shown = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, false);
+    setGeometry(frame);
+    if (shown)
+        show();
+}
+
+void TForm1::ApplyColorScheme(int scheme)
+{
+    QColor window;
+    QColor toolBarText;
+    switch (scheme) {
+    case 0:
+        window = QApplication::palette().color(QPalette::Button);
+        toolBarText = QApplication::palette().color(QPalette::WindowText);
+        break;
+    case 1:
+        window = QColor(255, 255, 255);
+        toolBarText = QColor(0, 0, 0);
+        break;
+    case 2:
+        window = QColor(192, 192, 192);
+        toolBarText = QColor(0, 0, 0);
+        break;
+    default:
+        return; // other values leave the colours as they are
+    }
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, window);
+    setPalette(palette);
+    for (QWidget* w : {pnBig, pnLeft, pnMag, Panel1, pnIm, static_cast<QWidget*>(ToolBar1)})
+        w->setAutoFillBackground(true);
+    if (fullScreen_) {
+        QPalette black = pnIm->palette();
+        black.setColor(QPalette::Window, Qt::black);
+        pnIm->setPalette(black);
+    }
+    for (QToolButton* b : {tb1, tb9, tb10, tb2, tb5, tb6, tb7, tb8}) {
+        QPalette p = b->palette();
+        p.setColor(QPalette::ButtonText, toolBarText);
+        p.setColor(QPalette::WindowText, toolBarText);
+        b->setPalette(p);
+    }
 }
 
 void TForm1::SelectDir()
@@ -485,8 +550,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         if (widget && widget->window() == this && (watched == QApplication::focusWidget() || watched == this)) {
             FormKeyDown(key->key());
         }
-    } else if (event->type() == QEvent::Resize && watched == pnLeft) {
-        ResizePanels();
+    } else if (event->type() == QEvent::Resize && watched == pnBig) {
+        LayoutBody();
     } else if (event->type() == QEvent::MouseButtonDblClick) {
         auto* group = qobject_cast<QGroupBox*>(watched);
         if (group == g1)
@@ -505,7 +570,7 @@ void TForm1::FormKeyDown(int key)
 {
     if (key == Qt::Key_Escape && fullScreen_)
         SwitchFullScreen();
-    if (!fullScreen_ && PageControl1->isVisible())
+    if (!fullScreen_ && !PageControl1->isHidden())
         return;
     if (key == Qt::Key_Right)
         ShortNext();
@@ -515,9 +580,9 @@ void TForm1::FormKeyDown(int key)
 
 void TForm1::SwitchListBox(bool rememberWidth)
 {
-    PageControl1->setVisible(!PageControl1->isVisible());
-    pnRight->setVisible(PageControl1->isVisible());
-    if (!PageControl1->isVisible()) {
+    PageControl1->setVisible(PageControl1->isHidden());
+    pnRight->setVisible(!PageControl1->isHidden());
+    if (!!PageControl1->isHidden()) {
         if (rememberWidth) {
             FullWidth = width();
             resize(pnLeft->width() + 8, height());
@@ -526,19 +591,18 @@ void TForm1::SwitchListBox(bool rememberWidth)
         for (QToolButton* b : {tb1, tb9, tb10, tb2, tb5, tb6, tb7, tb8})
             b->setToolButtonStyle(Qt::ToolButtonIconOnly);
         if (!bNormal)
-            setWindowFlag(Qt::WindowStaysOnTopHint, true), show();
+            StayOnTop();
         MainMenu1->hide();
     } else {
         resize(FullWidth, height());
         ToolBar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         for (QToolButton* b : {tb1, tb9, tb10, tb2, tb5, tb6, tb7, tb8})
             b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        if (windowFlags() & Qt::WindowStaysOnTopHint)
-            setWindowFlag(Qt::WindowStaysOnTopHint, false), show();
+        StayNormal();
         MainMenu1->show();
     }
     for (QToolButton* b : {tb1, tb9, tb10, tb2, tb5, tb6, tb7, tb8})
-        b->setFixedSize(PageControl1->isVisible() ? QSize(90, 52) : QSize(32 + 8, 32 + 8));
+        b->setFixedSize(!PageControl1->isHidden() ? QSize(90, 52) : QSize(32 + 8, 32 + 8));
 }
 
 } // namespace orvane::ui

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -22,7 +23,6 @@ class QMenu;
 class QMenuBar;
 class QPushButton;
 class QSlider;
-class QSplitter;
 class QTabWidget;
 class QToolBar;
 class QToolButton;
@@ -39,6 +39,7 @@ namespace orvane::ui {
 
 class MediaListView;
 class PictureSurface;
+class Splitter;
 
 class TForm1 : public QMainWindow, public library::LibraryHost, public viewer::DisplayHost {
     Q_OBJECT
@@ -68,6 +69,17 @@ public:
     void SwitchFullScreen();
     void SlideShow();
     bool FullScreenMode() const { return fullScreen_; }
+
+    // The settings store and the search are wired in by the program's entry.
+    std::function<void(TForm1&)> OnGetSettings;
+    std::function<void(TForm1&)> OnSaveSettings;
+    void GoSearch();
+
+    // Window state.
+    void StayOnTop();
+    void StayNormal();
+    void ApplyColorScheme(int scheme);
+    void SetGroupHeight(QGroupBox* group, int height);
 
     // Layout.
     void ResizePanels();
@@ -101,7 +113,7 @@ public:
     QToolButton *tb1 = nullptr, *tb2 = nullptr, *tb5 = nullptr, *tb6 = nullptr, *tb7 = nullptr, *tb8 = nullptr,
                 *tb9 = nullptr, *tb10 = nullptr;
     QWidget* pnBig = nullptr;
-    QSplitter* Splitter1 = nullptr;
+    Splitter* Splitter1 = nullptr;
     QWidget* pnLeft = nullptr;
     QWidget* pnMag = nullptr;
     QLabel* i1 = nullptr;
@@ -184,9 +196,9 @@ private:
     void im2MouseUp(Qt::MouseButton button);
     void WMPDoubleClick();
     void ShellOpenCurrent();
-    void SetGroupHeight(QGroupBox* group, int height);
     void GroupDblClick(QGroupBox* group, int fullHeight);
     void LayoutPanel1();
+    void LayoutBody();
 
     std::unique_ptr<library::MediaLibrary> library_;
     bool windowCreated_ = false;

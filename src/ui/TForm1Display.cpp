@@ -128,8 +128,8 @@ void TForm1::SwitchFullScreen()
         b1->move(0, height() - 30);
         b2->move((width() - b2->width()) / 2, height() - 30);
         b3->move(width() - b3->width() - 1, height() - 30);
-        if (windowFlags() & Qt::WindowStaysOnTopHint)
-            setWindowFlag(Qt::WindowStaysOnTopHint, false), showFullScreen();
+        StayNormal();
+        showFullScreen();
         fullScreen_ = true;
         return;
     }
@@ -140,18 +140,17 @@ void TForm1::SwitchFullScreen()
     WMPWidget->hide();
     pnIm->setGeometry(savedViewBounds_);
     im2->setGeometry(0, 0, savedViewBounds_.width(), savedViewBounds_.height());
-    pnIm->setPalette(QPalette());
+    pnIm->setPalette(palette()); // the window's colour again
     fullScreen_ = false;
     RelocateButtons();
     ToolBar1->show();
     pnLeft->show();
-    pnRight->setVisible(PageControl1->isVisible());
+    pnRight->setVisible(!PageControl1->isHidden());
     StatusBar1->show();
-    if (PageControl1->isVisible() || bNormal) {
+    if (!PageControl1->isHidden() || bNormal) {
         MainMenu1->show();
     } else {
-        setWindowFlag(Qt::WindowStaysOnTopHint, true);
-        show();
+        StayOnTop();
     }
     library_->SetFileIndex(library_->iFileIndex, 0);
     library_->SetFileIndex(library_->vFileIndex, 1);

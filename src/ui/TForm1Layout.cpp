@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QSplitter>
+#include "ui/Splitter.h"
 #include <QTabWidget>
 
 #include <algorithm>
@@ -80,15 +80,25 @@ void TForm1::GroupDblClick(QGroupBox* group, int fullHeight)
 void TForm1::SetLeftWidth(int width)
 {
     leftWidth_ = std::clamp(width, 100, 1000);
-    const int total = Splitter1->width();
-    Splitter1->setSizes({leftWidth_, std::max(0, total - leftWidth_ - Splitter1->handleWidth())});
+    LayoutBody();
+}
+
+void TForm1::LayoutBody()
+{
+    // The left column on the left edge, the splitter right of it, the file
+    // list in the rest of the body.
+    const int height = pnBig->height();
+    pnLeft->setGeometry(0, 0, leftWidth_, height);
+    Splitter1->setGeometry(leftWidth_, 0, 3, height);
+    Splitter1->setVisible(!pnRight->isHidden());
+    pnRight->setGeometry(leftWidth_ + 3, 0, std::max(0, pnBig->width() - leftWidth_ - 3), height);
     ResizePanels();
 }
 
 void TForm1::FormResize()
 {
     // In compact mode the left column fills the narrow window.
-    if (!PageControl1->isVisible() && !fullScreen_)
+    if (!!PageControl1->isHidden() && !fullScreen_)
         leftWidth_ = std::clamp(width() - 8, 100, 1000);
     SetLeftWidth(leftWidth_);
 }

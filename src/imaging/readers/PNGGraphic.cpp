@@ -87,7 +87,10 @@ const uint8_t* TPNGGraphic::ReadChunkData()
     }
     uint8_t stored[4];
     input_->ReadBuffer(stored, 4);
-    runningCrc_ = static_cast<uint32_t>(crc32(runningCrc_, data, chunkLength_));
+    // (zlib's crc32 answers its initial value for a null buffer, so empty
+    // chunks are not passed to it.)
+    if (chunkLength_ > 0)
+        runningCrc_ = static_cast<uint32_t>(crc32(runningCrc_, data, chunkLength_));
     if (runningCrc_ != GetBE32(stored))
         GraphicErrorFmt("Cannot load image. CRC error found in %s file.", kFormat);
     return data;
@@ -187,6 +190,7 @@ void TPNGGraphic::LoadFromStream(TStream& stream)
     input_ = &stream;
     decoder_.reset();
     formatsChosen_ = false;
+    imageDecoded_ = false;
     hasPalette_ = false;
     palette_.clear();
     TLoadingProgress progress(*this);
@@ -200,7 +204,11 @@ void TPNGGraphic::LoadFromStream(TStream& stream)
 
         backgroundColor_ = 0xFFFFFF;
         transparentColor_ = NoTransparentColor;
+        // Nothing of an earlier load carries over: its gamma would otherwise
+        // tint this picture.
         ColorManager().SetSourceOptions(coNeedByteSwap);
+        ColorManager().SetTargetOptions(0);
+        ColorManager().UpdateGamma(1.0f, 2.2f);
 
         ReadChunkHeader();
         const uint8_t* data = ReadChunkData();
@@ -227,6 +235,7 @@ void TPNGGraphic::LoadFromStream(TStream& stream)
             ReadChunkHeader();
             if (IsChunk("IDAT")) {
                 DecodeImage(progress);
+                imageDecoded_ = true;
                 // The chunk after the image data is current: skipped below.
             } else if (IsChunk("PLTE")) {
                 ReadPalette();
@@ -242,8 +251,12 @@ void TPNGGraphic::LoadFromStream(TStream& stream)
                 continue;
             }
             SkipChunk();
-            if (IsChunk("IEND"))
+            if (IsChunk("IEND")) {
+                // A file without image data is broken, not an empty picture.
+                if (!imageDecoded_)
+                    InvalidFormat();
                 break;
+            }
             if ((chunkType_[0] & 0x20) == 0)
                 GraphicError("Cannot load PNG image. Unexpected but critical chunk detected.");
         }

@@ -75,6 +75,7 @@ private:
     std::vector<TRGBQuad> palette_;
     bool hasPalette_ = false;
     bool formatsChosen_ = false;
+    bool imageDecoded_ = false;
     uint32_t backgroundColor_ = 0xFFFFFF;
     uint32_t transparentColor_ = NoTransparentColor;
     THeader header_;

@@ -46,16 +46,21 @@ void TPNGGraphic::DecodeImage(TLoadingProgress& progress)
     // Bytes per pixel at one byte per sample.
     const size_t n = header_.bitDepth == 16 ? sourceBPP_ / 2 : sourceBPP_;
 
+    const TImageProperties& props = ImageProperties();
+    // The two row buffers count against the same limit as the bitmap: a
+    // 16-bit row is larger than its bitmap row.
+    const size_t rowBytes = StoredRowBytes(static_cast<size_t>(props.Width), header_.bitDepth, n);
+    const size_t bufferBytes = CheckedMul(rowBytes, 2, "The picture is too large to be shown");
+    if (bufferBytes > TBitmap::MaxImageBytes())
+        GraphicErrorFmt("The picture is too large to be shown (%d x %d pixels)", props.Width, props.Height);
+
     if (hasPalette_)
         SetPalette(palette_);
-    const TImageProperties& props = ImageProperties();
     SetSize(props.Width, props.Height);
     // Every pixel is written by the rows below (the interlace passes together
     // cover the whole picture), so the background colour is never seen and
     // the canvas is not filled with it first.
-
-    const size_t rowBytes = StoredRowBytes(static_cast<size_t>(props.Width), header_.bitDepth, n);
-    std::vector<uint8_t> buffers(CheckedMul(rowBytes, 2, "The picture is too large to be shown"), 0);
+    std::vector<uint8_t> buffers(bufferBytes, 0);
     uint8_t* current = buffers.data();
     uint8_t* previous = buffers.data() + rowBytes;
     if (header_.interlace == 1)

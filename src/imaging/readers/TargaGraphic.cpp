@@ -76,9 +76,10 @@ bool TTargaGraphic::AcceptsStream(TStream& stream)
     uint8_t bytes[headerSize];
     stream.ReadBuffer(bytes, headerSize);
     const TargaHeader h(bytes);
+    // The colour map entry size only means something when there is a map.
+    const unsigned entry = h.colorMapEntrySize;
     return (h.imageType < 4 || (h.imageType >= 9 && h.imageType <= 11)) && h.colorMapType <= 1 &&
-           (h.colorMapEntrySize == 15 || h.colorMapEntrySize == 16 || h.colorMapEntrySize == 24 ||
-            h.colorMapEntrySize == 32) &&
+           (h.colorMapType == 0 || entry == 15 || entry == 16 || entry == 24 || entry == 32) &&
            KnownDepth(h.pixelDepth);
 }
 
@@ -203,6 +204,8 @@ void TTargaGraphic::LoadFromStream(TStream& stream)
         pixels = buffer.data();
     }
 
+    if (Empty())
+        return; // a picture without pixels
     progress.Step("Transfering...");
     for (size_t r = 0; r < height; ++r) {
         uint8_t* line = ScanLine(static_cast<int>(topDown ? r : height - 1 - r));

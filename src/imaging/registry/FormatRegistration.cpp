@@ -3,6 +3,13 @@
 #include "imaging/core/IconImage.h"
 #include "imaging/core/JPEGImage.h"
 #include "imaging/core/PictureLoader.h"
+#include "imaging/readers/AutodeskGraphic.h"
+#include "imaging/readers/CUTGraphic.h"
+#include "imaging/readers/PCXGraphic.h"
+#include "imaging/readers/PNGGraphic.h"
+#include "imaging/readers/PPMGraphic.h"
+#include "imaging/readers/SGIGraphic.h"
+#include "imaging/readers/TargaGraphic.h"
 
 #include <algorithm>
 #include <memory>
@@ -48,6 +55,7 @@ struct TFormatRow {
 const TFormatRow formatRows[] = {
     {"bmp", &TBitmap::ClassInfo, "Windows bitmaps", "", fkRaster, rsAtClear},
     {"ico", &TIcon::ClassInfo, "Windows icons", "", fkRaster, rsAtClear},
+    // wmf, emf: the metafile class comes from the GUI (SetMetafileClass).
     {"wmf", &MetafileClass, "Windows metafiles", "", fkVector, rsAtClear},
     {"emf", &MetafileClass, "Windows metafiles", "Windows enhanced meta files", fkVector, rsAtClear},
     {"jfif", &TJPEGImage::ClassInfo, "JPG images", "JFIF images", fkRaster, rsAtClear},
@@ -56,19 +64,31 @@ const TFormatRow formatRows[] = {
     {"jpeg", &TJPEGImage::ClassInfo, "", "JPEG images", fkRaster, rsAtClear},
     {"rle", &TBitmap::ClassInfo, "Windows bitmaps", "Run length encoded Windows bitmaps", fkRaster, rsBitmapExtension},
     {"dib", &TBitmap::ClassInfo, "", "Device independant Windows bitmaps", fkRaster, rsBitmapExtension},
-    // Truevision (win, vst, vda, tga, icb): rows 11-15.
+    {"win", &TTargaGraphic::ClassInfo, "Truevision images", "", fkRaster, rsTarga},
+    {"vst", &TTargaGraphic::ClassInfo, "", "", fkRaster, rsTarga},
+    {"vda", &TTargaGraphic::ClassInfo, "", "", fkRaster, rsTarga},
+    {"tga", &TTargaGraphic::ClassInfo, "", "", fkRaster, rsTarga},
+    {"icb", &TTargaGraphic::ClassInfo, "", "", fkRaster, rsTarga},
     // TIFF (tiff, tif, fax): rows 16-18.
     // Encapsulated PostScript (eps): row 19.
-    // PCX (pcx, pcc, scr): rows 20-22.
+    {"pcx", &TPCXGraphic::ClassInfo, "ZSoft Paintbrush images", "", fkRaster, rsPCX},
+    {"pcc", &TPCXGraphic::ClassInfo, "", "", fkRaster, rsPCX},
+    {"scr", &TPCXGraphic::ClassInfo, "", "Word 5.x screen capture images", fkRaster, rsPCX},
     // Alias/Wavefront (rpf, rla): rows 23-24.
-    // SGI (sgi, rgba, rgb, bw): rows 25-28.
+    {"sgi", &TSGIGraphic::ClassInfo, "SGI images", "SGI true color images", fkRaster, rsSGI},
+    {"rgba", &TSGIGraphic::ClassInfo, "", "SGI true color images with alpha", fkRaster, rsSGI},
+    {"rgb", &TSGIGraphic::ClassInfo, "", "SGI true color images", fkRaster, rsSGI},
+    {"bw", &TSGIGraphic::ClassInfo, "", "SGI black/white images", fkRaster, rsSGI},
     // Photoshop (psd, pdd): rows 29-30.
-    // Portable maps (ppm, pgm, pbm): rows 31-33.
-    // Autodesk (cel, pic): rows 34-35.
+    {"ppm", &TPPMGraphic::ClassInfo, "Portable map images", "Portable pixel map images", fkRaster, rsPPM},
+    {"pgm", &TPPMGraphic::ClassInfo, "", "Portable gray map images", fkRaster, rsPPM},
+    {"pbm", &TPPMGraphic::ClassInfo, "", "Portable bitmap images", fkRaster, rsPPM},
+    {"cel", &TAutodeskGraphic::ClassInfo, "Autodesk images", "", fkRaster, rsAutodesk},
+    {"pic", &TAutodeskGraphic::ClassInfo, "Autodesk images", "", fkRaster, rsAutodesk},
     // Photo-CD (pcd): row 36.
-    // Dr. Halo (cut): row 37.
+    {"cut", &TCUTGraphic::ClassInfo, "Dr. Halo images", "", fkRaster, rsCUT},
     // Paint Shop Pro (psp): row 38.
-    // PNG (png): row 39.
+    {"png", &TPNGGraphic::ClassInfo, "Portable network graphic images", "", fkRaster, rsPNG},
 };
 
 std::unique_ptr<TFileFormatList>& Registry()

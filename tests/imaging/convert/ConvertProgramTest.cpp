@@ -227,3 +227,40 @@ TEST(ConvertProgram, BadUsageExitsTwo)
 }
 
 } // namespace
+
+namespace {
+
+// The whole program on the golden files of the simpler readers: the PAM it
+// writes is the expected one, byte for byte.
+TEST(ConvertProgram, GoldenFilesOfTheSimpleReadersConvertToTheirExpectedPam)
+{
+    TempTree tree;
+    int converted = 0;
+    for (const char* format : {"targa", "pcx", "sgi", "autodesk", "ppm", "cut"}) {
+        for (const auto& item : std::filesystem::directory_iterator(std::filesystem::path(ORVANE_TEST_FILES_DIR) / format)) {
+            const std::filesystem::path file = item.path();
+            const std::filesystem::path expected = std::filesystem::path(file).replace_extension(".pam");
+            if (file.extension() == ".pam" || file.extension() == ".pal" ||
+                std::filesystem::exists(std::filesystem::path(file).replace_extension(".pal")))
+                continue; // palette files are found by the reader's own file loading only
+            const RunResult run = RunConvert(tree, Quote(file.string()) + " " + Quote(tree.Path("out.pam")));
+            ASSERT_EQ(run.exitCode, 0) << file << ": " << run.err;
+            EXPECT_EQ(ReadFileBytes(tree.Path("out.pam")), ReadFileBytes(expected.string())) << file;
+            ++converted;
+        }
+    }
+    EXPECT_GE(converted, 40);
+}
+
+TEST(ConvertProgram, InfoOfAReaderListsWhatTheHeaderSaid)
+{
+    TempTree tree;
+    const std::string file = std::string(ORVANE_TEST_FILES_DIR) + "/targa/rgb24_rle.tga";
+    const RunResult run = RunConvert(tree, "--info " + Quote(file));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "width: 140\nheight: 4\npixel format: 24 bits BGR\n"
+                       "image width: 140\nimage height: 4\ncolor scheme: RGB\nbits per sample: 8\n"
+                       "samples per pixel: 3\nbits per pixel: 24\ncompression: run-length\n");
+}
+
+} // namespace

@@ -1,0 +1,122 @@
+// The display step: from ShortNext to the picture painted for a 24-megapixel
+// JPEG, against libjpeg alone decoding the same file to RGB; and painting a
+// shown picture again after a one-pixel resize.
+#include "imaging/core/PictureLoader.h"
+#include "support/FakeServices.h"
+#include "support/TestImages.h"
+#include "ui/PictureSurface.h"
+#include "ui/TForm1.h"
+
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <vector>
+
+extern "C" {
+#include <jpeglib.h>
+}
+
+namespace {
+
+const std::string kFolder = "/tmp/orvane-bench-display";
+
+// A photo-like 6000 x 4000 picture: smooth gradients with noise.
+void EnsurePictures()
+{
+    if (std::filesystem::exists(kFolder + "/b.jpg"))
+        return;
+    std::filesystem::create_directories(kFolder);
+    orvane::test::RgbImage image = orvane::test::RgbImage::Gradient(6000, 4000);
+    std::mt19937 random(7);
+    for (auto& value : image.rgb)
+        value = static_cast<uint8_t>(std::clamp<int>(value + static_cast<int>(random() % 21) - 10, 0, 255));
+    orvane::test::WriteJpeg(kFolder + "/a.jpg", image, 90);
+    orvane::test::WriteJpeg(kFolder + "/b.jpg", image, 88);
+}
+
+std::vector<uint8_t> ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void BM_Libjpeg_DecodeRGB_24MP(benchmark::State& state)
+{
+    EnsurePictures();
+    for (auto _ : state) {
+        // Reading the file is part of the work, as for the viewer.
+        const std::vector<uint8_t> bytes = ReadAll(kFolder + "/a.jpg");
+        jpeg_decompress_struct info{};
+        jpeg_error_mgr error{};
+        info.err = jpeg_std_error(&error);
+        jpeg_create_decompress(&info);
+        jpeg_mem_src(&info, bytes.data(), bytes.size());
+        jpeg_read_header(&info, TRUE);
+        info.out_color_space = JCS_RGB;
+        jpeg_start_decompress(&info);
+        std::vector<uint8_t> pixels(static_cast<size_t>(info.output_width) * info.output_height * 3);
+        while (info.output_scanline < info.output_height) {
+            JSAMPROW row = &pixels[static_cast<size_t>(info.output_scanline) * info.output_width * 3];
+            jpeg_read_scanlines(&info, &row, 1);
+        }
+        jpeg_finish_decompress(&info);
+        jpeg_destroy_decompress(&info);
+        benchmark::DoNotOptimize(pixels.data());
+    }
+}
+BENCHMARK(BM_Libjpeg_DecodeRGB_24MP)->Unit(benchmark::kMillisecond)->MinTime(4);
+
+struct Window {
+    Window()
+    {
+        EnsurePictures();
+        orvane::imaging::RegisterPlatformPictureClasses();
+        orvane::test::InstallFakeServices();
+        form = std::make_unique<orvane::ui::TForm1>();
+        form->resize(1280, 800);
+        form->show();
+        form->Dir = QString::fromStdString(kFolder);
+        form->ReadDir();
+        QApplication::processEvents();
+    }
+    std::unique_ptr<orvane::ui::TForm1> form;
+};
+
+void BM_Orvane_ShortNextToPainted_24MP(benchmark::State& state)
+{
+    Window window;
+    for (auto _ : state) {
+        window.form->ShortNext();
+        window.form->im2->repaint();
+    }
+}
+BENCHMARK(BM_Orvane_ShortNextToPainted_24MP)->Unit(benchmark::kMillisecond)->MinTime(4);
+
+void BM_Orvane_RepaintAfterOnePixelResize_24MP(benchmark::State& state)
+{
+    Window window;
+    window.form->ShortNext();
+    window.form->im2->repaint();
+    int grow = 1;
+    for (auto _ : state) {
+        window.form->im2->resize(window.form->im2->width() + grow, window.form->im2->height());
+        grow = -grow;
+        window.form->im2->repaint();
+    }
+}
+BENCHMARK(BM_Orvane_RepaintAfterOnePixelResize_24MP)->Unit(benchmark::kMicrosecond)->MinTime(2);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}

@@ -1,0 +1,167 @@
+// Strip by strip transfer of a TIFF image into the bitmap.
+#include "imaging/color/ColorManager.h"
+#include "imaging/decoders/Decoder.h"
+#include "imaging/readers/TIFFGraphic.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace orvane::imaging {
+
+namespace {
+
+const char* const TooLarge = "The picture is too large to be shown";
+
+[[noreturn]] void InvalidFile()
+{
+    TReaderGraphic::GraphicErrorFmt("Cannot load image. Invalid or unexpected %s image format.", "TIF/TIFF");
+}
+
+// Expands one row of subsampled YCbCr blocks (h x v luma samples, Cb, Cr per
+// block) into v rows of interleaved Y, Cb, Cr pixels.
+void ExpandYCbCrBlocks(const uint8_t* blocks, size_t width, unsigned h, unsigned v, uint8_t* rows)
+{
+    const size_t blockBytes = size_t{h} * v + 2;
+    const size_t blockCount = (width + h - 1) / h;
+    for (size_t b = 0; b < blockCount; ++b) {
+        const uint8_t* block = blocks + b * blockBytes;
+        const uint8_t cb = block[h * v], cr = block[h * v + 1];
+        for (unsigned y = 0; y < v; ++y) {
+            uint8_t* row = rows + y * width * 3;
+            for (unsigned x = 0; x < h; ++x) {
+                const size_t column = b * h + x;
+                if (column >= width)
+                    break;
+                uint8_t* pixel = row + column * 3;
+                pixel[0] = block[y * h + x];
+                pixel[1] = cb;
+                pixel[2] = cr;
+            }
+        }
+    }
+}
+
+} // namespace
+
+const uint8_t* TTIFFGraphic::StripData(uint32_t offset, size_t count, std::vector<uint8_t>& holder)
+{
+    TStream& stream = Stream();
+    const int64_t start = BasePosition() + offset;
+    const int64_t size = stream.Size();
+    if (start > size || count > static_cast<uint64_t>(size - start))
+        InvalidFile();
+    if (const uint8_t* memory = stream.Memory())
+        return memory + start;
+    holder.resize(count);
+    stream.SetPosition(start);
+    stream.ReadBuffer(holder.data(), count);
+    return holder.data();
+}
+
+void TTIFFGraphic::UndoPredictor(uint8_t* row, size_t stride) const
+{
+    const TImageProperties& p = ImageProperties();
+    const size_t samples = static_cast<size_t>(p.Width) * stride;
+    if (p.BitsPerSample == 8) {
+        UndoHorizontalDifferencing(row, samples, stride);
+        return;
+    }
+    // 16-bit samples add up as 16-bit values, in the file's byte order.
+    const bool big = (p.Options & ioBigEndian) != 0;
+    auto get = [&](size_t i) { return big ? GetBE16(row + 2 * i) : GetLE16(row + 2 * i); };
+    for (size_t i = stride; i < samples; ++i) {
+        const uint16_t value = static_cast<uint16_t>(get(i) + get(i - stride));
+        row[2 * i + (big ? 0 : 1)] = static_cast<uint8_t>(value >> 8);
+        row[2 * i + (big ? 1 : 0)] = static_cast<uint8_t>(value);
+    }
+}
+
+void TTIFFGraphic::ConvertRow(const uint8_t* const* rows, TLoadingProgress& progress)
+{
+    TImageProperties& p = ImageProperties();
+    uint8_t* target = ScanLine(static_cast<int>(p.CurrentRow));
+    if (planes_ == 1)
+        ColorManager().ConvertPixels(rows[0], 0xFF, static_cast<size_t>(Width()), target);
+    else
+        ColorManager().ConvertPixels(rows, planes_, 0xFF, static_cast<size_t>(Width()), target);
+    ++p.CurrentRow;
+    progress.Row(p.CurrentRow, p.Height);
+}
+
+const uint8_t* TTIFFGraphic::LoadStrip(TDecoder* decoder, size_t index, size_t stripSize, size_t groups,
+                                       size_t groupBytes, std::vector<uint8_t>& holder,
+                                       std::vector<uint8_t>& unpacked)
+{
+    if (!decoder)
+        return StripData(stripOffsets_[index], stripSize, holder);
+
+    const int64_t start = BasePosition() + stripOffsets_[index];
+    // Without a byte count a strip may run to the end of the file.
+    size_t count = 0;
+    if (index < stripByteCounts_.size())
+        count = stripByteCounts_[index];
+    else if (start <= Stream().Size())
+        count = static_cast<size_t>(Stream().Size() - start);
+    const uint8_t* packed = StripData(stripOffsets_[index], count, holder);
+    unpacked.assign(stripSize, 0);
+    uint8_t* target = unpacked.data();
+    decoder->Decode(packed, target, count, stripSize);
+    if (applyPredictor_)
+        for (size_t g = 0; g < groups; ++g)
+            UndoPredictor(unpacked.data() + g * groupBytes, planes_ > 1 || planesInFile_ > 1 ? 1 : ImageProperties().SamplesPerPixel);
+    return unpacked.data();
+}
+
+void TTIFFGraphic::TransferStrips(TDecoder* decoder, TLoadingProgress& progress)
+{
+    TImageProperties& p = ImageProperties();
+    const uint32_t height = static_cast<uint32_t>(p.Height);
+    const size_t width = static_cast<size_t>(p.Width);
+    p.CurrentRow = 0;
+    p.StripCount = static_cast<uint32_t>(stripOffsets_.size());
+    // With separate planes the strips of plane s follow those of plane s - 1.
+    const size_t stripsPerPlane = p.StripCount / planesInFile_;
+
+    // A strip is a series of row groups: single rows, or for subsampled
+    // YCbCr rows of blocks covering v image rows.
+    const unsigned h = blockedYCbCr_ ? p.YCbCrSubSampling[0] : 1;
+    const unsigned v = blockedYCbCr_ ? p.YCbCrSubSampling[1] : 1;
+    const size_t groupBytes = blockedYCbCr_ ? CheckedMul((width + h - 1) / h, size_t{h} * v + 2, TooLarge) : rowLength_;
+    std::vector<uint8_t> expanded(blockedYCbCr_ ? CheckedMul(width * 3, v, TooLarge) : 0);
+
+    std::array<std::vector<uint8_t>, 4> holders, buffers;
+    std::array<const uint8_t*, 4> data{};
+    for (size_t strip = 0; strip < stripsPerPlane && p.CurrentRow < height; ++strip) {
+        p.CurrentStrip = static_cast<uint32_t>(strip);
+        const uint32_t rowsPerStrip = p.RowsPerStrip[std::min<size_t>(strip, p.RowsPerStrip.size() - 1)];
+        // The last strip holds only the rows the image still needs.
+        const uint32_t rows = std::min(rowsPerStrip, height - p.CurrentRow);
+        if (rows == 0)
+            continue;
+        const size_t groups = (rows + v - 1) / v;
+        const size_t stripSize = CheckedMul(groups, groupBytes, TooLarge);
+        if (stripSize > TBitmap::MaxImageBytes())
+            GraphicErrorFmt("%s (%d x %d pixels)", TooLarge, p.Width, p.Height);
+        for (unsigned plane = 0; plane < planes_; ++plane)
+            data[plane] = LoadStrip(decoder, plane * stripsPerPlane + strip, stripSize, groups, groupBytes,
+                                    holders[plane], buffers[plane]);
+
+        std::array<const uint8_t*, 4> rowsOf{};
+        for (size_t g = 0; g < groups && p.CurrentRow < height; ++g) {
+            for (unsigned plane = 0; plane < planes_; ++plane)
+                rowsOf[plane] = data[plane] + g * groupBytes;
+            if (!blockedYCbCr_) {
+                ConvertRow(rowsOf.data(), progress);
+                continue;
+            }
+            ExpandYCbCrBlocks(rowsOf[0], width, h, v, expanded.data());
+            for (unsigned y = 0; y < v && p.CurrentRow < height; ++y) {
+                const uint8_t* row = expanded.data() + y * width * 3;
+                ConvertRow(&row, progress);
+            }
+        }
+    }
+}
+
+} // namespace orvane::imaging
