@@ -1,5 +1,6 @@
 #include "app/AppFunctions.h"
 
+#include "app/Removal.h"
 #include "fileops/FileFunctions.h"
 
 #include <QCoreApplication>
@@ -21,17 +22,19 @@ QString FirstArgument(const QStringList& arguments)
 
 void AppStart(const QStringList& arguments)
 {
-    // The uninstall entry and the removal of the settings belong to the
-    // install subsystem and the settings store; the switches are recognised
-    // and end the run without a window already.
+    // The uninstall entry and the removal of installed files belong to the
+    // install subsystem, which the program does not have yet: "/uninstall"
+    // resets the settings and ends the run without a window.
     StartupStopFlag = false;
     const QString first = FirstArgument(arguments);
     if (first == QLatin1String("/uninstall")) {
         StartupStopFlag = true;
-        fileops::AskYesNo(QStringLiteral("Are you sure to remove Orvane?"));
+        if (fileops::AskYesNo(QStringLiteral("Are you sure to remove Orvane?")))
+            ResetSettings();
         QCoreApplication::quit();
     } else if (first == QLatin1String("/reset")) {
         StartupStopFlag = true;
+        ResetSettings();
         QCoreApplication::quit();
     }
 }

@@ -87,7 +87,8 @@ void GetSettings(ui::TForm1& form)
     // The design state: at the screen's corner with the size of the work area.
     int top = 0, left = 0, width = work.width(), height = work.height();
     form.FullWidth = work.width();
-    form.setGeometry(left, top, width, height);
+    form.resize(width, height);
+    form.move(left, top);
 
     TRegistry registry;
     registry.OpenKey(QString::fromLatin1(kMainKey), true);
@@ -190,12 +191,13 @@ void SaveSettings(ui::TForm1& form)
     library::MediaLibrary& library = form.Library();
     TRegistry registry;
     registry.OpenKey(QString::fromLatin1(kMainKey), true);
-    const QRect frame = form.geometry();
-    registry.WriteInteger("Top", frame.y());
-    registry.WriteInteger("Left", frame.x());
-    registry.WriteInteger("Width", frame.width());
+    // The position of the window's frame, the size of its inside: what
+    // move() and resize() take back at the next start.
+    registry.WriteInteger("Top", form.y());
+    registry.WriteInteger("Left", form.x());
+    registry.WriteInteger("Width", form.width());
     registry.WriteInteger("FullWidth", form.FullWidth);
-    registry.WriteInteger("Height", frame.height());
+    registry.WriteInteger("Height", form.height());
     registry.CloseKey();
 
     registry.OpenKey(QString::fromLatin1(kAdditionalKey), true);

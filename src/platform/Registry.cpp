@@ -179,7 +179,7 @@ struct TRegistry::Impl {
         }
         open = true;
         readOnly = asReadOnly;
-        current = wanted;
+        current = hive->StoredPath(wanted);
         return true;
     }
 };

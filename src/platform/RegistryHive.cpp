@@ -143,6 +143,12 @@ private:
         return true;
     }
 
+    bool NextLineIsBlank() const
+    {
+        const size_t end = std::min(text_.find('\n', pos_), text_.size());
+        return text_.substr(pos_, end - pos_).find_first_not_of(" \t\r") == std::string_view::npos;
+    }
+
     void SkipRestOfLine()
     {
         const size_t end = text_.find('\n', pos_);
@@ -270,12 +276,12 @@ private:
         for (;;) {
             const size_t end = std::min(text_.find('\n', pos_), text_.size());
             std::string_view segment = text_.substr(pos_, end - pos_);
-            if (!segment.empty() && segment.back() == '\r')
+            while (!segment.empty() && (segment.back() == '\r' || IsBlank(segment.back())))
                 segment.remove_suffix(1);
             data += segment;
             pos_ = end;
-            const bool more = EndOfLine() && pos_ < text_.size() && !segment.empty() && segment.back() == '\\';
-            if (!more)
+            EndOfLine();
+            if (segment.empty() || segment.back() != '\\' || NextLineIsBlank())
                 break;
             data += '\n';
         }
@@ -433,6 +439,19 @@ Key* Hive::Find(const QStringList& path) const
             return nullptr;
     }
     return const_cast<Key*>(key);
+}
+
+QStringList Hive::StoredPath(const QStringList& path) const
+{
+    QStringList stored;
+    const Key* key = &root_;
+    for (const QString& part : path) {
+        key = key->FindKey(part);
+        if (!key)
+            return {};
+        stored << key->name;
+    }
+    return stored;
 }
 
 Key& Hive::Ensure(const QStringList& path)

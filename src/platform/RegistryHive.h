@@ -79,6 +79,9 @@ public:
     const Key& Root() const { return root_; }
 
     Key* Find(const QStringList& path) const;
+    // The path of an existing key with its names as stored; empty when the
+    // key is missing.
+    QStringList StoredPath(const QStringList& path) const;
     Key& Ensure(const QStringList& path);
     // Removes a key with everything below it; the root itself stays.
     bool Remove(const QStringList& path);

@@ -284,7 +284,7 @@ LoadResult LoadHiveFile(const QString& path, Hive& hive, QString* reason)
     std::string text;
     int error = 0;
     if (!ReadWhole(Native(path), &text, &error)) {
-        if (error == ENOENT)
+        if (error == ENOENT || error == ENOTDIR)
             return LoadResult::Missing;
         if (reason)
             *reason = error == EFBIG ? QStringLiteral("the file is too large") : ErrorText(error);

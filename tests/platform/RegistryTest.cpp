@@ -280,8 +280,8 @@ TEST_F(RegistryTest, TwoRunningCopiesKeepEachOthersKeys)
 
 TEST_F(RegistryTest, ConcurrentProcessesLoseNoKey)
 {
-    constexpr int kProcesses = 4;
-    constexpr int kKeys = 15;
+    constexpr int kProcesses = 3;
+    constexpr int kKeys = 8;
     std::vector<pid_t> children;
     for (int process = 0; process < kProcesses; ++process) {
         const pid_t child = ::fork();

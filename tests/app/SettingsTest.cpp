@@ -1,0 +1,185 @@
+#include "AppFixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QScreen>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTimer>
+
+using namespace orvane;
+using orvane::test::AppTest;
+
+TEST(SettingsLists, JoinedListKeepsEveryEmptyPiece)
+{
+    EXPECT_EQ(app::SplitList(""), QStringList({""}));
+    EXPECT_EQ(app::SplitList("jpg|"), QStringList({"jpg", ""}));
+    EXPECT_EQ(app::SplitList("a||b"), QStringList({"a", "", "b"}));
+    EXPECT_EQ(app::SplitList("_|...misc|...orig|..notebook"), QStringList({"_", "...misc", "...orig", "..notebook"}));
+    EXPECT_EQ(app::JoinList({}), "");
+    EXPECT_EQ(app::JoinList({"avi", "3gp"}), "avi|3gp");
+    EXPECT_EQ(app::JoinList({""}), "");
+}
+
+TEST(SettingsLists, LineListSplitsAtEveryKindOfLineBreak)
+{
+    EXPECT_EQ(app::SplitLines(""), QStringList());
+    EXPECT_EQ(app::SplitLines("a\r\nb\r\n"), QStringList({"a", "b"}));
+    EXPECT_EQ(app::SplitLines("a\nb\n"), QStringList({"a", "b"})); // written by another tool
+    EXPECT_EQ(app::SplitLines("a\rb"), QStringList({"a", "b"}));
+    EXPECT_EQ(app::SplitLines("a\n\nb"), QStringList({"a", "", "b"}));
+    EXPECT_EQ(app::JoinLines({"x", "y"}), "x\r\ny\r\n");
+}
+
+TEST_F(AppTest, AFirstStartUsesTheDefaultsAndShutDownWritesEveryValueInOrder)
+{
+    auto& form = Start();
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(form.pos(), QPoint(0, 0));
+    EXPECT_EQ(form.size(), work.size());
+    EXPECT_EQ(form.cScheme, 1);
+    EXPECT_EQ(form.palette().color(QPalette::Window), QColor(255, 255, 255));
+    EXPECT_EQ(form.Library().FileTypes.Items(), QStringList({"jpg", "jpeg"}));
+    EXPECT_EQ(form.PageControl1->tabText(0), "Photo"); // no scan ran
+    // Reading created the three keys, empty.
+    const QString created = HiveText();
+    EXPECT_TRUE(created.startsWith("Windows Registry Editor Version 5.00\n"));
+    EXPECT_TRUE(created.contains("[HKEY_CURRENT_USER\\Software\\Kestrin\\Orvane\\Options]"));
+    Stop();
+
+    const QString text = HiveText();
+    const char* expected[] = {
+        "[HKEY_CURRENT_USER\\Software\\Kestrin\\Orvane\\Main]",
+        "\"Top\"=dword:00000000", "\"Left\"=dword:00000000", "\"Width\"=dword:", "\"FullWidth\"=dword:",
+        "\"Height\"=dword:",
+        "[HKEY_CURRENT_USER\\Software\\Kestrin\\Orvane\\Additional]",
+        "\"Dir\"=\"\"", "\"TrackBar1\"=dword:00000001", "\"ComboBox1\"=dword:00000000", "\"CheckBox1\"=dword:00000000",
+        "\"CheckBox2\"=dword:00000000", "\"CheckBox3\"=dword:00000000", "\"Edit1\"=\"\"", "\"Edit2\"=\"\"",
+        "\"Minimize\"=dword:00000000", "\"FileName\"=\"\"", "\"HideList\"=dword:00000000",
+        "\"PanelWidth\"=dword:00000101", "\"g1Height\"=dword:00000045", "\"g2Height\"=dword:00000060",
+        "\"g3Height\"=dword:00000060", "\"g4Height\"=dword:00000070",
+        "[HKEY_CURRENT_USER\\Software\\Kestrin\\Orvane\\Options]",
+        "\"bNormal\"=dword:00000000", "\"bHide\"=dword:00000000", "\"bSearch\"=dword:00000001",
+        "\"bEmail\"=dword:00000001", "\"bMag\"=dword:00000001", "\"bDestopBG\"=dword:00000001",
+        "\"bNotTray\"=dword:00000000", "\"bCaseSens\"=dword:00000000", "\"bDisMag\"=dword:00000000",
+        "\"BadFolders\"=\"_|...misc|...orig|..notebook\"", "\"FileTypes\"=\"jpg|jpeg\"",
+        "\"VideoFileTypes\"=\"avi|3gp\"", "\"cScheme\"=dword:00000001", "\"ssDelay\"=dword:00001388",
+        "\"actPage\"=dword:00000000", "\"aIndex\"=dword:00000000", "\"iFileIndex\"=dword:ffffffff",
+        "\"vFileIndex\"=dword:ffffffff", "\"mess\"=\"Hello\r\nFound these great photos using Orvane ",
+        "\"popfolders\"=\"\"",
+    };
+    qsizetype at = 0;
+    for (const char* line : expected) {
+        const qsizetype found = text.indexOf(QString::fromLatin1(line), at);
+        ASSERT_GE(found, 0) << "missing or out of order: " << line << "\n" << text.toStdString();
+        at = found;
+    }
+}
+
+TEST_F(AppTest, ARoundTripRestoresTheWindowTheListsAndThePositions)
+{
+    AddPicture("a.jpg");
+    AddPicture("b.jpg");
+    tree.Add("v.avi");
+    {
+        auto& form = Start();
+        form.setGeometry(40, 50, 900, 600);
+        form.Dir = Root();
+        form.ReadDir();
+        form.PageControl1->setCurrentIndex(1);
+        form.Library().SetFileIndex(1, 0);
+        form.ShortNext(); // shows the video, position 0 of the video list
+        form.TrackBar1->setValue(4);
+        form.ComboBox1->setCurrentIndex(2);
+        form.cb1->setChecked(true);
+        form.cb3->setChecked(true);
+        form.e2->setText("me@example.org");
+        form.bCaseSens = true;
+        form.ssDelay = 1234;
+        form.popfolders = QStringList({"holiday", "2005"});
+        form.Library().FileTypes.Assign({"jpg", "jpeg", "PNG"});
+        form.SetLeftWidth(300);
+        form.SetGroupHeight(form.g2, 16);
+        Stop();
+    }
+    auto& form = Start();
+    EXPECT_EQ(form.Dir, Root());
+    EXPECT_EQ(form.PageControl1->currentIndex(), 1);
+    EXPECT_EQ(form.Library().iFileIndex, 1);
+    EXPECT_EQ(form.Library().vFileIndex, 0);
+    EXPECT_EQ(form.FileName, Root() + "/v.avi");
+    EXPECT_EQ(form.TrackBar1->value(), 4);
+    EXPECT_EQ(form.ComboBox1->currentIndex(), 2);
+    EXPECT_EQ(form.Timer2->interval(), 600000);
+    EXPECT_TRUE(form.cb1->isChecked());
+    EXPECT_TRUE(form.cb3->isChecked());
+    EXPECT_EQ(form.e2->text(), "me@example.org");
+    EXPECT_TRUE(form.bCaseSens);
+    EXPECT_EQ(form.Timer4->interval(), 1234);
+    EXPECT_EQ(form.popfolders, QStringList({"holiday", "2005"}));
+    EXPECT_EQ(form.Library().FileTypes.Items(), QStringList({"jpg", "jpeg", "PNG"}));
+    EXPECT_EQ(form.LeftWidth(), 300);
+    EXPECT_EQ(form.g2->height(), 16);
+    EXPECT_EQ(form.PageControl1->tabText(0), "Photos (2)");
+    EXPECT_EQ(form.Library().Selection1().currentIndex().row(), 1);
+}
+
+TEST_F(AppTest, AValueOfTheWrongTypeStopsTheReadingWithItsName)
+{
+    Write(app::kAdditionalKey, "TrackBar1", QString("five"));
+    Write(app::kAdditionalKey, "Dir", Root());
+    auto window = std::make_unique<ui::TForm1>();
+    window->OnGetSettings = app::GetSettings;
+    try {
+        window->FormCreate();
+        ADD_FAILURE() << "no error";
+    } catch (const platform::ERegistryException& error) {
+        EXPECT_STREQ(error.what(), "Invalid data type for 'TrackBar1'");
+    }
+    EXPECT_EQ(window->Dir, Root());          // read before the bad value
+    EXPECT_EQ(window->PageControl1->tabText(0), "Photo"); // the scan was skipped
+    EXPECT_FALSE(window->WindowCreated());
+}
+
+TEST_F(AppTest, RemovingEveryPictureExtensionStoresAnEmptyStringThatReadsBackAsOneEmptyItem)
+{
+    {
+        auto& form = Start();
+        form.Library().FileTypes.Assign({});
+        Stop();
+    }
+    EXPECT_TRUE(HiveText().contains("\"FileTypes\"=\"\"\n"));
+    auto& form = Start();
+    EXPECT_EQ(form.Library().FileTypes.Items(), QStringList({""}));
+}
+
+TEST_F(AppTest, CompactModeIsEnteredAgainAtStartKeepingTheStoredWidth)
+{
+    Write(app::kAdditionalKey, "HideList", 1);
+    Write(app::kMainKey, "Width", 300);
+    Write(app::kMainKey, "FullWidth", 1000);
+    auto& form = Start();
+    EXPECT_TRUE(form.PageControl1->isHidden());
+    EXPECT_EQ(form.width(), 300);
+    EXPECT_EQ(form.FullWidth, 1000);
+}
+
+TEST_F(AppTest, OutOfRangeChoicesLeaveTheBoxEmptyAndTheTimerAlone)
+{
+    Write(app::kAdditionalKey, "ComboBox1", 7);
+    Write(app::kOptionsKey, "cScheme", 9);
+    auto& form = Start();
+    EXPECT_EQ(form.ComboBox1->currentIndex(), -1);
+    EXPECT_EQ(form.Timer2->interval(), 10000);
+}
+
+TEST_F(AppTest, HiddenGroupsCloseTheirGap)
+{
+    Write(app::kOptionsKey, "bEmail", 0);
+    auto& form = Start();
+    EXPECT_TRUE(form.g2->isHidden());
+    EXPECT_EQ(form.g3->y(), form.g1->y() + form.g1->height());
+}
