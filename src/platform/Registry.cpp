@@ -45,7 +45,7 @@ bool StartsWithPath(const QStringList& path, const QStringList& prefix)
     if (prefix.size() > path.size())
         return false;
     for (qsizetype i = 0; i < prefix.size(); ++i) {
-        if (path[i].compare(prefix[i], Qt::CaseInsensitive) != 0)
+        if (path[i].toCaseFolded() != prefix[i].toCaseFolded())
             return false;
     }
     return true;
@@ -251,7 +251,7 @@ QStringList TRegistry::GetValueNames() const
     if (!d->open)
         return names;
     if (const hive::Key* key = d->hive->Find(d->current)) {
-        for (const hive::Value& value : key->values)
+        for (const hive::Value& value : key->Values())
             names << value.name;
     }
     return names;

@@ -10,11 +10,6 @@ namespace {
 constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-bool SameName(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t';
@@ -298,11 +293,11 @@ private:
 
 void SerializeKey(const Key& key, const std::string& path, bool isRoot, std::string& out)
 {
-    if (!isRoot || !key.values.empty()) {
+    if (!isRoot || !key.Values().empty()) {
         out += '[';
         out += path;
         out += "]\n";
-        for (const Value& value : key.values) {
+        for (const Value& value : key.Values()) {
             if (value.name.isEmpty())
                 out += '@';
             else
@@ -313,68 +308,70 @@ void SerializeKey(const Key& key, const std::string& path, bool isRoot, std::str
         }
         out += '\n';
     }
-    for (const auto& child : key.keys)
-        SerializeKey(*child, path + '\\' + child->name.toUtf8().toStdString(), false, out);
+    for (const auto& child : key.Keys())
+        SerializeKey(*child, path + '\\' + child->Name().toUtf8().toStdString(), false, out);
 }
 
 } // namespace
 
 Key* Key::FindKey(const QString& childName) const
 {
-    for (const auto& key : keys) {
-        if (SameName(key->name, childName))
-            return key.get();
-    }
-    return nullptr;
+    return keyIndex_.value(childName.toCaseFolded(), nullptr);
 }
 
 Key& Key::EnsureKey(const QString& childName)
 {
-    if (Key* existing = FindKey(childName))
+    const QString folded = childName.toCaseFolded();
+    if (Key* existing = keyIndex_.value(folded, nullptr))
         return *existing;
-    keys.push_back(std::make_unique<Key>());
-    keys.back()->name = childName;
-    return *keys.back();
+    keys_.push_back(std::make_unique<Key>(childName));
+    keyIndex_.insert(folded, keys_.back().get());
+    return *keys_.back();
 }
 
 const Value* Key::FindValue(const QString& valueName) const
 {
-    for (const Value& value : values) {
-        if (SameName(value.name, valueName))
-            return &value;
-    }
-    return nullptr;
+    const auto found = valueIndex_.constFind(valueName.toCaseFolded());
+    return found == valueIndex_.constEnd() ? nullptr : &values_[*found];
 }
 
 void Key::SetValue(const QString& valueName, ValueKind kind, std::string data)
 {
-    for (Value& value : values) {
-        if (SameName(value.name, valueName)) {
-            value.kind = kind;
-            value.data = std::move(data);
-            return;
-        }
+    const QString folded = valueName.toCaseFolded();
+    const auto found = valueIndex_.constFind(folded);
+    if (found != valueIndex_.constEnd()) {
+        values_[*found].kind = kind;
+        values_[*found].data = std::move(data);
+        return;
     }
-    values.push_back(Value{valueName, kind, std::move(data)});
+    valueIndex_.insert(folded, values_.size());
+    values_.push_back(Value{valueName, kind, std::move(data)});
 }
 
 bool Key::RemoveValue(const QString& valueName)
 {
-    const auto found = std::find_if(values.begin(), values.end(),
-                                    [&](const Value& value) { return SameName(value.name, valueName); });
-    if (found == values.end())
+    const auto found = valueIndex_.find(valueName.toCaseFolded());
+    if (found == valueIndex_.end())
         return false;
-    values.erase(found);
+    const size_t position = *found;
+    valueIndex_.erase(found);
+    values_.erase(values_.begin() + ptrdiff_t(position));
+    for (auto& index : valueIndex_) {
+        if (index > position)
+            --index;
+    }
     return true;
 }
 
 bool Key::RemoveKey(const QString& childName)
 {
-    const auto found = std::find_if(keys.begin(), keys.end(),
-                                    [&](const std::unique_ptr<Key>& key) { return SameName(key->name, childName); });
-    if (found == keys.end())
+    const auto found = keyIndex_.find(childName.toCaseFolded());
+    if (found == keyIndex_.end())
         return false;
-    keys.erase(found);
+    const Key* child = *found;
+    keyIndex_.erase(found);
+    keys_.erase(std::find_if(keys_.begin(), keys_.end(),
+                             [child](const std::unique_ptr<Key>& key) { return key.get() == child; }));
     return true;
 }
 
@@ -449,7 +446,7 @@ QStringList Hive::StoredPath(const QStringList& path) const
         key = key->FindKey(part);
         if (!key)
             return {};
-        stored << key->name;
+        stored << key->Name();
     }
     return stored;
 }

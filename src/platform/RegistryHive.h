@@ -6,6 +6,7 @@
 // Every value keeps its data exactly as it stands in the file ("data" is the
 // text after the '='), so values the program does not touch, and values of
 // types it does not know, are written back byte for byte.
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -24,12 +25,17 @@ struct Value {
     std::string data; // e.g. "\"text\"", "dword:0000002a", "hex:00,01"
 };
 
-struct Key {
-    QString name;
-    std::vector<Value> values;
-    std::vector<std::unique_ptr<Key>> keys;
+// A key: its values and sub-keys in the order they were added. Names compare
+// without regard to case (through an index, so a file with very many names
+// still reads quickly) and keep the case they were first written with.
+class Key {
+public:
+    explicit Key(QString name = {}) : name_(std::move(name)) {}
 
-    // Key and value names compare without regard to case.
+    const QString& Name() const { return name_; }
+    const std::vector<Value>& Values() const { return values_; }
+    const std::vector<std::unique_ptr<Key>>& Keys() const { return keys_; }
+
     Key* FindKey(const QString& childName) const;
     Key& EnsureKey(const QString& childName);
     const Value* FindValue(const QString& valueName) const;
@@ -38,6 +44,13 @@ struct Key {
     void SetValue(const QString& valueName, ValueKind kind, std::string data);
     bool RemoveValue(const QString& valueName);
     bool RemoveKey(const QString& childName);
+
+private:
+    QString name_;
+    std::vector<Value> values_;
+    std::vector<std::unique_ptr<Key>> keys_;
+    QHash<QString, size_t> valueIndex_; // folded name -> position in values_
+    QHash<QString, Key*> keyIndex_;     // folded name -> sub-key
 };
 
 // The data texts of the two types the program writes, and their readings.

@@ -136,7 +136,9 @@ void TForm1::CreateToolBar()
         button->setIconSize(QSize(32, 32));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setAutoRaise(true);
-        button->setFixedSize(90, 52);
+        // 90 by 52 pixels, wider where the desktop's font needs it.
+        button->setMinimumSize(90, 52);
+        button->setMaximumHeight(52);
         button->setFocusPolicy(Qt::NoFocus);
         ToolBar1->addWidget(button);
         *b.field = button;
@@ -601,8 +603,15 @@ void TForm1::SwitchListBox(bool rememberWidth)
         StayNormal();
         MainMenu1->show();
     }
-    for (QToolButton* b : {tb1, tb9, tb10, tb2, tb5, tb6, tb7, tb8})
-        b->setFixedSize(!PageControl1->isHidden() ? QSize(90, 52) : QSize(32 + 8, 32 + 8));
+    for (QToolButton* b : {tb1, tb9, tb10, tb2, tb5, tb6, tb7, tb8}) {
+        if (PageControl1->isHidden()) {
+            b->setMinimumSize(32 + 8, 32 + 8);
+            b->setMaximumHeight(32 + 8);
+        } else {
+            b->setMinimumSize(90, 52);
+            b->setMaximumHeight(52);
+        }
+    }
 }
 
 } // namespace orvane::ui
