@@ -106,6 +106,7 @@ const std::string kHandWritten = "\xEF\xBB\xBFWindows Registry Editor Version 5.
                                  "  03,04\n"
                                  "\"Path\"=hex(2):25,00,48,00\n"
                                  "\"popfolders\"=\"one\ntwo\r\nthree\r\n\"\n"
+                                 "\"Odd\"=hex:05,\\\n" // a backslash before a blank line ends the value
                                  "\n"
                                  "[hkey_current_user\\Software\\Kestrin\\Orvane\\Main]   \n"
                                  "\"Top\"=dword:ffffff9c\n";
@@ -125,7 +126,7 @@ TEST_F(RegistryFileTest, ReadsAHandWrittenFileAndKeepsWhatItDoesNotKnow)
             EXPECT_EQ(registry.ReadString("popfolders"),
                       QStringLiteral("one") + lineBreak + "two\r" + lineBreak + "three\r" + lineBreak);
             EXPECT_EQ(registry.GetValueNames(),
-                      QStringList({"", "cScheme", "ssDelay", "Blob", "Path", "popfolders"}));
+                      QStringList({"", "cScheme", "ssDelay", "Blob", "Path", "popfolders", "Odd"}));
             registry.WriteInteger("cScheme", 2);
             ASSERT_TRUE(registry.OpenKey(kMain, false));
             EXPECT_EQ(registry.ReadInteger("Top"), -100);
@@ -148,7 +149,7 @@ TEST_F(RegistryFileTest, ReadsAHandWrittenFileAndKeepsWhatItDoesNotKnow)
                                         "\"Blob\"=hex:00,01,02,\\\n"
                                         "  03,04\n"
                                         "\"Path\"=hex(2):25,00,48,00\n" +
-                                            strings +
+                                            strings + "\"Odd\"=hex:05,\\\n" +
                                             "\n"
                                             "[HKEY_CURRENT_USER\\Software\\Kestrin\\Orvane\\Main]\n"
                                             "\"Top\"=dword:ffffff9c\n"

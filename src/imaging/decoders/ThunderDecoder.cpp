@@ -81,7 +81,8 @@ void TThunderDecoder::Decode(const uint8_t*& source, uint8_t*& target, size_t pa
                 break;
             }
         }
-        t += bytes;
+        // A row cut short by the end of the input ends after its last pixel.
+        t += row.Full() ? bytes : (row.count + 1) / 2;
     }
     source = s;
     target = t;

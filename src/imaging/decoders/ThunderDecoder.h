@@ -13,7 +13,7 @@ public:
 
     // unpackedSize counts bytes of output: whole rows of (width + 1) / 2
     // bytes, the last one possibly cut. Each row decodes until it has its
-    // width of pixels or the input ends.
+    // width of pixels or the input ends; target ends after the last pixel.
     void Decode(const uint8_t*& source, uint8_t*& target, size_t packedSize, size_t unpackedSize) override;
     size_t Encode(const uint8_t* source, uint8_t* target, size_t count) override;
 

@@ -42,6 +42,36 @@ void ExpandYCbCrBlocks(const uint8_t* blocks, size_t width, unsigned h, unsigned
     }
 }
 
+// Horizontal differencing undone for 8-bit samples with the running sums in
+// registers (the same result as the shared routine, several times faster).
+void UndoDifferencing8x1(uint8_t* row, size_t samples)
+{
+    uint8_t a = row[0];
+    for (size_t i = 1; i < samples; ++i)
+        row[i] = a = static_cast<uint8_t>(a + row[i]);
+}
+
+void UndoDifferencing8x3(uint8_t* row, size_t samples)
+{
+    uint8_t a = row[0], b = row[1], c = row[2];
+    for (size_t i = 3; i + 3 <= samples; i += 3) {
+        row[i] = a = static_cast<uint8_t>(a + row[i]);
+        row[i + 1] = b = static_cast<uint8_t>(b + row[i + 1]);
+        row[i + 2] = c = static_cast<uint8_t>(c + row[i + 2]);
+    }
+}
+
+void UndoDifferencing8x4(uint8_t* row, size_t samples)
+{
+    uint8_t a = row[0], b = row[1], c = row[2], d = row[3];
+    for (size_t i = 4; i + 4 <= samples; i += 4) {
+        row[i] = a = static_cast<uint8_t>(a + row[i]);
+        row[i + 1] = b = static_cast<uint8_t>(b + row[i + 1]);
+        row[i + 2] = c = static_cast<uint8_t>(c + row[i + 2]);
+        row[i + 3] = d = static_cast<uint8_t>(d + row[i + 3]);
+    }
+}
+
 } // namespace
 
 const uint8_t* TTIFFGraphic::StripData(uint32_t offset, size_t count, std::vector<uint8_t>& holder)
@@ -64,7 +94,14 @@ void TTIFFGraphic::UndoPredictor(uint8_t* row, size_t stride) const
     const TImageProperties& p = ImageProperties();
     const size_t samples = static_cast<size_t>(p.Width) * stride;
     if (p.BitsPerSample == 8) {
-        UndoHorizontalDifferencing(row, samples, stride);
+        if (samples < stride)
+            return;
+        switch (stride) {
+        case 1: UndoDifferencing8x1(row, samples); break;
+        case 3: UndoDifferencing8x3(row, samples); break;
+        case 4: UndoDifferencing8x4(row, samples); break;
+        default: UndoHorizontalDifferencing(row, samples, stride); break;
+        }
         return;
     }
     // 16-bit samples add up as 16-bit values, in the file's byte order.
@@ -104,9 +141,11 @@ const uint8_t* TTIFFGraphic::LoadStrip(TDecoder* decoder, size_t index, size_t s
     else if (start <= Stream().Size())
         count = static_cast<size_t>(Stream().Size() - start);
     const uint8_t* packed = StripData(stripOffsets_[index], count, holder);
-    unpacked.assign(stripSize, 0);
+    unpacked.resize(stripSize);
     uint8_t* target = unpacked.data();
     decoder->Decode(packed, target, count, stripSize);
+    // What the data did not fill stays black, not the previous strip's.
+    std::fill(target, unpacked.data() + stripSize, uint8_t{0});
     if (applyPredictor_)
         for (size_t g = 0; g < groups; ++g)
             UndoPredictor(unpacked.data() + g * groupBytes, planes_ > 1 || planesInFile_ > 1 ? 1 : ImageProperties().SamplesPerPixel);

@@ -41,6 +41,7 @@ TEST(ThunderDecoder, EndsWithTheInputOrTheOutput)
     TThunderDecoder decoder(6);
     auto r = RunDecoder(decoder, {0xC7}, 6, SIZE_MAX, 0xEE);
     EXPECT_EQ(r.output, (Bytes{0x70, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE}));
+    EXPECT_EQ(r.produced, 1u);
     // The output holds only part of a row.
     r = RunDecoder(decoder, {0xC7, 0x3F}, 1);
     EXPECT_EQ(r.output, (Bytes{0x77}));

@@ -1,0 +1,149 @@
+// The file list with 100,000 entries: filling a list box, and a search that
+// refills both, each against the scan of the same entries; and start-up with
+// a stored root folder of 10,000 files against the scan alone.
+#include "app/Settings.h"
+#include "imaging/core/PictureLoader.h"
+#include "library/FolderScanner.h"
+#include "support/FakeServices.h"
+#include "support/TestImages.h"
+#include "ui/MediaListView.h"
+#include "ui/TForm1.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListView>
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+const std::string kBig = "/tmp/orvane-bench-lists-100k";
+const std::string kSmall = "/tmp/orvane-bench-start-10k";
+
+void EnsureTree(const std::string& root, int folders, int perFolder)
+{
+    if (std::filesystem::exists(root + "/.complete"))
+        return;
+    std::filesystem::remove_all(root);
+    int n = 0;
+    for (int f = 0; f < folders; ++f) {
+        const std::string folder = root + "/album" + std::to_string(f % 50) + "/event" + std::to_string(f);
+        std::filesystem::create_directories(folder);
+        for (int i = 0; i < perFolder; ++i, ++n)
+            std::ofstream(folder + "/IMG_" + std::to_string(n) + ((n % 10) ? ".jpg" : ".avi"));
+    }
+    orvane::test::WriteJpeg(root + "/shown.jpg", orvane::test::RgbImage::Gradient(1600, 1200));
+    std::ofstream(root + "/.complete");
+}
+
+orvane::library::NameList Photos{QStringLiteral("jpg"), QStringLiteral("jpeg")};
+orvane::library::NameList Bad{QStringLiteral("_")};
+
+void BM_Library_ScanDir_100kEntries(benchmark::State& state)
+{
+    EnsureTree(kBig, 1000, 100);
+    for (auto _ : state) {
+        QStringList out;
+        orvane::library::ScanDir(QString::fromStdString(kBig), QString(), Photos, Bad, out,
+                                 [] { QCoreApplication::processEvents(); });
+        benchmark::DoNotOptimize(out.size());
+    }
+}
+BENCHMARK(BM_Library_ScanDir_100kEntries)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+struct Window {
+    Window()
+    {
+        orvane::imaging::RegisterPlatformPictureClasses();
+        orvane::test::InstallFakeServices();
+        form = std::make_unique<orvane::ui::TForm1>();
+        form->resize(1280, 800);
+        form->show();
+        QApplication::processEvents();
+    }
+    std::unique_ptr<orvane::ui::TForm1> form;
+};
+
+void BM_Orvane_FillListBox_100kEntries(benchmark::State& state)
+{
+    EnsureTree(kBig, 1000, 100);
+    Window window;
+    QStringList entries;
+    orvane::library::ScanDir(QString::fromStdString(kBig), QString(), Photos, Bad, entries);
+    auto& list = window.form->Library().ListBox1();
+    for (auto _ : state) {
+        list.SetLines(entries);
+        window.form->ListBox1->repaint(); // laid out and painted
+        state.PauseTiming();
+        list.SetLines({});
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["lines"] = static_cast<double>(entries.size());
+}
+BENCHMARK(BM_Orvane_FillListBox_100kEntries)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+void BM_Orvane_SearchRefillsBothLists_100kEntries(benchmark::State& state)
+{
+    EnsureTree(kBig, 1000, 100);
+    Window window;
+    window.form->Dir = QString::fromStdString(kBig);
+    window.form->ReadDir();
+    bool flip = false;
+    for (auto _ : state) {
+        // Alternate two searches so every run refills both lists.
+        window.form->e1->setText(flip ? QStringLiteral("event5") : QStringLiteral("img_1"));
+        flip = !flip;
+        window.form->GoSearch();
+        window.form->ListBox1->repaint();
+    }
+}
+BENCHMARK(BM_Orvane_SearchRefillsBothLists_100kEntries)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+void BM_Library_ScanDir_10kEntries(benchmark::State& state)
+{
+    EnsureTree(kSmall, 100, 100);
+    for (auto _ : state) {
+        QStringList out;
+        orvane::library::ScanDir(QString::fromStdString(kSmall), QString(), Photos, Bad, out,
+                                 [] { QCoreApplication::processEvents(); });
+        benchmark::DoNotOptimize(out.size());
+    }
+}
+BENCHMARK(BM_Library_ScanDir_10kEntries)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+// From creating the window to the stored current file painted, with a
+// stored root folder of 10,000 files.
+void BM_Orvane_StartUpWithStoredRoot_10kFiles(benchmark::State& state)
+{
+    EnsureTree(kSmall, 100, 100);
+    orvane::imaging::RegisterPlatformPictureClasses();
+    orvane::test::InstallFakeServices();
+    for (auto _ : state) {
+        auto form = std::make_unique<orvane::ui::TForm1>();
+        form->Dir = QString::fromStdString(kSmall);
+        form->FileName = QString::fromStdString(kSmall + "/shown.jpg");
+        form->FormCreate();
+        form->show();
+        form->repaint();
+        state.PauseTiming();
+        form.reset();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_Orvane_StartUpWithStoredRoot_10kFiles)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}
