@@ -147,3 +147,31 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks();
     return 0;
 }
+
+namespace {
+void BM_Orvane_CreateWindowOnly(benchmark::State& state)
+{
+    orvane::imaging::RegisterPlatformPictureClasses();
+    orvane::test::InstallFakeServices();
+    for (auto _ : state) {
+        auto form = std::make_unique<orvane::ui::TForm1>();
+        form->FormCreate();
+        form->show();
+        form->repaint();
+        state.PauseTiming();
+        form.reset();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_Orvane_CreateWindowOnly)->Unit(benchmark::kMillisecond)->MinTime(2);
+void BM_Orvane_ShowStoredFile(benchmark::State& state)
+{
+    orvane::imaging::RegisterPlatformPictureClasses();
+    for (auto _ : state) {
+        auto p = orvane::imaging::TPictureLoader::Instance().LoadFromFile(kSmall + "/shown.jpg");
+        benchmark::DoNotOptimize(p.get());
+    }
+}
+BENCHMARK(BM_Orvane_ShowStoredFile)->Unit(benchmark::kMillisecond)->MinTime(2);
+}

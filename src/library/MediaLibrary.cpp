@@ -2,6 +2,10 @@
 
 #include "library/FolderScanner.h"
 
+#include <QStringMatcher>
+
+#include <algorithm>
+
 namespace orvane::library {
 
 MediaLibrary::MediaLibrary(LibraryHost& host, QObject* parent) : QObject(parent), host_(host) {}
@@ -24,6 +28,8 @@ bool MediaLibrary::ReadDir()
     const auto pump = [this] { host_.ProcessMessages(); };
     PhotoList.clear();
     VideoList.clear();
+    photoSearch_ = {};
+    videoSearch_ = {};
     QStringList photos;
     ScanDir(host_.RootFolder(), QString(), FileTypes, BadFolders, photos, pump);
     PhotoList = photos;
@@ -50,18 +56,59 @@ void MediaLibrary::GoSearch(const QString& text, bool caseSensitive)
     }
     const bool exact = text.size() < 3 || caseSensitive;
     const QString needle = exact ? text : text.toLower();
-    const auto filter = [&](const QStringList& entries) {
-        QStringList found;
-        for (const QString& entry : entries) {
-            if (exact ? entry.contains(needle, Qt::CaseSensitive) : entry.toLower().contains(needle, Qt::CaseSensitive))
-                found.append(entry);
-        }
-        return found;
-    };
-    listBox1_.SetLines(filter(PhotoList));
-    listBox2_.SetLines(filter(VideoList));
+    Prepare(photoSearch_, PhotoList);
+    Prepare(videoSearch_, VideoList);
+    listBox1_.SetLines(Filter(photoSearch_, PhotoList, needle, exact));
+    listBox2_.SetLines(Filter(videoSearch_, VideoList, needle, exact));
     host_.SetTabCaption(0, QStringLiteral("Photos (found: %1)").arg(listBox1_.Count()));
     host_.SetTabCaption(1, QStringLiteral("Videos (found: %1)").arg(listBox2_.Count()));
+}
+
+void MediaLibrary::Prepare(SearchText& text, const QStringList& entries)
+{
+    if (text.count == entries.size())
+        return;
+    text = {};
+    qsizetype length = 0;
+    for (const QString& entry : entries)
+        length += entry.size() + 1;
+    text.exact.reserve(length);
+    text.starts.reserve(static_cast<size_t>(entries.size()));
+    for (const QString& entry : entries) {
+        text.starts.push_back(text.exact.size());
+        text.exact.append(entry);
+        text.exact.append(QChar(0));
+    }
+    text.lower = text.exact.toLower();
+    text.count = entries.size();
+}
+
+QStringList MediaLibrary::Filter(const SearchText& text, const QStringList& entries, const QString& needle, bool exact)
+{
+    // One pass over the joined text; each hit names the entry it falls in,
+    // and the search goes on at the next entry.
+    QStringList found;
+    const QString& haystack = exact ? text.exact : text.lower;
+    if (haystack.size() != text.exact.size() || needle.contains(QChar(0))) {
+        // Lower-casing changed the text's length (a few letters become two):
+        // the starts do not fit the lower-cased text, so go entry by entry.
+        for (const QString& entry : entries)
+            if ((exact ? entry : entry.toLower()).contains(needle, Qt::CaseSensitive))
+                found.append(entry);
+        return found;
+    }
+    const QStringMatcher matcher(needle, Qt::CaseSensitive);
+    qsizetype from = 0;
+    while (true) {
+        const qsizetype at = matcher.indexIn(haystack, from);
+        if (at < 0)
+            break;
+        const auto next = std::upper_bound(text.starts.begin(), text.starts.end(), at);
+        const size_t index = static_cast<size_t>(next - text.starts.begin()) - 1;
+        found.append(entries.at(static_cast<qsizetype>(index)));
+        from = next == text.starts.end() ? haystack.size() : *next;
+    }
+    return found;
 }
 
 void MediaLibrary::SetFileIndex(int index, int list)

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <random>
+#include <vector>
 
 namespace orvane::library {
 
@@ -86,6 +87,20 @@ private:
     QItemSelectionModel selection1_{&listBox1_};
     QItemSelectionModel selection2_{&listBox2_};
     bool scanning_ = false;
+    // A full list prepared for searching: its entries joined into one text
+    // (NUL between them, which no file name holds), as typed and
+    // lower-cased, with where each entry starts. Made by the first search
+    // after a scan.
+    struct SearchText {
+        QString exact;
+        QString lower;
+        std::vector<qsizetype> starts;
+        qsizetype count = -1;
+    };
+    static void Prepare(SearchText& text, const QStringList& entries);
+    static QStringList Filter(const SearchText& text, const QStringList& entries, const QString& needle, bool exact);
+    SearchText photoSearch_;
+    SearchText videoSearch_;
     std::mt19937 random_{std::random_device{}()};
 };
 

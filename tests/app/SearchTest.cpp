@@ -122,3 +122,17 @@ TEST_F(SearchTest, AStoredSearchIsRunAgainAtStart)
     EXPECT_EQ(f.Library().ListBox1().Lines(), QStringList({"2005/beach.jpg"}));
     EXPECT_EQ(f.PageControl1->tabText(0), "Photos (found: 1)");
 }
+
+TEST_F(SearchTest, LettersWhoseLowerCaseIsLongerStillMatch)
+{
+    // "İ" lower-cases to two characters, which shifts the joined text.
+    for (const char* name : {"İstanbul/kapı.jpg", "ankara/kale.jpg"})
+        tree.Add(name);
+    auto& f = Start();
+    f.Dir = Root();
+    f.ReadDir();
+    Search("kale");
+    EXPECT_EQ(Photos(), QStringList({"ankara/kale.jpg"}));
+    Search(QString::fromUtf8("İSTANBUL"));
+    EXPECT_EQ(Photos(), QStringList({QString::fromUtf8("İstanbul/kapı.jpg")}));
+}

@@ -194,6 +194,10 @@ void TPCXGraphic::LoadFromStream(TStream& stream)
     decoder.BeginDecoding();
     for (size_t y = 0; y < height; ++y) {
         if (p.Compression == TCompressionType::ctRLE) {
+            // Once the data is used up the remaining rows stay black; this
+            // also keeps a tiny file that claims a huge picture quick.
+            if (source >= sourceEnd)
+                break;
             uint8_t* target = line.data();
             std::fill(line.begin(), line.end(), 0);
             decoder.Decode(source, target, static_cast<size_t>(sourceEnd - source), lineBytes);

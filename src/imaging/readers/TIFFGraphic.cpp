@@ -231,7 +231,12 @@ bool TTIFFGraphic::ReadHeader(TStream& stream, int imageIndex)
             p.YCbCrSubSampling = {2, 2};
         yCbCrPositioning_ = directory_.Value(tgYCbCrPositioning, 1);
         yCbCrCoefficients_ = directory_.FloatArray(tgYCbCrCoefficients);
-        if (yCbCrCoefficients_.size() < 3)
+        // Luma weights are fractions; anything else (missing, zero, not a
+        // number) would blow up the chroma tables.
+        const bool usable = yCbCrCoefficients_.size() >= 3 &&
+                            std::all_of(yCbCrCoefficients_.begin(), yCbCrCoefficients_.begin() + 3,
+                                        [](float v) { return v > 0.0f && v < 1.0f; });
+        if (!usable)
             yCbCrCoefficients_ = {0.299f, 0.587f, 0.114f};
     }
 

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <new>
 
 namespace orvane::imaging {
 
@@ -175,27 +177,34 @@ void TTargaGraphic::LoadFromStream(TStream& stream)
 
     // Run-length packets may run on from one row into the next, so the
     // picture is expanded as one sequence of pixels (never more than it
-    // holds) and then placed row by row.
+    // holds) and then placed row by row. The buffer is not cleared first:
+    // only the pixels the data really gives are touched and copied, so a
+    // small file that claims a huge picture stays cheap.
+    std::unique_ptr<uint8_t[]> expanded;
     std::vector<uint8_t> buffer;
     const uint8_t* pixels = nullptr;
+    size_t available = imageBytes;
     if (packed) {
         std::vector<uint8_t> copy;
         const uint8_t* source = stream.Memory() ? stream.Memory() + stream.Position() : nullptr;
-        const size_t available = static_cast<size_t>(stream.Remaining());
+        const size_t remaining = static_cast<size_t>(stream.Remaining());
         if (!source) {
-            copy = ReadAtMost(stream, available);
+            copy = ReadAtMost(stream, remaining);
             source = copy.data();
         }
         const uint8_t* start = source;
-        buffer.resize(imageBytes);
-        uint8_t* target = buffer.data();
+        expanded.reset(new (std::nothrow) uint8_t[imageBytes == 0 ? 1 : imageBytes]);
+        if (!expanded)
+            GraphicErrorFmt("Not enough memory for a picture of %d x %d pixels", p.Width, p.Height);
+        uint8_t* target = expanded.get();
         TTargaRLEDecoder decoder(h.pixelDepth);
         decoder.BeginDecoding();
-        decoder.Decode(source, target, available, static_cast<size_t>(p.Width) * height);
+        decoder.Decode(source, target, remaining, static_cast<size_t>(p.Width) * height);
         decoder.EndDecoding();
+        available = static_cast<size_t>(target - expanded.get());
         if (copy.empty())
             stream.Seek(source - start, TSeekOrigin::soCurrent);
-        pixels = buffer.data();
+        pixels = expanded.get();
     } else if (const uint8_t* memory = stream.Memory()) {
         pixels = memory + stream.Position();
         stream.Seek(static_cast<int64_t>(imageBytes), TSeekOrigin::soCurrent);
@@ -210,7 +219,10 @@ void TTargaGraphic::LoadFromStream(TStream& stream)
     for (size_t r = 0; r < height; ++r) {
         uint8_t* line = ScanLine(static_cast<int>(topDown ? r : height - 1 - r));
         const uint8_t* src = pixels + r * rowBytes;
-        std::memcpy(line, src, rowBytes);
+        const size_t have = r * rowBytes < available ? std::min(rowBytes, available - r * rowBytes) : 0;
+        if (have == 0)
+            break; // the data ended: the rest stays black
+        std::memcpy(line, src, have);
         if (pixelBytes == 2) // our 15-bit pixels keep the top bit clear
             for (size_t x = 1; x < rowBytes; x += 2)
                 line[x] &= 0x7F;

@@ -129,6 +129,14 @@ TEST(ColorConvertRGB, GammaAppliesToColourButNotAlpha)
     const auto& t = m.GammaTable();
     EXPECT_EQ(Convert(m, {0, 128, 255, 128, 17, 34, 51, 200}, 2, 8),
               (Bytes{255, t[128], 0, 128, t[51], t[34], t[17], 200}));
+    // A new gamma between rows takes effect on the next row, also after a
+    // table that changed nothing.
+    auto later = Manager(TColorScheme::csRGB, TColorScheme::csBGR);
+    later.SetTargetOptions(coApplyGamma);
+    later.UpdateGamma(0.45455f, 2.2f);
+    EXPECT_EQ(Convert(later, {17, 128, 200}, 1, 3), (Bytes{200, 128, 17}));
+    later.UpdateGamma(1.0f, 2.2f);
+    EXPECT_EQ(Convert(later, {17, 128, 200}, 1, 3), (Bytes{t[200], t[128], t[17]}));
     // 16-bit samples: reduced first, then through the table.
     auto wide = Manager(TColorScheme::csRGB, TColorScheme::csBGR, 16, 8);
     wide.SetSourceOptions(coNeedByteSwap);

@@ -207,3 +207,28 @@ TEST(LZ77Decoder, DecodingOutsideBeginAndEndStoresAnErrorResult)
     decoder.Decode(source, target, packed.size(), out.size());
     EXPECT_LT(decoder.ZLibResult(), 0);
 }
+
+TEST(LZ77Decoder, BytesAfterTheStreamAreLeftUnreadWithOrWithoutReset)
+{
+    const auto data = SampleBytes(1500, 9);
+    auto packed = Deflate(data);
+    const size_t streamSize = packed.size();
+    packed.insert(packed.end(), {0xDE, 0xAD, 0xBE, 0xEF, 0x00});
+    for (bool reset : {true, false}) {
+        SCOPED_TRACE(reset ? "automatic reset" : "no reset");
+        // Room for more than the stream holds.
+        std::vector<uint8_t> out(data.size() + 100, 0xEE);
+        TLZ77Decoder decoder(TLZ77Decoder::PartialFlush, reset);
+        decoder.BeginDecoding();
+        const uint8_t* source = packed.data();
+        uint8_t* target = out.data();
+        decoder.Decode(source, target, packed.size(), out.size());
+        EXPECT_EQ(decoder.ZLibResult(), TLZ77Decoder::ResultStreamEnd);
+        EXPECT_EQ(decoder.AvailableInput(), 5u);
+        EXPECT_EQ(decoder.AvailableOutput(), 100u);
+        EXPECT_EQ(source, packed.data() + streamSize);
+        EXPECT_EQ(target, out.data() + data.size());
+        EXPECT_TRUE(std::equal(data.begin(), data.end(), out.begin()));
+        EXPECT_EQ(out.back(), 0xEE);
+    }
+}

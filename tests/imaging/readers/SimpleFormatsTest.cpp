@@ -185,6 +185,12 @@ TEST(PCXReader, RunsDoNotLeaveTheirRowAndShortDataGivesBlack)
     EXPECT_EQ(shortData->ScanLine(0)[1], 1);
     EXPECT_EQ(shortData->ScanLine(0)[2], 0);
     EXPECT_EQ(shortData->ScanLine(2)[3], 0);
+
+    // Very long rows and many of them with almost no data: the rows after
+    // the data are left black without expanding each one.
+    const auto sparse = Load<TPCXGraphic>(Pcx(10, 8, 1, 4, 65535, 65535, {0xC4, 6}));
+    EXPECT_EQ(sparse->ScanLine(0)[3], 6);
+    EXPECT_EQ(sparse->ScanLine(65534)[0], 0);
 }
 
 TEST(SGIReader, OneChannelIsEightBitGrayAndBadFilesAreRefused)
