@@ -80,6 +80,17 @@ const int kTimerIntervals[] = {10000, 60000, 600000, 3600000};
 
 } // namespace
 
+QString CheckSettingsFile()
+{
+    QString reason;
+    const QString keptAs = platform::SetAsideDamagedHive(platform::RootKey::HKEY_CURRENT_USER, &reason);
+    if (keptAs.isEmpty())
+        return {};
+    return QStringLiteral("The settings file %1 could not be read (%2). It was kept as %3; Orvane starts with its "
+                          "default settings.")
+        .arg(TRegistry::UserHivePath(), reason, keptAs);
+}
+
 void GetSettings(ui::TForm1& form)
 {
     library::MediaLibrary& library = form.Library();

@@ -22,6 +22,11 @@ void GetSettings(ui::TForm1& form);
 // Writes every value, in order; a value that cannot be stored raises
 // "Failed to set data for '%s'" and the rest is not written.
 void SaveSettings(ui::TForm1& form);
+// Checks the settings file before it is read. A file that cannot be read is
+// renamed aside (so nothing overwrites it at shut-down) and the message for
+// the user is returned; the program then starts with its defaults. Empty when
+// the file is fine or missing.
+QString CheckSettingsFile();
 // Applies the options to the window.
 void SetParams(ui::TForm1& form);
 

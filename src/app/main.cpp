@@ -43,13 +43,9 @@ int main(int argc, char** argv)
     }
     if (!orvane::app::StartupStopFlag) {
         // A settings file that cannot be read is kept aside, never overwritten.
-        QString reason;
-        const QString keptAs = orvane::platform::SetAsideDamagedHive(orvane::platform::RootKey::HKEY_CURRENT_USER, &reason);
-        if (!keptAs.isEmpty())
-            orvane::platform::Services::Current().dialogs->ShowError(
-                QStringLiteral("The settings file %1 could not be read (%2). It was kept as %3; Orvane starts with its "
-                               "default settings.")
-                    .arg(orvane::platform::TRegistry::UserHivePath(), reason, keptAs));
+        const QString damaged = orvane::app::CheckSettingsFile();
+        if (!damaged.isEmpty())
+            orvane::platform::Services::Current().dialogs->ShowError(damaged);
         auto form = std::make_unique<orvane::ui::TForm1>();
         form->OnGetSettings = orvane::app::GetSettings;
         form->OnSaveSettings = orvane::app::SaveSettings;

@@ -66,7 +66,6 @@ void TForm1::CreateControls()
     pnBig->setObjectName(QStringLiteral("pnBig"));
     pnBig->setAutoFillBackground(true);
     setCentralWidget(pnBig);
-    pnBig->installEventFilter(this);
     Splitter1 = new Splitter(pnBig);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
 
@@ -197,7 +196,6 @@ void TForm1::CreateLeftColumn()
         group->setObjectName(QLatin1String(name));
         group->setStyleSheet(QStringLiteral("QGroupBox { font-weight: bold; }"));
         group->resize(249, height);
-        group->installEventFilter(this);
         return group;
     };
     auto place = [](QWidget* w, int left, int top, int width = -1, int height = -1) {

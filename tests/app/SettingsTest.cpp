@@ -183,3 +183,32 @@ TEST_F(AppTest, HiddenGroupsCloseTheirGap)
     EXPECT_TRUE(form.g2->isHidden());
     EXPECT_EQ(form.g3->y(), form.g1->y() + form.g1->height());
 }
+
+TEST_F(AppTest, ADamagedSettingsFileIsKeptAsideAndTheProgramStartsWithDefaults)
+{
+    const QString hive = platform::TRegistry::UserHivePath();
+    std::filesystem::create_directories(std::filesystem::path(hive.toStdString()).parent_path());
+    {
+        QFile file(hive);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Kestrin\\Orvane\\Main]\n"
+                   "\"Top\"=dword:zz\n");
+    }
+    const QString message = app::CheckSettingsFile();
+    ASSERT_FALSE(message.isEmpty());
+    EXPECT_TRUE(message.contains(hive)) << message.toStdString();
+    // The damaged file is still there under another name, byte for byte.
+    const auto folder = std::filesystem::path(hive.toStdString()).parent_path();
+    int kept = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().filename().string().rfind("user.reg.damaged", 0) == 0) {
+            ++kept;
+            QFile file(QString::fromStdString(entry.path().string()));
+            file.open(QIODevice::ReadOnly);
+            EXPECT_TRUE(file.readAll().contains("dword:zz"));
+        }
+    EXPECT_EQ(kept, 1);
+    auto& form = Start();
+    EXPECT_EQ(form.cScheme, 1);
+    EXPECT_TRUE(app::CheckSettingsFile().isEmpty());
+}
