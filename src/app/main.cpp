@@ -24,6 +24,10 @@ int main(int argc, char** argv)
 #else
     orvane::imaging::RegisterPlatformPictureClasses();
 #endif
+    // Qt Multimedia's GStreamer backend: the other one crashes on files with
+    // sound on this Qt version.
+    if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
+        qputenv("QT_MEDIA_BACKEND", "gstreamer");
     orvane::platform::Application application(argc, argv);
     QApplication::setApplicationName(QString());
     QApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));

@@ -205,7 +205,6 @@ private:
     bool fullScreen_ = false;
     QRect savedWindowBounds_;
     QRect savedViewBounds_;
-    bool playerShown_ = false;
     int leftWidth_ = 257; // width of the left column, kept when the window resizes
 };
 

@@ -34,14 +34,12 @@ void TForm1::ClosePlayer()
 void TForm1::HidePlayer()
 {
     WMPWidget->hide();
-    playerShown_ = false;
 }
 
 void TForm1::ShowPlayer()
 {
     WMPWidget->show();
     WMPWidget->raise();
-    playerShown_ = true;
 }
 
 void TForm1::SetPlayerUrl(const QString& path)

@@ -28,10 +28,12 @@ void TForm1::ResizePanels()
     LayoutPanel1();
     RelocateButtons();
     if (windowCreated_) {
-        const bool wasShown = playerShown_ && WMPWidget->isVisible();
+        // (Hidden flags, not visibility: the window itself may not be on
+        // screen yet.)
+        const bool wasShown = !WMPWidget->isHidden();
         WMPWidget->hide();
         WMPWidget->resize(width, height - 1);
-        if (wasShown && pnIm->isVisible()) {
+        if (wasShown && !pnIm->isHidden()) {
             WMPWidget->show();
             WMPWidget->setFocus();
         }
@@ -97,6 +99,8 @@ void TForm1::LayoutBody()
 
 void TForm1::FormResize()
 {
+    // The magnifier draws a fresh picture of the new size.
+    i1->clear();
     // In compact mode the left column fills the narrow window.
     if (!!PageControl1->isHidden() && !fullScreen_)
         leftWidth_ = std::clamp(width() - 8, 100, 1000);

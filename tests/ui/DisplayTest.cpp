@@ -168,3 +168,20 @@ TEST_F(DisplayTest, LayoutGivesAFiveByFourViewingAreaWithTheButtonsUnderIt)
     form->SetLeftWidth(50); // never narrower than 100
     EXPECT_EQ(form->pnIm->width(), 100);
 }
+
+TEST_F(DisplayTest, AVideoShownBeforeTheWindowAppearsStaysVisibleThroughLayout)
+{
+    // As at start-up: the stored current file is shown while the window is
+    // created, before it is on screen.
+    tree.Add("clip.avi");
+    form.reset();
+    form = std::make_unique<ui::TForm1>();
+    form->Dir = Root();
+    form->FileName = Full("clip.avi");
+    form->FormCreate();
+    form->show();
+    form->resize(900, 700);
+    form->SetLeftWidth(320);
+    EXPECT_TRUE(form->WMPWidget->isVisible());
+    EXPECT_EQ(form->WMPWidget->size(), QSize(320, 255));
+}

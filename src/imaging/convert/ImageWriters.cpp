@@ -2,6 +2,7 @@
 
 #include "imaging/core/PictureLoader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -46,16 +47,38 @@ std::string Header(const char* format, int width, int height)
     return FormatText(format, width, height);
 }
 
-std::vector<uint8_t> EncodeNetpbm(const TBitmap& bitmap, const std::string& header, bool withAlpha)
+[[noreturn]] void WriteFailed(const std::string& fileName, int error)
 {
-    const size_t channels = withAlpha ? 4 : 3;
-    const size_t rowBytes = static_cast<size_t>(bitmap.Width()) * channels;
-    std::vector<uint8_t> out(header.size() + rowBytes * static_cast<size_t>(bitmap.Height()));
-    std::memcpy(out.data(), header.data(), header.size());
-    uint8_t* p = out.data() + header.size();
-    for (int y = 0; y < bitmap.Height(); ++y, p += rowBytes)
-        ExpandRow(bitmap, y, withAlpha, p);
-    return out;
+    throw std::runtime_error(FormatText("Cannot write file \"%s\". %s", fileName.c_str(), std::strerror(error)));
+}
+
+// Writes the header, then the expanded rows a block at a time (no copy of
+// the whole picture in memory).
+void WriteNetpbm(const TBitmap& bitmap, const std::string& fileName, const std::string& header, bool withAlpha)
+{
+    std::FILE* file = std::fopen(fileName.c_str(), "wb");
+    if (!file)
+        WriteFailed(fileName, errno);
+    const size_t rowBytes = static_cast<size_t>(bitmap.Width()) * (withAlpha ? 4 : 3);
+    const size_t rowsPerBlock = std::max<size_t>(1, (size_t{1} << 20) / std::max<size_t>(rowBytes, 1));
+    std::vector<uint8_t> block(rowBytes * rowsPerBlock);
+    bool ok = std::fwrite(header.data(), 1, header.size(), file) == header.size();
+    for (int y = 0; ok && y < bitmap.Height();) {
+        size_t rows = 0;
+        for (; rows < rowsPerBlock && y < bitmap.Height(); ++rows, ++y)
+            ExpandRow(bitmap, y, withAlpha, block.data() + rows * rowBytes);
+        ok = std::fwrite(block.data(), 1, rows * rowBytes, file) == rows * rowBytes;
+    }
+    const int error = errno;
+    if (std::fclose(file) != 0 || !ok)
+        WriteFailed(fileName, ok ? errno : error);
+}
+
+std::string PamHeader(const TBitmap& bitmap, bool alpha)
+{
+    return Header(alpha ? "P7\nWIDTH %d\nHEIGHT %d\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n"
+                        : "P7\nWIDTH %d\nHEIGHT %d\nDEPTH 3\nMAXVAL 255\nTUPLTYPE RGB\nENDHDR\n",
+                  bitmap.Width(), bitmap.Height());
 }
 
 } // namespace
@@ -137,21 +160,6 @@ void ExpandRow(const TBitmap& bitmap, int row, bool withAlpha, uint8_t* out)
     }
 }
 
-std::vector<uint8_t> EncodePpm(const TBitmap& bitmap)
-{
-    return EncodeNetpbm(bitmap, Header("P6\n%d %d\n255\n", bitmap.Width(), bitmap.Height()), false);
-}
-
-std::vector<uint8_t> EncodePam(const TBitmap& bitmap)
-{
-    const bool alpha = WithAlpha(bitmap);
-    const std::string header =
-        Header(alpha ? "P7\nWIDTH %d\nHEIGHT %d\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n"
-                     : "P7\nWIDTH %d\nHEIGHT %d\nDEPTH 3\nMAXVAL 255\nTUPLTYPE RGB\nENDHDR\n",
-               bitmap.Width(), bitmap.Height());
-    return EncodeNetpbm(bitmap, header, alpha);
-}
-
 std::vector<uint8_t> EncodePng(const TBitmap& bitmap)
 {
     const bool alpha = WithAlpha(bitmap);
@@ -196,17 +204,23 @@ std::vector<uint8_t> EncodePng(const TBitmap& bitmap)
 
 void WriteImage(const TBitmap& bitmap, const std::string& fileName, TOutputKind kind)
 {
-    const std::vector<uint8_t> bytes = kind == TOutputKind::okPng   ? EncodePng(bitmap)
-                                       : kind == TOutputKind::okPpm ? EncodePpm(bitmap)
-                                                                    : EncodePam(bitmap);
+    if (kind == TOutputKind::okPpm) {
+        WriteNetpbm(bitmap, fileName, Header("P6\n%d %d\n255\n", bitmap.Width(), bitmap.Height()), false);
+        return;
+    }
+    if (kind == TOutputKind::okPam) {
+        const bool alpha = WithAlpha(bitmap);
+        WriteNetpbm(bitmap, fileName, PamHeader(bitmap, alpha), alpha);
+        return;
+    }
+    const std::vector<uint8_t> bytes = EncodePng(bitmap);
     std::FILE* file = std::fopen(fileName.c_str(), "wb");
     if (!file)
-        throw std::runtime_error(FormatText("Cannot write file \"%s\". %s", fileName.c_str(), std::strerror(errno)));
+        WriteFailed(fileName, errno);
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     const int error = errno;
     if (std::fclose(file) != 0 || !written)
-        throw std::runtime_error(
-            FormatText("Cannot write file \"%s\". %s", fileName.c_str(), std::strerror(written ? errno : error)));
+        WriteFailed(fileName, written ? errno : error);
 }
 
 } // namespace orvane::imaging::convert

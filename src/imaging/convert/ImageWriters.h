@@ -21,10 +21,8 @@ bool OutputKindFor(const std::string& fileName, TOutputKind& kind);
 // where the bitmap has none). `out` holds width * 3 (or 4) bytes.
 void ExpandRow(const TBitmap& bitmap, int row, bool withAlpha, uint8_t* out);
 
-// The whole file contents.
+// The whole PNG file.
 std::vector<uint8_t> EncodePng(const TBitmap& bitmap);
-std::vector<uint8_t> EncodePpm(const TBitmap& bitmap);
-std::vector<uint8_t> EncodePam(const TBitmap& bitmap);
 
 // Writes the bitmap to a file; throws std::runtime_error naming the file
 // when it cannot be written.

@@ -98,7 +98,7 @@ public:
 
     // Loading. TBitmap itself reads Windows bitmaps (bmp, dib, rle).
     virtual void LoadFromStream(TStream& stream);
-    void LoadFromFile(const std::string& fileName);
+    virtual void LoadFromFile(const std::string& fileName);
 
     TProgressEvent OnProgress;
     void Progress(TProgressStage stage, uint8_t percentDone, bool redrawNow, const TRect& rect,

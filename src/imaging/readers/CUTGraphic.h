@@ -18,7 +18,7 @@ public:
     bool ReadHeader(TStream& stream, int imageIndex) override;
     void LoadFromStream(TStream& stream) override;
     // Takes the palette file name from the picture's name, then loads.
-    void LoadFromFile(const std::string& fileName);
+    void LoadFromFile(const std::string& fileName) override;
 
     const std::string& PaletteFileName() const { return paletteFile_; }
     void SetPaletteFileName(const std::string& fileName) { paletteFile_ = fileName; }

@@ -144,11 +144,12 @@ void TSGIGraphic::LoadFromStream(TStream& stream)
             uint8_t* plane = planes.data() + c * rowBytes;
             const size_t index = r + c * height;
             if (packed) {
-                std::memset(plane, 0, rowBytes);
                 const size_t start = std::min<size_t>(rowStart_[index], fileSize);
                 const size_t size = std::min<size_t>(rowSize_[index], fileSize - start);
                 const uint8_t* source = file + start;
-                decoder.Decode(source, plane, size, rowBytes);
+                uint8_t* target = plane;
+                decoder.Decode(source, target, size, rowBytes);
+                std::memset(target, 0, rowBytes - static_cast<size_t>(target - plane)); // short rows end black
             } else {
                 std::memcpy(plane, file + headerSize + index * rowBytes, rowBytes);
             }

@@ -338,13 +338,11 @@ void TTIFFGraphic::PrepareBitmap()
     cm.SetTargetOptions(0);
     cm.SetSourceBitsPerSample(p.BitsPerSample);
     // Targets are the bitmap's depths: 2 and 3 bits are held in 4-bit
-    // pixels, 5 to 7 and 16 bits in 8-bit ones.
+    // pixels, 5 to 7 and 9 to 16 bits in 8-bit ones.
     uint8_t targetBits = p.BitsPerSample;
     if (indexedFamily && (targetBits == 2 || targetBits == 3))
         targetBits = 4;
-    else if (targetBits >= 5 && targetBits <= 7)
-        targetBits = 8;
-    else if (targetBits == 16)
+    else if (targetBits >= 5 && targetBits != 8)
         targetBits = 8;
     cm.SetTargetBitsPerSample(targetBits);
     cm.SetSourceColorScheme(source);

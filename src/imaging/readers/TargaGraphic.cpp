@@ -125,6 +125,34 @@ bool TTargaGraphic::ReadHeader(TStream& stream, int imageIndex)
     return true;
 }
 
+void TTargaGraphic::PlaceExpandedRows(TLoadingProgress& progress, uint8_t* bits, size_t available,
+                                      size_t rowBytes, bool topDown, bool fifteenBit)
+{
+    const size_t height = static_cast<size_t>(Height());
+    progress.Step("Transfering...");
+    if (!topDown) {
+        // Stored bottom row first: swap rows end for end.
+        std::vector<uint8_t> row(rowBytes);
+        for (size_t r = 0; r < height / 2; ++r) {
+            uint8_t* a = bits + r * rowBytes;
+            uint8_t* b = bits + (height - 1 - r) * rowBytes;
+            std::memcpy(row.data(), a, rowBytes);
+            std::memcpy(a, b, rowBytes);
+            std::memcpy(b, row.data(), rowBytes);
+        }
+    }
+    for (size_t r = 0; r < height; ++r) {
+        if (r * rowBytes >= available)
+            break; // the data ended: the rest stays black
+        if (fifteenBit) { // our 15-bit pixels keep the top bit clear
+            uint8_t* line = ScanLine(static_cast<int>(topDown ? r : height - 1 - r));
+            for (size_t x = 1; x < rowBytes; x += 2)
+                line[x] &= 0x7F;
+        }
+        progress.Row(static_cast<int64_t>(r), static_cast<int64_t>(height));
+    }
+}
+
 void TTargaGraphic::LoadFromStream(TStream& stream)
 {
     BeginLoading(stream);
@@ -193,17 +221,27 @@ void TTargaGraphic::LoadFromStream(TStream& stream)
             source = copy.data();
         }
         const uint8_t* start = source;
-        expanded.reset(new (std::nothrow) uint8_t[imageBytes == 0 ? 1 : imageBytes]);
-        if (!expanded)
-            GraphicErrorFmt("Not enough memory for a picture of %d x %d pixels", p.Width, p.Height);
-        uint8_t* target = expanded.get();
+        // Rows without padding are one sequence in the bitmap already:
+        // expand straight into it and put the rows in order afterwards.
+        const bool direct = static_cast<size_t>(BytesPerLine()) == rowBytes && !Empty();
+        if (!direct) {
+            expanded.reset(new (std::nothrow) uint8_t[imageBytes == 0 ? 1 : imageBytes]);
+            if (!expanded)
+                GraphicErrorFmt("Not enough memory for a picture of %d x %d pixels", p.Width, p.Height);
+        }
+        uint8_t* const first = direct ? Bits() : expanded.get();
+        uint8_t* target = first;
         TTargaRLEDecoder decoder(h.pixelDepth);
         decoder.BeginDecoding();
         decoder.Decode(source, target, remaining, static_cast<size_t>(p.Width) * height);
         decoder.EndDecoding();
-        available = static_cast<size_t>(target - expanded.get());
+        available = static_cast<size_t>(target - first);
         if (copy.empty())
             stream.Seek(source - start, TSeekOrigin::soCurrent);
+        if (direct) {
+            PlaceExpandedRows(progress, first, available, rowBytes, topDown, pixelBytes == 2);
+            return;
+        }
         pixels = expanded.get();
     } else if (const uint8_t* memory = stream.Memory()) {
         pixels = memory + stream.Position();

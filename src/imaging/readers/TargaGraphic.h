@@ -13,6 +13,10 @@ public:
     static bool AcceptsStream(TStream& stream);
     bool ReadHeader(TStream& stream, int imageIndex) override;
     void LoadFromStream(TStream& stream) override;
+
+private:
+    void PlaceExpandedRows(TLoadingProgress& progress, uint8_t* bits, size_t available, size_t rowBytes,
+                           bool topDown, bool fifteenBit);
 };
 
 } // namespace orvane::imaging

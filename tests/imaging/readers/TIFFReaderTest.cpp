@@ -192,6 +192,30 @@ TEST(TIFFReader, ColourImagesGetTheirBitmapFormats)
     EXPECT_EQ(Bytes(b.ScanLine(0), b.ScanLine(0) + 8), (Bytes{3, 2, 1, 4, 7, 6, 5, 8}));
 }
 
+TEST(TIFFReader, DepthsBetweenTheBitmapsAreHeldInTheNextLargerPixels)
+{
+    // 12-bit gray: values 4095, 0 and 2048, most significant bits first.
+    TiffBuilder twelve;
+    twelve.Image(3, 1, 12, 1, 1).Strip({0xFF, 0xF0, 0x00, 0x80, 0x00});
+    TMemoryStream twelveStream(twelve.Build());
+    TTIFFGraphic a;
+    ASSERT_EQ(LoadError(a, twelveStream), "");
+    ASSERT_EQ(a.PixelFormat(), TPixelFormat::pf8bit);
+    const Bytes row = Gray8Row(a, 0);
+    EXPECT_EQ(row[0], 255);
+    EXPECT_EQ(row[1], 0);
+    EXPECT_NEAR(row[2], 127, 1);
+
+    // 3-bit gray in 4-bit pixels: 7 and 0 spread to 15 and 0.
+    TiffBuilder three;
+    three.Image(2, 1, 3, 1, 1).Strip({0xE0});
+    TMemoryStream threeStream(three.Build());
+    TTIFFGraphic b;
+    ASSERT_EQ(LoadError(b, threeStream), "");
+    ASSERT_EQ(b.PixelFormat(), TPixelFormat::pf4bit);
+    EXPECT_EQ(b.ScanLine(0)[0], 0xF0);
+}
+
 TEST(TIFFReader, PredictorIsUndoneOnlyForCompressedStrips)
 {
     // Uncompressed: the differences are the pixels.

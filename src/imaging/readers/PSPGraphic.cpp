@@ -1,0 +1,382 @@
+#include "imaging/readers/PSPGraphic.h"
+
+#include "imaging/color/ColorManager.h"
+#include "imaging/decoders/LZ77Decoder.h"
+#include "imaging/decoders/PSPRLEDecoder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <strings.h>
+
+namespace orvane::imaging {
+
+namespace {
+
+constexpr size_t fileHeaderSize = 36;
+const char* const formatName = "PSP";
+const char* const signature = "Paint Shop Pro Image File";
+
+enum TPSPBlockId : uint16_t {
+    pbImageAttributes = 0,
+    pbColorPalette = 2,
+    pbLayerStart = 3,
+    pbLayer = 4,
+};
+
+// zlib's "no progress possible": the channel's data ended early.
+constexpr int zlibBufferError = -5;
+
+bool ValidSignature(const uint8_t* p)
+{
+    return strncasecmp(reinterpret_cast<const char*>(p), signature, std::strlen(signature)) == 0 &&
+           GetLE16(p + 32) >= 3;
+}
+
+// Reads count bytes when they lie before limit.
+bool ReadWithin(TStream& stream, int64_t limit, void* bytes, size_t count)
+{
+    if (limit - stream.Position() < static_cast<int64_t>(count))
+        return false;
+    stream.ReadBuffer(bytes, count);
+    return true;
+}
+
+bool SkipWithin(TStream& stream, int64_t limit, size_t count)
+{
+    if (limit - stream.Position() < static_cast<int64_t>(count))
+        return false;
+    stream.Seek(static_cast<int64_t>(count), TSeekOrigin::soCurrent);
+    return true;
+}
+
+// A block header: marker, identifier, in version 3 the initial length, and
+// the total length. False at the end of the data or when the marker is not
+// one. The block is cut at limit.
+bool ReadBlock(TStream& stream, uint32_t version, int64_t limit, TPSPGraphic::TBlock& block)
+{
+    uint8_t h[14];
+    const size_t size = version == 3 ? 14 : 10;
+    if (!ReadWithin(stream, limit, h, size) || h[0] != '~')
+        return false;
+    block.id = GetLE16(h + 4);
+    const uint32_t total = GetLE32(h + size - 4);
+    block.start = stream.Position();
+    block.end = std::min<int64_t>(block.start + total, limit);
+    return true;
+}
+
+} // namespace
+
+const TGraphicClass& TPSPGraphic::ClassInfo()
+{
+    return ReaderClassInfo<TPSPGraphic>("TPSPGraphic");
+}
+
+bool TPSPGraphic::AcceptsStream(TStream& stream)
+{
+    TStreamPositionGuard guard(stream);
+    if (stream.Remaining() <= static_cast<int64_t>(fileHeaderSize))
+        return false;
+    uint8_t bytes[fileHeaderSize];
+    stream.ReadBuffer(bytes, fileHeaderSize);
+    return ValidSignature(bytes);
+}
+
+bool TPSPGraphic::ReadHeader(TStream& stream, int imageIndex)
+{
+    TReaderGraphic::ReadHeader(stream, imageIndex);
+    uint8_t h[fileHeaderSize];
+    stream.ReadBuffer(h, fileHeaderSize);
+    if (!ValidSignature(h))
+        return false;
+    TImageProperties& p = ImageProperties();
+    p.Version = GetLE16(h + 32);
+
+    const int64_t size = stream.Size();
+    TBlock block;
+    while (ReadBlock(stream, p.Version, size, block)) {
+        if (block.id != pbImageAttributes) {
+            stream.SetPosition(block.end);
+            continue;
+        }
+        // Versions after 3 start the block with the length of its chunk.
+        if (p.Version > 3 && !SkipWithin(stream, block.end, 4))
+            return false;
+        uint8_t a[28];
+        if (!ReadWithin(stream, block.end, a, sizeof a))
+            return false;
+        const auto width = static_cast<int32_t>(GetLE32(a));
+        const auto height = static_cast<int32_t>(GetLE32(a + 4));
+        if (width <= 0 || height <= 0)
+            return false;
+        const uint64_t resolutionBits = uint64_t{GetLE32(a + 8)} | (uint64_t{GetLE32(a + 12)} << 32);
+        double resolution;
+        std::memcpy(&resolution, &resolutionBits, sizeof resolution);
+        const uint8_t unit = a[16];
+        const uint16_t compression = GetLE16(a + 17);
+        const uint16_t depth = GetLE16(a + 19);
+        const bool gray = a[27] != 0;
+
+        p.Width = width;
+        p.Height = height;
+        if (depth == 24) {
+            p.ColorScheme = TColorScheme::csRGB;
+            p.SamplesPerPixel = 3;
+            p.BitsPerSample = 8;
+        } else {
+            p.ColorScheme = gray ? TColorScheme::csG : TColorScheme::csIndexed;
+            p.SamplesPerPixel = 1;
+            p.BitsPerSample = static_cast<uint8_t>(std::min<unsigned>(depth, 255));
+        }
+        p.BitsPerPixel = static_cast<uint8_t>(std::min<unsigned>(unsigned{p.BitsPerSample} * p.SamplesPerPixel, 255));
+        switch (compression) {
+        case 0: p.Compression = TCompressionType::ctNone; break;
+        case 1: p.Compression = TCompressionType::ctRLE; break;
+        case 2: p.Compression = TCompressionType::ctLZ77; break;
+        case 3: p.Compression = TCompressionType::ctJPEG; break;
+        default: p.Compression = TCompressionType::ctUnknown; break;
+        }
+        const double dpi = unit == 2 ? resolution * 2.54 : resolution;
+        // A resolution a float cannot hold means nothing; keep 0.
+        p.XResolution = p.YResolution = (dpi > 0 && dpi < 1e9) ? static_cast<float>(dpi) : 0.0f;
+        return true;
+    }
+    return false;
+}
+
+void TPSPGraphic::LoadFromStream(TStream& stream)
+{
+    BeginLoading(stream);
+    for (TPlane& plane : planes_)
+        plane = TPlane{};
+    alpha_ = false;
+    pixelsFound_ = false;
+    TLoadingProgress progress(*this);
+    RequireHeader(stream, 0, formatName);
+    const TImageProperties& p = ImageProperties();
+    progress.Start("Preparing...");
+
+    const size_t width = static_cast<size_t>(p.Width);
+    switch (p.BitsPerSample) {
+    case 1: rowSize_ = width / 8 + (width % 8 != 0); break;
+    case 4: rowSize_ = width / 2 + 1; break;
+    case 8: rowSize_ = width; break;
+    default: GraphicErrorFmt("Invalid color format in %s file.", formatName);
+    }
+
+    TColorManager& cm = ColorManager();
+    const bool colour = p.ColorScheme == TColorScheme::csRGB;
+    cm.SetSourceOptions(0);
+    cm.SetTargetOptions(0);
+    cm.SetSourceColorScheme(p.ColorScheme);
+    cm.SetTargetColorScheme(colour ? TColorScheme::csBGR : p.ColorScheme);
+    cm.SetSourceBitsPerSample(p.BitsPerSample);
+    cm.SetTargetBitsPerSample(p.BitsPerSample);
+    cm.SetSourceSamplesPerPixel(p.SamplesPerPixel);
+    cm.SetTargetSamplesPerPixel(p.SamplesPerPixel);
+    SetPixelFormat(cm.PixelFormatFor());
+    if (!colour)
+        SetPalette(cm.MakeGrayPalette(false));
+    SetSize(p.Width, p.Height);
+
+    const int64_t size = stream.Size();
+    stream.SetPosition(BasePosition() + static_cast<int64_t>(fileHeaderSize));
+    TBlock block;
+    while (ReadBlock(stream, p.Version, size, block)) {
+        if (block.id == pbColorPalette) {
+            ReadPalette(block);
+        } else if (block.id == pbLayerStart) {
+            TBlock layer;
+            while (ReadBlock(stream, p.Version, block.end, layer)) {
+                progress.Step("Loading data...");
+                if (layer.id == pbLayer && !pixelsFound_)
+                    pixelsFound_ = ReadLayer(layer);
+                stream.SetPosition(layer.end);
+            }
+        }
+        stream.SetPosition(block.end);
+    }
+    if (pixelsFound_)
+        TransferRows(progress);
+    for (TPlane& plane : planes_)
+        plane = TPlane{};
+}
+
+void TPSPGraphic::ReadPalette(const TBlock& block)
+{
+    TStream& stream = Stream();
+    const TImageProperties& p = ImageProperties();
+    if (p.ColorScheme == TColorScheme::csRGB)
+        return;
+    if (p.Version > 3 && !SkipWithin(stream, block.end, 4))
+        return;
+    uint8_t countBytes[4];
+    if (!ReadWithin(stream, block.end, countBytes, 4))
+        return;
+    const size_t entries = size_t{1} << p.BitsPerSample;
+    const size_t count =
+        std::min<size_t>({GetLE32(countBytes), entries, static_cast<size_t>(block.end - stream.Position()) / 4});
+    std::vector<uint8_t> quads(count * 4);
+    stream.ReadBuffer(quads.data(), quads.size());
+    std::vector<TRGBQuad> palette =
+        ColorManager().MakeColorPalette({quads.data()}, TRawPaletteFormat::pfInterlaced8Quad, count);
+    palette.resize(entries); // indexes the file leaves out show black
+    SetPalette(std::move(palette));
+}
+
+bool TPSPGraphic::ReadLayer(const TBlock& layer)
+{
+    TStream& stream = Stream();
+    const TImageProperties& p = ImageProperties();
+    const int64_t limit = layer.end;
+    uint8_t info[115];
+    uint8_t counts[4];
+    if (p.Version == 3) {
+        if (!SkipWithin(stream, limit, 256) || !ReadWithin(stream, limit, info, sizeof info) || info[0] != 0)
+            return false;
+    } else {
+        const int64_t chunkStart = stream.Position();
+        uint8_t chunk[6];
+        if (!ReadWithin(stream, limit, chunk, sizeof chunk) || !SkipWithin(stream, limit, GetLE16(chunk + 4)) ||
+            !ReadWithin(stream, limit, info, sizeof info) || info[0] > 1)
+            return false;
+        stream.SetPosition(std::min<int64_t>(chunkStart + GetLE32(chunk), limit));
+        // The bitmap information chunk: its length, then the counts.
+        const int64_t bitmapStart = stream.Position();
+        uint8_t length[4];
+        if (!ReadWithin(stream, limit, length, sizeof length))
+            return false;
+        if (!ReadWithin(stream, limit, counts, sizeof counts))
+            return false;
+        if (GetLE32(length) >= 8)
+            stream.SetPosition(std::min<int64_t>(bitmapStart + GetLE32(length), limit));
+    }
+    if (p.Version == 3 && !ReadWithin(stream, limit, counts, sizeof counts))
+        return false;
+    const uint16_t channels = GetLE16(counts + 2);
+
+    TColorManager& cm = ColorManager();
+    if (p.ColorScheme == TColorScheme::csRGB && channels > 3) {
+        alpha_ = true;
+        cm.SetTargetColorScheme(TColorScheme::csBGRA);
+        cm.SetTargetSamplesPerPixel(4);
+        cm.SetSourceColorScheme(TColorScheme::csRGBA);
+        cm.SetSourceSamplesPerPixel(4);
+        SetPixelFormat(cm.PixelFormatFor());
+        SetHasAlpha(true);
+    }
+    TBlock channel;
+    for (unsigned i = 0; i < channels && ReadBlock(stream, p.Version, limit, channel); ++i) {
+        ReadChannel(channel, alpha_);
+        stream.SetPosition(channel.end);
+    }
+    return true;
+}
+
+void TPSPGraphic::ReadChannel(const TBlock& channel, bool alpha)
+{
+    TStream& stream = Stream();
+    const TImageProperties& p = ImageProperties();
+    const int64_t limit = channel.end;
+    const int64_t chunkStart = stream.Position();
+    uint32_t chunkLength = 0;
+    if (p.Version > 3) {
+        uint8_t bytes[4];
+        if (!ReadWithin(stream, limit, bytes, 4))
+            return;
+        chunkLength = GetLE32(bytes);
+    }
+    uint8_t fields[12];
+    if (!ReadWithin(stream, limit, fields, sizeof fields))
+        return;
+    if (chunkLength >= 16)
+        stream.SetPosition(std::min<int64_t>(chunkStart + chunkLength, limit));
+    const uint32_t packedSize = GetLE32(fields);
+    const uint32_t unpackedSize = GetLE32(fields + 4);
+    const uint16_t type = GetLE16(fields + 10);
+
+    int index = -1;
+    if (p.ColorScheme == TColorScheme::csRGB) {
+        if (type >= 1 && type <= 3)
+            index = type - 1;
+        else if (type == 0 && alpha)
+            index = 3;
+    } else if (type == 0) {
+        index = 0;
+    }
+    // A plane is filled once; later channels of the same kind are ignored.
+    if (index < 0 || !planes_[index].bytes.empty())
+        return;
+
+    const size_t height = static_cast<size_t>(p.Height);
+    const size_t width = static_cast<size_t>(p.Width);
+    // Rows are as long as the channel's own size says when it names one
+    // that can hold a row (some files pad rows to 4 bytes, others pack
+    // 4-bit rows tightly); otherwise as long as the depth gives.
+    const size_t minimum = PackedRowBytes(width, p.BitsPerSample);
+    size_t stride = rowSize_;
+    if (unpackedSize % height == 0 && unpackedSize / height >= minimum && unpackedSize / height <= minimum + 3)
+        stride = unpackedSize / height;
+    TPlane& plane = planes_[index];
+    plane.stride = stride;
+    plane.bytes.assign(CheckedMul(stride, height, "The picture is too large to be shown"), 0);
+
+    std::vector<uint8_t> holder;
+    const uint8_t* data;
+    if (const uint8_t* memory = stream.Memory()) {
+        if (stream.Remaining() < static_cast<int64_t>(packedSize))
+            throw EReadError("Stream read error");
+        data = memory + stream.Position();
+    } else {
+        holder = ReadBytes(stream, packedSize);
+        data = holder.data();
+    }
+    uint8_t* target = plane.bytes.data();
+    const size_t planeSize = plane.bytes.size();
+    switch (p.Compression) {
+    case TCompressionType::ctNone:
+        std::memcpy(target, data, std::min<size_t>(packedSize, planeSize));
+        break;
+    case TCompressionType::ctRLE: {
+        TPSPRLEDecoder decoder;
+        decoder.BeginDecoding();
+        decoder.Decode(data, target, packedSize, planeSize);
+        decoder.EndDecoding();
+        break;
+    }
+    case TCompressionType::ctLZ77: {
+        TLZ77Decoder decoder(TLZ77Decoder::Finish, false);
+        decoder.BeginDecoding();
+        decoder.Decode(data, target, packedSize, planeSize);
+        // Damaged data is an error; data that merely ends early leaves the
+        // rest of the plane empty.
+        const int result = decoder.ZLibResult();
+        decoder.EndDecoding();
+        if (result < 0 && result != zlibBufferError)
+            throw EDecoderError("LZ77 decompression error.");
+        break;
+    }
+    default:
+        GraphicErrorFmt("Cannot load image. Invalid or unexpected %s image format.", formatName);
+    }
+}
+
+void TPSPGraphic::TransferRows(TLoadingProgress& progress)
+{
+    const TImageProperties& p = ImageProperties();
+    progress.Step("Transfering...");
+    const size_t width = static_cast<size_t>(p.Width);
+    const size_t height = static_cast<size_t>(p.Height);
+    const size_t count = p.ColorScheme == TColorScheme::csRGB ? (alpha_ ? 4 : 3) : 1;
+    // Channels the layer does not have are empty.
+    std::vector<uint8_t> empty(std::max(rowSize_, PackedRowBytes(width, p.BitsPerSample)));
+    const uint8_t* sources[4] = {};
+    for (size_t row = 0; row < height; ++row) {
+        for (size_t c = 0; c < count; ++c)
+            sources[c] = planes_[c].bytes.empty() ? empty.data() : planes_[c].bytes.data() + row * planes_[c].stride;
+        ColorManager().ConvertPixels(sources, count, 0xFF, width, ScanLine(static_cast<int>(row)));
+        progress.Row(static_cast<int64_t>(row), static_cast<int64_t>(height));
+    }
+}
+
+} // namespace orvane::imaging
