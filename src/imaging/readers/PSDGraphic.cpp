@@ -244,6 +244,10 @@ void TPSDGraphic::LoadFromStream(TStream& stream)
         if (dataSize / 2 < entries)
             throw EReadError("Stream read error");
         const size_t used = planes * height;
+        // PackBits writes at most 128 bytes for every two it reads; a file
+        // too short for the rows its header claims cannot hold the picture.
+        if ((dataSize - 2 * entries) / used / 2 < (rowBytes + 127) / 128)
+            throw EReadError("Stream read error");
         rowStart.resize(used);
         rowSize.resize(used);
         size_t position = 2 * entries;

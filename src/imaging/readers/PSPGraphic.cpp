@@ -196,7 +196,8 @@ void TPSPGraphic::LoadFromStream(TStream& stream)
         }
         stream.SetPosition(block.end);
     }
-    if (pixelsFound_)
+    // Planes no channel filled stay empty, as does the bitmap.
+    if (std::any_of(std::begin(planes_), std::end(planes_), [](const TPlane& plane) { return !plane.bytes.empty(); }))
         TransferRows(progress);
     for (TPlane& plane : planes_)
         plane = TPlane{};
@@ -317,9 +318,20 @@ void TPSPGraphic::ReadChannel(const TBlock& channel, bool alpha)
     size_t stride = rowSize_;
     if (unpackedSize % height == 0 && unpackedSize / height >= minimum && unpackedSize / height <= minimum + 3)
         stride = unpackedSize / height;
+    // The channel's data must be able to fill its plane: no more than 127
+    // bytes come from every two run-length bytes, about 1032 from every
+    // deflated byte. Anything else is a file that lacks its pixels.
+    const size_t planeSize = CheckedMul(stride, height, "The picture is too large to be shown");
+    size_t most = packedSize;
+    if (p.Compression == TCompressionType::ctRLE)
+        most = (size_t{packedSize} / 2 + 1) * 127;
+    else if (p.Compression == TCompressionType::ctLZ77)
+        most = (size_t{packedSize} + 1) * 1032;
+    if (planeSize > most)
+        throw EReadError("Stream read error");
     TPlane& plane = planes_[index];
     plane.stride = stride;
-    plane.bytes.assign(CheckedMul(stride, height, "The picture is too large to be shown"), 0);
+    plane.bytes.assign(planeSize, 0);
 
     std::vector<uint8_t> holder;
     const uint8_t* data;
@@ -332,7 +344,6 @@ void TPSPGraphic::ReadChannel(const TBlock& channel, bool alpha)
         data = holder.data();
     }
     uint8_t* target = plane.bytes.data();
-    const size_t planeSize = plane.bytes.size();
     switch (p.Compression) {
     case TCompressionType::ctNone:
         std::memcpy(target, data, std::min<size_t>(packedSize, planeSize));

@@ -158,6 +158,13 @@ void TRLAGraphic::LoadFromStream(TStream& stream)
     const size_t fileSize = static_cast<size_t>(stream.Size() - BasePosition());
     if ((fileSize - headerSize) / 4 < height)
         throw EReadError("Stream read error");
+    // Every scan line stores each of its channels, at best in runs of 128
+    // bytes of two bytes each; a file too short for that cannot hold the
+    // picture its header claims.
+    const size_t stored = colourChannels + (matte ? 1 : 0);
+    const size_t leastLine = stored * (2 + 2 * ((rowBytes + 127) / 128));
+    if ((fileSize - headerSize - 4 * height) / height < leastLine)
+        throw EReadError("Stream read error");
     const uint8_t* offsets = file + headerSize;
 
     SetPixelFormat(cm.PixelFormatFor());
@@ -176,7 +183,6 @@ void TRLAGraphic::LoadFromStream(TStream& stream)
         size_t position = std::min<size_t>(GetBE32(offsets + 4 * line), fileSize);
         // Colour channels first, then the mattes; channels past the third
         // colour one are skipped by their lengths.
-        const size_t stored = colourChannels + (matte ? 1 : 0);
         for (size_t c = 0; c < stored && fileSize - position >= 2; ++c) {
             const size_t length = std::min<size_t>(GetBE16(file + position), fileSize - position - 2);
             const uint8_t* source = file + position + 2;

@@ -324,8 +324,12 @@ void TTIFFGraphic::PrepareBitmap()
         target = source;
         break;
     }
-    if (source == TColorScheme::csCMYK)
+    // Colour targets hold exactly their scheme's samples (a file may carry
+    // more, which are skipped).
+    if (target == TColorScheme::csBGR)
         targetSamples = 3;
+    else if (target == TColorScheme::csBGRA)
+        targetSamples = 4;
 
     // A row must hold every sample the converter reads.
     const bool indexedFamily = source == TColorScheme::csIndexed || source == TColorScheme::csG;

@@ -5,10 +5,16 @@
 #include "imaging/core/PictureLoader.h"
 #include "imaging/readers/AutodeskGraphic.h"
 #include "imaging/readers/CUTGraphic.h"
+#include "imaging/readers/EPSGraphic.h"
+#include "imaging/readers/PCDGraphic.h"
 #include "imaging/readers/PCXGraphic.h"
 #include "imaging/readers/PNGGraphic.h"
 #include "imaging/readers/PPMGraphic.h"
+#include "imaging/readers/PSDGraphic.h"
+#include "imaging/readers/PSPGraphic.h"
+#include "imaging/readers/RLAGraphic.h"
 #include "imaging/readers/SGIGraphic.h"
+#include "imaging/readers/TIFFGraphic.h"
 #include "imaging/readers/TargaGraphic.h"
 
 #include <algorithm>
@@ -69,25 +75,29 @@ const TFormatRow formatRows[] = {
     {"vda", &TTargaGraphic::ClassInfo, "", "", fkRaster, rsTarga},
     {"tga", &TTargaGraphic::ClassInfo, "", "", fkRaster, rsTarga},
     {"icb", &TTargaGraphic::ClassInfo, "", "", fkRaster, rsTarga},
-    // TIFF (tiff, tif, fax): rows 16-18.
-    // Encapsulated PostScript (eps): row 19.
+    {"tiff", &TTIFFGraphic::ClassInfo, "Tagged image file format images", "Macintosh TIFF images", fkRaster | fkMultiImage, rsTIFF},
+    {"tif", &TTIFFGraphic::ClassInfo, "", "PC TIF images", fkRaster | fkMultiImage, rsTIFF},
+    {"fax", &TTIFFGraphic::ClassInfo, "", "GFI fax images", fkRaster | fkMultiImage, rsTIFF},
+    {"eps", &TEPSGraphic::ClassInfo, "Encapsulated Postscript images", "", fkRaster, rsAtClear},
     {"pcx", &TPCXGraphic::ClassInfo, "ZSoft Paintbrush images", "", fkRaster, rsPCX},
     {"pcc", &TPCXGraphic::ClassInfo, "", "", fkRaster, rsPCX},
     {"scr", &TPCXGraphic::ClassInfo, "", "Word 5.x screen capture images", fkRaster, rsPCX},
-    // Alias/Wavefront (rpf, rla): rows 23-24.
+    {"rpf", &TRLAGraphic::ClassInfo, "Alias/Wavefront images", "", fkRaster, rsRLA},
+    {"rla", &TRLAGraphic::ClassInfo, "", "", fkRaster, rsRLA},
     {"sgi", &TSGIGraphic::ClassInfo, "SGI images", "SGI true color images", fkRaster, rsSGI},
     {"rgba", &TSGIGraphic::ClassInfo, "", "SGI true color images with alpha", fkRaster, rsSGI},
     {"rgb", &TSGIGraphic::ClassInfo, "", "SGI true color images", fkRaster, rsSGI},
     {"bw", &TSGIGraphic::ClassInfo, "", "SGI black/white images", fkRaster, rsSGI},
-    // Photoshop (psd, pdd): rows 29-30.
+    {"psd", &TPSDGraphic::ClassInfo, "Photoshop images", "", fkRaster | fkLayered, rsPSD},
+    {"pdd", &TPSDGraphic::ClassInfo, "", "", fkRaster | fkLayered, rsPSD},
     {"ppm", &TPPMGraphic::ClassInfo, "Portable map images", "Portable pixel map images", fkRaster, rsPPM},
     {"pgm", &TPPMGraphic::ClassInfo, "", "Portable gray map images", fkRaster, rsPPM},
     {"pbm", &TPPMGraphic::ClassInfo, "", "Portable bitmap images", fkRaster, rsPPM},
     {"cel", &TAutodeskGraphic::ClassInfo, "Autodesk images", "", fkRaster, rsAutodesk},
     {"pic", &TAutodeskGraphic::ClassInfo, "Autodesk images", "", fkRaster, rsAutodesk},
-    // Photo-CD (pcd): row 36.
+    {"pcd", &TPCDGraphic::ClassInfo, "Kodak Photo-CD images", "", fkRaster, rsPCD},
     {"cut", &TCUTGraphic::ClassInfo, "Dr. Halo images", "", fkRaster, rsCUT},
-    // Paint Shop Pro (psp): row 38.
+    {"psp", &TPSPGraphic::ClassInfo, "Paintshop Pro images", "", fkVector | fkRaster, rsPSP},
     {"png", &TPNGGraphic::ClassInfo, "Portable network graphic images", "", fkRaster, rsPNG},
 };
 

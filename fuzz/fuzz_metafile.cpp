@@ -1,0 +1,44 @@
+// Feeds arbitrary bytes to the metafile picture class: it must end with a
+// picture or its error, never crash, hang or touch memory it does not own.
+// The class draws with Qt, so it is only built for real where the build has
+// both the GUI and fuzzing on (see src/platform/metafile/CMakeLists.txt);
+// the Qt-free fuzz build gets a target that accepts every input.
+#include <cstddef>
+#include <cstdint>
+
+#if defined(ORVANE_HAVE_METAFILE)
+#include "platform/metafile/Metafile.h"
+
+#include <QGuiApplication>
+
+#include <cstdlib>
+#include <exception>
+
+using namespace orvane::imaging;
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Text needs the font database of a GUI application.
+    static QGuiApplication app(*argc, *argv);
+    // Small pictures only, so that the fuzzer spends its time on records.
+    TBitmap::SetMaxImageBytes(size_t{4} << 20);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    TMemoryStream stream(data, size);
+    TMetafile picture;
+    try {
+        picture.LoadFromStream(stream);
+    } catch (const std::exception&) {
+    }
+    return 0;
+}
+#else
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t*, size_t)
+{
+    return 0;
+}
+#endif
