@@ -256,18 +256,7 @@ void SaveSettings(ui::TForm1& form)
 
 void SetParams(ui::TForm1& form)
 {
-    if (form.bNormal)
-        form.StayNormal();
-    form.g4->setVisible(form.bDestopBG);
-    form.g3->setVisible(form.bMag);
-    form.g2->setVisible(form.bEmail);
-    form.g1->setVisible(form.bSearch);
-    form.ApplyColorScheme(form.cScheme);
-    form.ResizePanels();
-    if (form.ssDelay > 0)
-        form.Timer4->setInterval(form.ssDelay);
-    else
-        form.Timer4->stop(); // an interval of 0 stops the timer
+    form.SetParams();
 }
 
 } // namespace orvane::app

@@ -57,8 +57,8 @@ int main(int argc, char** argv)
         auto about = std::make_unique<orvane::ui::TAboutBox>(form.get());
         auto input = std::make_unique<orvane::ui::TInputDlg>(form.get());
         auto input2 = std::make_unique<orvane::ui::TInputDlg2>(form.get());
-        QObject::connect(form.get(), &orvane::ui::TForm1::PreferencesRequested, preferences.get(), &QDialog::exec);
-        QObject::connect(form.get(), &orvane::ui::TForm1::AboutRequested, about.get(), &QDialog::exec);
+        form->Dlg = preferences.get();
+        form->AboutBox = about.get();
         try {
             form->FormCreate();
         } catch (...) {

@@ -343,10 +343,10 @@ void TForm1::ConnectHandlers()
     connect(SwitchMode1, &QAction::triggered, this, [this] { SwitchListBox(true); });
     connect(tb6, &QToolButton::clicked, this, &TForm1::SlideShow);
     connect(StartSlideshow1, &QAction::triggered, this, &TForm1::SlideShow);
-    connect(tb7, &QToolButton::clicked, this, &TForm1::PreferencesRequested);
-    connect(Preferences1, &QAction::triggered, this, &TForm1::PreferencesRequested);
-    connect(tb8, &QToolButton::clicked, this, &TForm1::AboutRequested);
-    connect(About1, &QAction::triggered, this, &TForm1::AboutRequested);
+    connect(tb7, &QToolButton::clicked, this, &TForm1::tb7Click);
+    connect(Preferences1, &QAction::triggered, this, &TForm1::tb7Click);
+    connect(tb8, &QToolButton::clicked, this, &TForm1::tb8Click);
+    connect(About1, &QAction::triggered, this, &TForm1::tb8Click);
     connect(ShellOpen1, &QAction::triggered, this, &TForm1::ShellOpenCurrent);
     connect(e1, &QLineEdit::returnPressed, this, &TForm1::GoSearch);
     connect(Button8, &QPushButton::clicked, this, [this] {

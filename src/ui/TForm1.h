@@ -38,6 +38,8 @@ class TBitmap;
 namespace orvane::ui {
 
 class MediaListView;
+class TAboutBox;
+class TDlg;
 class PictureSurface;
 class Splitter;
 
@@ -74,6 +76,16 @@ public:
     std::function<void(TForm1&)> OnGetSettings;
     std::function<void(TForm1&)> OnSaveSettings;
     void GoSearch();
+
+    // The dialogs, created by the program's entry after the main window.
+    TDlg* Dlg = nullptr;
+    TAboutBox* AboutBox = nullptr;
+    // Preferences: copies the options in, shows the dialog, copies them
+    // back on OK and applies them in any case.
+    void tb7Click();
+    void tb8Click();
+    // Applies the options to the window.
+    void SetParams();
 
     // Window state.
     void StayOnTop();
@@ -152,10 +164,6 @@ public:
 
     // Status text of a decoding progress report.
     void im2Progress(int stage, int percentDone, bool redrawNow, int rowsDone, const QString& message);
-
-signals:
-    void PreferencesRequested();
-    void AboutRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -318,6 +318,10 @@ void TPSPGraphic::ReadChannel(const TBlock& channel, bool alpha)
     size_t stride = rowSize_;
     if (unpackedSize % height == 0 && unpackedSize / height >= minimum && unpackedSize / height <= minimum + 3)
         stride = unpackedSize / height;
+    const bool known = p.Compression == TCompressionType::ctNone || p.Compression == TCompressionType::ctRLE ||
+                       p.Compression == TCompressionType::ctLZ77;
+    if (!known)
+        GraphicErrorFmt("Cannot load image. Invalid or unexpected %s image format.", formatName);
     // The channel's data must be able to fill its plane: no more than 127
     // bytes come from every two run-length bytes, about 1032 from every
     // deflated byte. Anything else is a file that lacks its pixels.
@@ -368,7 +372,7 @@ void TPSPGraphic::ReadChannel(const TBlock& channel, bool alpha)
         break;
     }
     default:
-        GraphicErrorFmt("Cannot load image. Invalid or unexpected %s image format.", formatName);
+        break;
     }
 }
 

@@ -37,7 +37,7 @@ const uint8_t* StreamBytes(TStream& stream, std::vector<uint8_t>& copy, size_t& 
 bool AcceptsMetafile(TStream& stream)
 {
     const int64_t start = stream.Position();
-    uint8_t head[48] = {};
+    uint8_t head[88] = {}; // the longer of the two headers
     const size_t got = stream.Read(head, sizeof head);
     stream.SetPosition(start);
     return EmfPlayer::Recognise(head, got) || WmfPlayer::Recognise(head, got);

@@ -1,0 +1,24 @@
+// Feeds arbitrary bytes to the Photo-CD reader: it must end with a picture or
+// one of its errors, never crash, hang or touch memory it does not own.
+#include "imaging/readers/PCDGraphic.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+
+using namespace orvane::imaging;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    // Small pictures only, so that the fuzzer spends its time on parsing.
+    static const bool limited = (TBitmap::SetMaxImageBytes(size_t{64} << 20), true);
+    (void)limited;
+    TMemoryStream stream(data, size);
+    TPCDGraphic::AcceptsStream(stream);
+    TPCDGraphic picture;
+    try {
+        picture.LoadFromStream(stream);
+    } catch (const std::exception&) {
+    }
+    return 0;
+}
