@@ -127,7 +127,7 @@ void GetSettings(ui::TForm1& form)
         const int choice = registry.ReadInteger("ComboBox1");
         if (choice >= 0 && choice <= 3) {
             form.ComboBox1->setCurrentIndex(choice);
-            form.Timer2->setInterval(kTimerIntervals[choice]);
+            form.Timer2->start(kTimerIntervals[choice]);
         } else {
             form.ComboBox1->setCurrentIndex(-1);
         }

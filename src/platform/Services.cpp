@@ -20,6 +20,8 @@ void Services::InstallDefaults()
         s.shell = std::make_unique<DesktopShell>();
     if (!s.trash)
         s.trash = std::make_unique<FreedesktopTrash>();
+    if (!s.wallpaper)
+        s.wallpaper = CreateDesktopWallpaper();
     if (!s.desktopIcons)
         s.desktopIcons = CreateDesktopIcons();
     if (!s.createMediaPlayer)

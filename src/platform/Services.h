@@ -6,6 +6,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
 #include "platform/Trash.h"
+#include "platform/Wallpaper.h"
 
 #include <functional>
 #include <memory>
@@ -21,6 +22,7 @@ struct Services {
     std::unique_ptr<Shell> shell;
     std::unique_ptr<Trash> trash;
     std::unique_ptr<DesktopIcons> desktopIcons;
+    std::unique_ptr<Wallpaper> wallpaper;
     // Makes the media player of a main window.
     std::function<MediaPlayer*(QObject* parent)> createMediaPlayer;
 

@@ -88,6 +88,7 @@ void TForm1::CreateControls()
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(10000);
+    Timer2->start(); // runs for the whole life of the window; ticks act only while "Autoswitch every" is ticked
     Timer4 = new QTimer(this);
     Timer4->setObjectName(QStringLiteral("Timer4"));
     Timer4->setInterval(5000);
@@ -171,6 +172,7 @@ void TForm1::CreateMenus()
     Previous1 = PopupMenu1->addAction(QStringLiteral("Go Previous"));
     Next1 = PopupMenu1->addAction(QStringLiteral("Go Next"));
     m2 = PopupMenu1->addAction(QStringLiteral("Go Next and Set as Desktop Background"));
+    SetasDesltopBackground1 = PopupMenu1->addAction(QStringLiteral("Set This as Desltop Background"));
     PopupMenu1->addSeparator();
     ShellOpen1 = PopupMenu1->addAction(QStringLiteral("Shell Open This picture (mouse middle click)"));
     PopupMenu1->addSeparator();
@@ -354,10 +356,17 @@ void TForm1::ConnectHandlers()
         if (!e1->text().isEmpty())
             GoSearch();
     });
-    connect(Timer2, &QTimer::timeout, this, [this] {
-        if (cb2->isChecked())
-            Next(true);
+    connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+    connect(ComboBox1, &QComboBox::activated, this, [this](int index) { ComboBox1Change(index); });
+    connect(tb3, &QPushButton::clicked, this, [] {
+        if (auto& icons = platform::Services::Current().desktopIcons)
+            icons->Hide();
     });
+    connect(tb4, &QPushButton::clicked, this, [] {
+        if (auto& icons = platform::Services::Current().desktopIcons)
+            icons->Show();
+    });
+    connect(SetasDesltopBackground1, &QAction::triggered, this, [this] { SetThis(FileName, true); });
     connect(Timer4, &QTimer::timeout, this, [this] { ShortNext(); });
     connect(ListBox1, &MediaListView::LineClicked, this, [this] { ListBox1Click(ListBox1); });
     connect(ListBox2, &MediaListView::LineClicked, this, [this] { ListBox1Click(ListBox2); });
@@ -520,6 +529,19 @@ void TForm1::SelectDir()
 void TForm1::ListBox1Click(MediaListView* view)
 {
     library_->ListBoxClick(view == ListBox1 ? library_->ListBox1() : library_->ListBox2());
+}
+
+void TForm1::Timer2Timer()
+{
+    if (cb2->isChecked())
+        Next(true);
+}
+
+void TForm1::ComboBox1Change(int index)
+{
+    static const int periods[] = {10000, 60000, 600000, 3600000};
+    if (index >= 0 && index <= 3)
+        Timer2->start(periods[index]); // a new period counts from the change
 }
 
 void TForm1::ShellOpenCurrent()

@@ -70,6 +70,9 @@ public:
     bool SetThis(const QString& path, bool setAsWallpaper) override;
     void SwitchFullScreen();
     void SlideShow();
+    // The auto-switch timer's tick: the next item as wallpaper while
+    // "Autoswitch every" is ticked.
+    void Timer2Timer();
     bool FullScreenMode() const { return fullScreen_; }
 
     // The settings store and the search are wired in by the program's entry.
@@ -157,7 +160,8 @@ public:
     QAction *SelectFolder1 = nullptr, *exit1 = nullptr, *GoPrevious1 = nullptr, *GoNext1 = nullptr,
             *NextBackground1 = nullptr, *StartSlideshow1 = nullptr, *SwitchMode1 = nullptr, *Preferences1 = nullptr,
             *About1 = nullptr;
-    QAction *Previous1 = nullptr, *Next1 = nullptr, *m2 = nullptr, *m3 = nullptr, *ShellOpen1 = nullptr;
+    QAction *Previous1 = nullptr, *Next1 = nullptr, *m2 = nullptr, *m3 = nullptr, *ShellOpen1 = nullptr,
+            *SetasDesltopBackground1 = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
     QTimer* Timer4 = nullptr;
@@ -204,6 +208,7 @@ private:
     void im2MouseUp(Qt::MouseButton button);
     void WMPDoubleClick();
     void ShellOpenCurrent();
+    void ComboBox1Change(int index);
     void GroupDblClick(QGroupBox* group, int fullHeight);
     void LayoutPanel1();
     void LayoutBody();

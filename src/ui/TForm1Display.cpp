@@ -4,6 +4,7 @@
 
 #include "imaging/core/PictureLoader.h"
 #include "platform/MediaPlayer.h"
+#include "platform/Services.h"
 #include "ui/PictureSurface.h"
 #include "viewer/ItemDisplay.h"
 
@@ -66,9 +67,12 @@ void TForm1::SetCaptionAndHint(const QString& text)
 
 void TForm1::ApplyWallpaper(const QString& path)
 {
-    // Setting the desktop background belongs to the desktop subsystem, which
-    // is not part of the program yet; the file is shown as usual.
-    (void)path;
+    // The file is handed over where it lies; a desktop without a way to set
+    // its background raises an error the general handler shows.
+    auto& wallpaper = platform::Services::Current().wallpaper;
+    if (!wallpaper)
+        throw std::runtime_error("The desktop background cannot be set: this desktop offers no way to change it.");
+    wallpaper->SetWallpaper(path);
 }
 
 QSize TForm1::LoadPicture(const QString& path)

@@ -33,7 +33,7 @@ enum : uint32_t {
     EMR_RESTOREDC = 34, EMR_SETWORLDTRANSFORM = 35, EMR_MODIFYWORLDTRANSFORM = 36, EMR_SELECTOBJECT = 37,
     EMR_CREATEPEN = 38, EMR_CREATEBRUSHINDIRECT = 39, EMR_DELETEOBJECT = 40, EMR_ELLIPSE = 42,
     EMR_RECTANGLE = 43, EMR_LINETO = 54, EMR_BEGINPATH = 59, EMR_ENDPATH = 60, EMR_CLOSEFIGURE = 61,
-    EMR_FILLPATH = 62, EMR_STROKEPATH = 64, EMR_GDICOMMENT = 70, EMR_EXTSELECTCLIPRGN = 75, EMR_BITBLT = 76,
+    EMR_FILLPATH = 62, EMR_STROKEPATH = 64, EMR_SELECTCLIPPATH = 67, EMR_GDICOMMENT = 70, EMR_EXTSELECTCLIPRGN = 75, EMR_BITBLT = 76,
     EMR_STRETCHDIBITS = 81, EMR_EXTCREATEFONTINDIRECTW = 82, EMR_EXTTEXTOUTW = 84, EMR_POLYLINE16 = 87,
     EMR_POLYPOLYGON16 = 91,
 };
@@ -447,6 +447,19 @@ TEST(MetafileEmf, PathsFillAndStroke)
     Picture expected(16, 8);
     expected.Fill(1, 1, 6, 6, 0x00FF00).Fill(9, 2, 14, 3, 0x0000FF);
     EXPECT_TRUE(SamePicture(expected, *Load(w.Build())));
+}
+
+TEST(MetafileEmf, ClipPathsFarTallerThanThePicture)
+{
+    // A path 300 000 pixels tall still clips to its columns.
+    EmfWriter w(10, 6);
+    Select(w, kBlue);
+    w.Add(EMR_BEGINPATH, {});
+    w.Add(EMR_RECTANGLE, {2, -150000, 6, 150000});
+    w.Add(EMR_ENDPATH, {});
+    w.Add(EMR_SELECTCLIPPATH, {5});
+    w.Add(EMR_RECTANGLE, {0, 0, 11, 7});
+    EXPECT_TRUE(SamePicture(Picture(10, 6).Fill(2, 0, 6, 6, 0x0000FF), *Load(w.Build())));
 }
 
 TEST(MetafileEmf, StockObjectsAndDeletedObjects)

@@ -457,3 +457,43 @@ TEST(MetafileWmf, DamagedFilesGiveTheError)
     flat.Add(META_SETWINDOWEXT, {3, 5});
     EXPECT_EQ(Load(flat.Build())->Width(), 5);
 }
+
+TEST(MetafileWmf, SampleFilesShowTheirMarks)
+{
+    struct Probe {
+        int x, y;
+        uint32_t rgb;
+    };
+    struct Sample {
+        const char* name;
+        int width, height;
+        std::vector<Probe> probes;
+    };
+    const std::vector<Probe> common = {{10, 10, 0xFF0000}, {34, 12, 0x0000FF}, {57, 10, 0x00FF00},
+                                       {71, 10, 0xFF0000}, {75, 10, 0x00FF00}, {79, 10, 0x0000FF},
+                                       {83, 10, 0x000000}, {22, 10, 0xFFFFFF}, {90, 22, 0xFFFFFF}};
+    const std::vector<Sample> samples = {
+        {"wmf/placeable.wmf", 96, 48, common},
+        {"emf/shapes.emf", 96, 48, common},
+        {"wmf/plain.wmf", 40, 30, {{5, 5, 0xFF0000}, {25, 20, 0x00FF00}, {35, 5, 0xFFFFFF}}},
+        {"emf/mapping.emf", 48, 48, {{10, 10, 0xFF0000}, {36, 36, 0x00FF00}, {36, 10, 0xFFFFFF}}},
+    };
+    for (const Sample& sample : samples) {
+        SCOPED_TRACE(sample.name);
+        TMetafile picture;
+        picture.LoadFromFile(std::string(ORVANE_TEST_FILES_DIR) + "/" + sample.name);
+        ASSERT_EQ(picture.Width(), sample.width);
+        ASSERT_EQ(picture.Height(), sample.height);
+        const Picture p = Pixels(picture);
+        for (const Probe& probe : sample.probes)
+            EXPECT_EQ(p.At(probe.x, probe.y), probe.rgb) << probe.x << ", " << probe.y;
+        if (sample.width == 96) {
+            // The word under the marks is dark.
+            int dark = 0;
+            for (int y = 28; y < 46; ++y)
+                for (int x = 4; x < 60; ++x)
+                    dark += p.At(x, y) == 0x000000;
+            EXPECT_GT(dark, 30);
+        }
+    }
+}

@@ -69,6 +69,18 @@ public:
     void Open(const QString& pathOrAddress, const QString&) override { opened << pathOrAddress; }
 };
 
+class FakeWallpaper : public platform::Wallpaper {
+public:
+    QStringList set;
+    bool unavailable = false;
+    void SetWallpaper(const QString& path) override
+    {
+        if (unavailable)
+            throw std::runtime_error("The desktop background cannot be set: this desktop offers no way to change it.");
+        set << path;
+    }
+};
+
 class FakeDesktopIcons : public platform::DesktopIcons {
 public:
     int shown = 0;
@@ -114,6 +126,7 @@ struct FakeServices {
     FakeDialogs* dialogs;
     FakeShell* shell;
     FakeDesktopIcons* icons;
+    FakeWallpaper* wallpaper;
     FakeMediaPlayer* lastPlayer = nullptr;
 };
 FakeServices& InstallFakeServices();

@@ -23,7 +23,7 @@ bool TEPSGraphic::AcceptsStream(TStream& stream)
         return false;
     uint8_t h[headerSize];
     stream.ReadBuffer(h, headerSize);
-    return std::memcmp(h, magic, 4) == 0 && GetLE32(h + 20) > headerSize && GetLE32(h + 24) > 0;
+    return std::memcmp(h, magic, 4) == 0 && GetLE32(h + 20) >= headerSize && GetLE32(h + 24) > 0;
 }
 
 void TEPSGraphic::LoadFromStream(TStream& stream)

@@ -177,6 +177,11 @@ void TPSDGraphic::LoadFromStream(TStream& stream)
     if (p.Channels < planes)
         throw EColorConversionError("Sample count per pixel does not correspond to the given color scheme.");
 
+    // Photoshop writes 1, 8, 16 and 32 bits per sample; the bitmap holds the
+    // first three (16 reduced to 8), and other depths would not fit its rows.
+    if (p.BitsPerSample != 1 && p.BitsPerSample != 8 && p.BitsPerSample != 16)
+        throw EColorConversionError("Color depth is invalid. Bits per sample must be 1, 2, 4, 8 or 16.");
+
     TColorManager& cm = ColorManager();
     TConvertOptions sourceOptions = coNeedByteSwap;
     TColorScheme target = TColorScheme::csBGR;
@@ -283,7 +288,7 @@ void TPSDGraphic::LoadFromStream(TStream& stream)
     decoder.BeginDecoding();
     for (size_t r = 0; r < height; ++r) {
         for (size_t c = 0; c < planes; ++c) {
-            uint8_t* row = rows.data() + c * rowBytes;
+            uint8_t* row = copyRows ? rows.data() + c * rowBytes : nullptr;
             if (packed) {
                 const size_t index = c * height + r;
                 const size_t start = rowStart[index];

@@ -95,7 +95,7 @@ bool EmfPlayer::Recognise(const uint8_t* data, size_t size)
     return size >= kHeaderSize && r.U32(0) == EMR_HEADER && r.U32(40) == kEmfSignature;
 }
 
-EmfPlayer::EmfPlayer(const uint8_t* data, size_t size) : data_(data), size_(size)
+EmfPlayer::EmfPlayer(const uint8_t* data, size_t size) : data_(data)
 {
     if (!Recognise(data, size))
         InvalidMetafile();

@@ -42,7 +42,6 @@ private:
     QImage RecordDib(GdiCanvas& canvas, const RecordBytes& r, size_t infoAt, bool keepAlpha, bool* bottomUp) const;
 
     const uint8_t* data_;
-    size_t size_;
     size_t headerSize_ = 0;
     size_t end_ = 0; // end of the last record played
     QRectF deviceRect_; // the part of the reference device the picture shows

@@ -2,8 +2,6 @@
 
 #include "platform/metafile/GdiGeometry.h"
 
-#include <QPainterPathStroker>
-
 #include <algorithm>
 #include <cmath>
 
@@ -237,7 +235,7 @@ void GdiCanvas::UpdateClip()
 
 QRegion GdiCanvas::PictureRegion(const QRegion& region, bool logical) const
 {
-    return (logical ? LogicalToPicture() : deviceToPicture_).map(region);
+    return MapRegion(region, logical ? LogicalToPicture() : deviceToPicture_);
 }
 
 void GdiCanvas::IntersectClipRect(const QRectF& rect)
@@ -312,15 +310,24 @@ bool GdiCanvas::ChargeWork(double amount)
     return !Exhausted();
 }
 
-bool GdiCanvas::Charge(const QRectF& bounds, double strokeWidth)
+bool GdiCanvas::Charge(const QRectF& bounds, double margin)
 {
-    const QRectF visible = bounds.adjusted(-strokeWidth, -strokeWidth, strokeWidth + 1, strokeWidth + 1) &
+    const QRectF visible = bounds.adjusted(-margin, -margin, margin + 1, margin + 1) &
                            QRectF(target_.rect());
-    double cost = 1;
-    if (!visible.isEmpty())
-        cost += strokeWidth > 0 ? (visible.width() + visible.height()) * 2 * strokeWidth
-                                : visible.width() * visible.height();
-    return ChargeWork(cost);
+    return ChargeWork(visible.isEmpty() ? 1 : visible.width() * visible.height());
+}
+
+bool GdiCanvas::ChargeStroke(const QPainterPath& path, double width)
+{
+    // Each segment costs at most the visible part of the picture it
+    // crosses, times the pen's width.
+    const QRectF visible = path.controlPointRect().adjusted(-width, -width, width + 1, width + 1) &
+                           QRectF(target_.rect());
+    if (visible.isEmpty())
+        return ChargeWork(path.elementCount());
+    const double perSegment = std::hypot(visible.width(), visible.height());
+    const double length = std::min(path.length(), perSegment * std::max(1, path.elementCount()));
+    return ChargeWork(length * width + path.elementCount());
 }
 
 void GdiCanvas::ApplyRop()
@@ -351,14 +358,14 @@ QBrush GdiCanvas::PictureBrush(const GdiBrush& brush) const
 QPen GdiCanvas::PicturePen(const GdiPen& pen, bool& cosmetic) const
 {
     const double width = pen.width * PictureScale();
-    cosmetic = !(width >= 1.5);
+    cosmetic = !(width >= 1.5) || !std::isfinite(width);
     QPen result(pen.color);
     const uint32_t type = pen.style & PS_STYLE_MASK;
     if (cosmetic) {
         result.setWidth(0);
         result.setCapStyle(Qt::FlatCap);
     } else {
-        result.setWidthF(std::min(width, 65536.0));
+        result.setWidthF(std::min(width, 32767.0)); // the widest pen Qt takes
         switch (pen.style & PS_ENDCAP_MASK) {
         case PS_ENDCAP_SQUARE: result.setCapStyle(Qt::SquareCap); break;
         case PS_ENDCAP_FLAT: result.setCapStyle(Qt::FlatCap); break;
@@ -404,19 +411,28 @@ void GdiCanvas::Paint(const QPainterPath* fill, const QPainterPath* stroke, cons
     if (fill && !state_.brush.IsNull()) {
         QPainterPath path = MapPath(*fill, deviceToPicture_);
         path.setFillRule(state_.polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
-        if (Charge(path.controlPointRect(), 0))
+        if (Charge(path.controlPointRect(), 0) && ChargeWork(path.elementCount()))
             painter_.fillPath(path, PictureBrush(state_.brush));
     }
     const GdiPen& pen = penOverride ? *penOverride : state_.pen;
     if (stroke && !pen.IsNull()) {
         bool cosmetic = true;
-        const QPen qpen = PicturePen(pen, cosmetic);
+        QPen qpen = PicturePen(pen, cosmetic);
         // One-pixel lines are drawn on the pixels their integer coordinates
         // name; wide lines are centred on the middle of those pixels.
         const QTransform t = cosmetic ? deviceToPicture_ * QTransform::fromTranslate(1.0 / 32, 1.0 / 32)
                                       : QTransform::fromTranslate(0.5, 0.5) * deviceToPicture_;
         const QPainterPath path = MapPath(*stroke, t);
-        if (Charge(path.controlPointRect(), std::max(qpen.widthF(), 1.0)))
+        const double width = std::max(qpen.widthF(), 1.0);
+        if (qpen.style() != Qt::SolidLine) {
+            // Dashes too fine for the path's length are drawn as a line.
+            double pattern = 0;
+            for (qreal d : qpen.dashPattern())
+                pattern += d;
+            if (!(path.length() / (pattern * width) < 1e5))
+                qpen.setStyle(Qt::SolidLine);
+        }
+        if (ChargeStroke(path, width))
             painter_.strokePath(path, qpen);
     }
 }
@@ -689,88 +705,6 @@ void GdiCanvas::SetPixel(QPointF point, const QColor& color)
     painter_.resetTransform();
     painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter_.fillRect(pixel, color);
-}
-
-// ---- Paths -------------------------------------------------------------------
-
-void GdiCanvas::BeginPath()
-{
-    inPath_ = true;
-    havePath_ = false;
-    path_ = QPainterPath();
-}
-
-void GdiCanvas::EndPath()
-{
-    if (inPath_) {
-        inPath_ = false;
-        havePath_ = true;
-    }
-}
-
-void GdiCanvas::AbortPath()
-{
-    inPath_ = false;
-    havePath_ = false;
-    path_ = QPainterPath();
-}
-
-void GdiCanvas::CloseFigure()
-{
-    if (inPath_ && path_.elementCount() > 0)
-        path_.closeSubpath();
-}
-
-void GdiCanvas::FillPath()
-{
-    EndPath();
-    if (!havePath_)
-        return;
-    QPainterPath closed = path_;
-    closed.closeSubpath();
-    Paint(&closed, nullptr);
-    AbortPath();
-}
-
-void GdiCanvas::StrokePath()
-{
-    EndPath();
-    if (havePath_)
-        Paint(nullptr, &path_);
-    AbortPath();
-}
-
-void GdiCanvas::StrokeAndFillPath()
-{
-    EndPath();
-    if (havePath_) {
-        QPainterPath closed = path_;
-        closed.closeSubpath();
-        Paint(&closed, &path_);
-    }
-    AbortPath();
-}
-
-void GdiCanvas::WidenPath()
-{
-    EndPath();
-    if (!havePath_ || path_.elementCount() > 100000)
-        return;
-    const double scale = std::sqrt(std::fabs(LogicalToDevice().determinant()));
-    QPainterPathStroker stroker;
-    stroker.setWidth(std::clamp(state_.pen.width * scale, 1.0, 65536.0));
-    path_ = stroker.createStroke(path_);
-}
-
-void GdiCanvas::SelectClipPath(int mode)
-{
-    EndPath();
-    if (havePath_ && path_.elementCount() <= 100000) {
-        QPainterPath path = path_;
-        path.setFillRule(state_.polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
-        CombineClip(QRegion(MapPath(path, deviceToPicture_).toFillPolygon().toPolygon(), path.fillRule()), mode);
-    }
-    AbortPath();
 }
 
 } // namespace orvane::imaging::metafile

@@ -169,7 +169,8 @@ private:
     QPen PicturePen(const GdiPen& pen, bool& cosmetic) const;
     QBrush PictureBrush(const GdiBrush& brush) const;
     void ApplyRop();
-    bool Charge(const QRectF& pictureBounds, double perimeterWidth);
+    bool Charge(const QRectF& pictureBounds, double margin);
+    bool ChargeStroke(const QPainterPath& picturePath, double width);
     void AddToPath(const QPainterPath& logicalPath, bool connect);
     QRegion PictureRegion(const QRegion& region, bool logical) const;
     void FillPictureRegion(const QRegion& pictureRegion, const GdiBrush& brush);

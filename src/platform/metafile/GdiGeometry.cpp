@@ -117,4 +117,23 @@ QRegion RegionFromRects(const std::vector<QRect>& rects)
     return region;
 }
 
+QRegion MapRegion(const QRegion& region, const QTransform& transform)
+{
+    std::vector<QRect> rects;
+    rects.reserve(size_t(region.rectCount()));
+    for (const QRect& r : region) {
+        const QRectF mapped = transform.mapRect(QRectF(r));
+        const QPointF a = ClampPoint(mapped.topLeft()), b = ClampPoint(mapped.bottomRight());
+        const int left = int(std::lround(a.x())), top = int(std::lround(a.y()));
+        const int right = int(std::lround(b.x())), bottom = int(std::lround(b.y()));
+        if (right > left && bottom > top)
+            rects.emplace_back(left, top, right - left, bottom - top);
+    }
+    // A mirroring transform reverses the bands; put them back in order.
+    std::sort(rects.begin(), rects.end(), [](const QRect& p, const QRect& q) {
+        return p.top() != q.top() ? p.top() < q.top() : p.left() < q.left();
+    });
+    return RegionFromRects(rects);
+}
+
 } // namespace orvane::imaging::metafile

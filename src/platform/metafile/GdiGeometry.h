@@ -34,5 +34,8 @@ double AngleOnEllipse(const QRectF& ellipse, QPointF point);
 // A region of rectangles: fast when they are in the usual banded order,
 // else joined one by one up to a bound.
 QRegion RegionFromRects(const std::vector<QRect>& rects);
+// The region's rectangles mapped one by one (their bounding boxes where the
+// transform turns them), joined again.
+QRegion MapRegion(const QRegion& region, const QTransform& transform);
 
 } // namespace orvane::imaging::metafile

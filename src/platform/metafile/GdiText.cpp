@@ -15,12 +15,13 @@ namespace orvane::imaging::metafile {
 namespace {
 
 // A font of the logical font at the given size in picture pixels per
-// logical unit; no font when the text would be too small to see.
-std::optional<QFont> PictureFont(const GdiFont& logical, double scale, double largest)
+// logical unit (per device pixel for the default height); no font when the
+// text would be too small to see.
+std::optional<QFont> PictureFont(const GdiFont& logical, double scale, double deviceScale, double largest)
 {
     QFont font(logical.faceName.isEmpty() ? QStringLiteral("Sans Serif") : logical.faceName);
-    // Height 0 asks for the default size: 16 pixels of the reference device.
-    double pixels = logical.height == 0 ? 16.0 * scale : std::fabs(double(logical.height)) * scale;
+    // Height 0 asks for the default size: 16 pixels of the device.
+    double pixels = logical.height == 0 ? 16.0 * deviceScale : std::fabs(double(logical.height)) * scale;
     if (!std::isfinite(pixels) || pixels < 0.5)
         return std::nullopt;
     pixels = std::min(pixels, largest);
@@ -66,7 +67,8 @@ void GdiCanvas::TextOut(QPointF reference, const QString& text, const std::vecto
     const double sx = std::hypot(toPicture.m11(), toPicture.m12());
     const double sy = std::hypot(toPicture.m21(), toPicture.m22());
     const double largest = std::min(2.0 * std::max(target_.width(), target_.height()) + 16, 8192.0);
-    const std::optional<QFont> font = PictureFont(state_.font, sy, largest);
+    const double deviceScale = std::sqrt(std::fabs(deviceToPicture_.determinant()));
+    const std::optional<QFont> font = PictureFont(state_.font, sy, deviceScale, largest);
     if (!font || !std::isfinite(sx))
         return;
     const QFontMetricsF metrics(*font);

@@ -83,7 +83,7 @@ bool WmfPlayer::Recognise(const uint8_t* data, size_t size)
     return HeaderAt(r, 0);
 }
 
-WmfPlayer::WmfPlayer(const uint8_t* data, size_t size) : data_(data), size_(size)
+WmfPlayer::WmfPlayer(const uint8_t* data, size_t size) : data_(data)
 {
     if (!Recognise(data, size))
         InvalidMetafile();

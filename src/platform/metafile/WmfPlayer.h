@@ -40,7 +40,6 @@ private:
     GdiObject ReadPatternBrush(const RecordBytes& r) const;
 
     const uint8_t* data_;
-    size_t size_;
     size_t firstRecord_ = 0;
     size_t end_ = 0;
     QPointF windowOrg_{0, 0};

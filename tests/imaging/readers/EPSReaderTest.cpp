@@ -25,11 +25,14 @@ TEST(EPSReader, AcceptsOnlyFilesWithATiffPreview)
     TMemoryStream stream(file);
     EXPECT_TRUE(TEPSGraphic::AcceptsStream(stream));
     EXPECT_EQ(stream.Position(), 0);
+    // The preview may follow the header at once.
+    TMemoryStream first(GoldenFile("eps", "gray_preview_big_endian_first.eps"));
+    EXPECT_TRUE(TEPSGraphic::AcceptsStream(first));
     Bytes noPreview = file;
     Put32LE(noPreview, 20, 0);
     Put32LE(noPreview, 24, 0);
     Bytes inHeader = file;
-    Put32LE(inHeader, 20, 30);
+    Put32LE(inHeader, 20, 29);
     Bytes emptyPreview = file;
     Put32LE(emptyPreview, 24, 0);
     Bytes magic = file;

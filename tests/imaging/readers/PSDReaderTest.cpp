@@ -157,8 +157,15 @@ TEST(PSDReader, CmykShowsInkAsInkNotAsItsNegative)
 TEST(PSDReader, RefusedModesDepthsAndChannelCounts)
 {
     PsdFile file;
-    file.depth = 32;
-    EXPECT_EQ(LoadError<TPSDGraphic>(file.Encode()), "Color depth is invalid. Bits per sample must be 1, 2, 4, 8 or 16.");
+    for (uint16_t depth : {32, 9, 4}) {
+        file.depth = depth;
+        for (uint16_t mode : {1, 3}) {
+            file.mode = mode;
+            EXPECT_EQ(LoadError<TPSDGraphic>(file.Encode()),
+                      "Color depth is invalid. Bits per sample must be 1, 2, 4, 8 or 16.")
+                << depth << " bits, mode " << mode;
+        }
+    }
     file = PsdFile{};
     file.mode = 7;
     file.channels = 2;

@@ -1,0 +1,110 @@
+#include "MainWindowFixture.h"
+
+#include "platform/Wallpaper.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QToolButton>
+
+using namespace orvane;
+using orvane::test::MainWindowTest;
+
+TEST_F(MainWindowTest, NextBackgroundShowsTheNextItemAndHandsItToTheDesktop)
+{
+    AddPicture("a.jpg");
+    AddPicture("b.jpg");
+    ChooseRoot(); // shows line 0, no wallpaper
+    EXPECT_TRUE(fakes->wallpaper->set.isEmpty());
+    form->tb2->click();
+    EXPECT_EQ(fakes->wallpaper->set, QStringList({form->FileName}));
+    EXPECT_EQ(form->FileName, Root() + "/" + Lib().ListBox1().Line(1));
+    form->b2->click(); // "set": the current file again
+    EXPECT_EQ(fakes->wallpaper->set.size(), 2);
+    EXPECT_EQ(fakes->wallpaper->set.last(), form->FileName);
+}
+
+TEST_F(MainWindowTest, NextBackgroundOnTheVideoTabPlaysAndHandsOverTheVideo)
+{
+    tree.Add("clip.avi");
+    ChooseRoot();
+    form->PageControl1->setCurrentIndex(1);
+    form->NextBackground1->trigger();
+    EXPECT_EQ(fakes->wallpaper->set, QStringList({Root() + "/clip.avi"}));
+    EXPECT_TRUE(form->WMPWidget->isVisible());
+}
+
+TEST_F(MainWindowTest, SetWithNoCurrentFileDoesNothing)
+{
+    form->b2->click();
+    EXPECT_TRUE(fakes->wallpaper->set.isEmpty());
+    EXPECT_TRUE(fakes->dialogs->errors.isEmpty());
+}
+
+TEST_F(MainWindowTest, ADesktopWithoutWallpaperSupportReportsItAndKeepsTheFileShown)
+{
+    AddPicture("a.jpg");
+    form->Dir = Root();
+    ASSERT_TRUE(form->SetThis(QString::fromStdString(tree.Path("a.jpg")), false));
+    fakes->wallpaper->unavailable = true;
+    // Through the event system, as the user's click arrives.
+    const QPoint at(5, 5);
+    QMouseEvent press(QEvent::MouseButtonPress, at, form->b2->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, form->b2->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(form->b2, &press);
+    QCoreApplication::sendEvent(form->b2, &release);
+    ASSERT_EQ(fakes->dialogs->errors.size(), 1);
+    EXPECT_TRUE(fakes->dialogs->errors[0].contains("desktop background"));
+    EXPECT_EQ(form->FileName, QString::fromStdString(tree.Path("a.jpg")));
+}
+
+TEST_F(MainWindowTest, TheIntervalChoiceSetsTheTimersPeriodAndTicksActOnlyWhenTicked)
+{
+    EXPECT_TRUE(form->Timer2->isActive());
+    EXPECT_EQ(form->Timer2->interval(), 10000);
+    struct Case { int index; int period; };
+    for (auto c : {Case{1, 60000}, Case{3, 3600000}, Case{2, 600000}, Case{0, 10000}}) {
+        form->ComboBox1->setCurrentIndex(c.index);
+        emit form->ComboBox1->activated(c.index);
+        EXPECT_EQ(form->Timer2->interval(), c.period);
+    }
+    AddPicture("a.jpg");
+    AddPicture("b.jpg");
+    ChooseRoot();
+    const QString shown = form->FileName;
+    form->Timer2Timer(); // not ticked: nothing changes
+    EXPECT_EQ(form->FileName, shown);
+    form->cb2->setChecked(true);
+    form->Timer2Timer();
+    EXPECT_NE(form->FileName, shown);
+    EXPECT_EQ(fakes->wallpaper->set, QStringList({form->FileName}));
+}
+
+TEST_F(MainWindowTest, HideAndShowIconsAskTheDesktop)
+{
+    form->tb3->click();
+    form->tb4->click();
+    EXPECT_EQ(fakes->icons->hidden, 1);
+    EXPECT_EQ(fakes->icons->shown, 1);
+}
+
+TEST(WallpaperCommands, EachDesktopGetsItsOwnTool)
+{
+    const auto gnome = platform::WallpaperCommandsFor("ubuntu:GNOME", "/p/a b.jpg");
+    ASSERT_EQ(gnome.size(), 2u);
+    EXPECT_EQ(gnome[0].arguments, QStringList({"set", "org.gnome.desktop.background", "picture-uri", "file:///p/a%20b.jpg"}));
+    EXPECT_EQ(gnome[1].arguments[2], "picture-uri-dark");
+    const auto xfce = platform::WallpaperCommandsFor(
+        "XFCE", "/p/a.jpg",
+        {"/backdrop/screen0/monitorHDMI-1/workspace0/last-image", "/backdrop/screen0/monitorHDMI-1/workspace1/last-image"});
+    ASSERT_EQ(xfce.size(), 2u);
+    EXPECT_EQ(xfce[1].arguments, QStringList({"-c", "xfce4-desktop", "-p",
+                                              "/backdrop/screen0/monitorHDMI-1/workspace1/last-image", "-s", "/p/a.jpg"}));
+    EXPECT_EQ(platform::WallpaperCommandsFor("MATE", "/p/a.jpg")[0].arguments,
+              QStringList({"set", "org.mate.background", "picture-filename", "/p/a.jpg"}));
+    EXPECT_EQ(platform::WallpaperCommandsFor("KDE", "/p/a.jpg")[0].program, "qdbus");
+    EXPECT_TRUE(platform::WallpaperCommandsFor("KDE", "/p/a.jpg")[0].arguments.last().contains("file:///p/a.jpg"));
+}
