@@ -2,6 +2,7 @@
 
 #include "platform/DesktopIconsLinux.h"
 #include "platform/MediaPlayer.h"
+#include "platform/TrayIcon.h"
 
 namespace orvane::platform {
 
@@ -24,6 +25,8 @@ void Services::InstallDefaults()
         s.wallpaper = CreateDesktopWallpaper();
     if (!s.desktopIcons)
         s.desktopIcons = CreateDesktopIcons();
+    if (!s.createTrayIcon)
+        s.createTrayIcon = [](QObject* parent) { return CreateSystemTrayIcon(parent); };
     if (!s.createMediaPlayer)
         s.createMediaPlayer = [](QObject* parent) { return CreateQtMediaPlayer(parent); };
 }

@@ -16,6 +16,7 @@ class QObject;
 namespace orvane::platform {
 
 class MediaPlayer;
+class TrayIcon;
 
 struct Services {
     std::unique_ptr<Dialogs> dialogs;
@@ -25,6 +26,8 @@ struct Services {
     std::unique_ptr<Wallpaper> wallpaper;
     // Makes the media player of a main window.
     std::function<MediaPlayer*(QObject* parent)> createMediaPlayer;
+    // Makes the notification-area icon of a main window.
+    std::function<TrayIcon*(QObject* parent)> createTrayIcon;
 
     static Services& Current();
     // Installs the real layers where none is installed yet.

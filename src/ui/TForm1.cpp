@@ -4,6 +4,7 @@
 #include "fileops/MainFunctions.h"
 #include "platform/MediaPlayer.h"
 #include "platform/Services.h"
+#include "platform/TrayIcon.h"
 #include "ui/MediaListView.h"
 #include "ui/PictureSurface.h"
 #include "ui/Splitter.h"
@@ -169,12 +170,19 @@ void TForm1::CreateMenus()
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    PopupMenu1->setSeparatorsCollapsible(true); // none drawn at either end
+    m1 = PopupMenu1->addAction(QStringLiteral("Restore"));
+    PopupMenu1->addSeparator();
     Previous1 = PopupMenu1->addAction(QStringLiteral("Go Previous"));
     Next1 = PopupMenu1->addAction(QStringLiteral("Go Next"));
-    m2 = PopupMenu1->addAction(QStringLiteral("Go Next and Set as Desktop Background"));
-    SetasDesltopBackground1 = PopupMenu1->addAction(QStringLiteral("Set This as Desltop Background"));
     PopupMenu1->addSeparator();
-    ShellOpen1 = PopupMenu1->addAction(QStringLiteral("Shell Open This picture (mouse middle click)"));
+    SetasDesltopBackground1 = PopupMenu1->addAction(QStringLiteral("Set This as Desltop Background"));
+    m2 = PopupMenu1->addAction(QStringLiteral("Go Next and Set as Desktop Background"));
+    PopupMenu1->addSeparator();
+    ShellOpenThispicture1 = PopupMenu1->addAction(QStringLiteral("Shell Open This picture (mouse middle click)"));
+    CopyfullpathtothispicturetoClipboardmouserightclick1 =
+        PopupMenu1->addAction(QStringLiteral("Copy full path of this picture to Clipboard"));
+    Showfullpathanddimentions1 = PopupMenu1->addAction(QStringLiteral("Show full path and dimentions"));
     PopupMenu1->addSeparator();
     m3 = PopupMenu1->addAction(QStringLiteral("Exit"));
     setContextMenuPolicy(Qt::CustomContextMenu);
@@ -300,6 +308,8 @@ void TForm1::CreateViewingArea()
     im2 = new PictureSurface(pnIm);
     im2->setObjectName(QStringLiteral("im2"));
     auto& services = platform::Services::Current();
+    TrayIcon1 = services.createTrayIcon ? services.createTrayIcon(this) : platform::CreateSystemTrayIcon(this);
+    TrayIcon1->SetContextMenu(PopupMenu1);
     WMP = services.createMediaPlayer ? services.createMediaPlayer(this) : platform::CreateQtMediaPlayer(this);
     WMPWidget = WMP->Widget(pnIm);
     WMPWidget->setObjectName(QStringLiteral("WMP"));
@@ -349,7 +359,13 @@ void TForm1::ConnectHandlers()
     connect(Preferences1, &QAction::triggered, this, &TForm1::tb7Click);
     connect(tb8, &QToolButton::clicked, this, &TForm1::tb8Click);
     connect(About1, &QAction::triggered, this, &TForm1::tb8Click);
-    connect(ShellOpen1, &QAction::triggered, this, &TForm1::ShellOpenCurrent);
+    connect(ShellOpenThispicture1, &QAction::triggered, this, &TForm1::ShellOpenCurrent);
+    connect(CopyfullpathtothispicturetoClipboardmouserightclick1, &QAction::triggered, this,
+            &TForm1::CopyfullpathtothispicturetoClipboardmouserightclick1Click);
+    connect(Showfullpathanddimentions1, &QAction::triggered, this, &TForm1::Showfullpathanddimentions1Click);
+    connect(m1, &QAction::triggered, this, &TForm1::m1Click);
+    connect(PopupMenu1, &QMenu::aboutToShow, this, &TForm1::PopupMenu1Popup);
+    connect(TrayIcon1, &platform::TrayIcon::Clicked, this, &TForm1::Restore);
     connect(e1, &QLineEdit::returnPressed, this, &TForm1::GoSearch);
     connect(Button8, &QPushButton::clicked, this, [this] {
         ReadDir();
@@ -411,7 +427,12 @@ void TForm1::FormDestroy()
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    // Closing ends the program, also from the tray where the window is
+    // hidden and its closing would not end the message loop by itself.
     QMainWindow::closeEvent(event);
+    TrayIcon1->Hide();
+    if (isHidden() || inTray_)
+        QCoreApplication::quit();
 }
 
 int TForm1::ActivePage() const
@@ -450,6 +471,12 @@ void TForm1::GoSearch()
 }
 
 void TForm1::StayOnTop()
+{
+    if (!bNormal)
+        ForceOnTop();
+}
+
+void TForm1::ForceOnTop()
 {
     // Changing the flag re-creates the native window; keep its place and size.
     if (windowFlags() & Qt::WindowStaysOnTopHint)
@@ -612,8 +639,7 @@ void TForm1::SwitchListBox(bool rememberWidth)
         ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
         for (QToolButton* b : {tb1, tb9, tb10, tb2, tb5, tb6, tb7, tb8})
             b->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        if (!bNormal)
-            StayOnTop();
+        StayOnTop();
         MainMenu1->hide();
     } else {
         resize(FullWidth, height());

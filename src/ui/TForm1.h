@@ -30,6 +30,7 @@ class QStatusBar;
 
 namespace orvane::platform {
 class MediaPlayer;
+class TrayIcon;
 }
 namespace orvane::imaging {
 class TBitmap;
@@ -90,7 +91,19 @@ public:
     // Applies the options to the window.
     void SetParams();
 
-    // Window state.
+    // Window state. StayOnTop does nothing while "Do not use always on top"
+    // is set; ForceOnTop makes the window topmost regardless.
+    void ForceOnTop();
+    // Minimising puts the program into the notification area unless "Do not
+    // minimize to system tray" is set or the desktop has none.
+    void ApplicationMinimize();
+    // Back from the tray: shown, icon removed, topmost.
+    void Restore();
+    void m1Click();
+    void PopupMenu1Popup();
+    bool InTray() const { return inTray_; }
+    void CopyfullpathtothispicturetoClipboardmouserightclick1Click();
+    void Showfullpathanddimentions1Click();
     void StayOnTop();
     void StayNormal();
     void ApplyColorScheme(int scheme);
@@ -160,8 +173,10 @@ public:
     QAction *SelectFolder1 = nullptr, *exit1 = nullptr, *GoPrevious1 = nullptr, *GoNext1 = nullptr,
             *NextBackground1 = nullptr, *StartSlideshow1 = nullptr, *SwitchMode1 = nullptr, *Preferences1 = nullptr,
             *About1 = nullptr;
-    QAction *Previous1 = nullptr, *Next1 = nullptr, *m2 = nullptr, *m3 = nullptr, *ShellOpen1 = nullptr,
-            *SetasDesltopBackground1 = nullptr;
+    QAction *m1 = nullptr, *Previous1 = nullptr, *Next1 = nullptr, *SetasDesltopBackground1 = nullptr, *m2 = nullptr,
+            *ShellOpenThispicture1 = nullptr, *CopyfullpathtothispicturetoClipboardmouserightclick1 = nullptr,
+            *Showfullpathanddimentions1 = nullptr, *m3 = nullptr;
+    platform::TrayIcon* TrayIcon1 = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
     QTimer* Timer4 = nullptr;
@@ -172,6 +187,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -216,6 +232,7 @@ private:
     std::unique_ptr<library::MediaLibrary> library_;
     bool windowCreated_ = false;
     bool fullScreen_ = false;
+    bool inTray_ = false;
     QRect savedWindowBounds_;
     QRect savedViewBounds_;
     int leftWidth_ = 257; // width of the left column, kept when the window resizes

@@ -28,13 +28,13 @@ const char* const kInvalid = "Cannot load image. Invalid or unexpected metafile 
 enum : uint32_t {
     EMR_HEADER = 1, EMR_POLYGON = 3, EMR_POLYLINE = 4, EMR_POLYPOLYGON = 8, EMR_SETWINDOWEXTEX = 9,
     EMR_SETWINDOWORGEX = 10, EMR_SETVIEWPORTEXTEX = 11, EMR_SETVIEWPORTORGEX = 12, EMR_EOF = 14,
-    EMR_SETMAPMODE = 17, EMR_SETBKMODE = 18, EMR_SETTEXTALIGN = 22, EMR_SETTEXTCOLOR = 24,
+    EMR_SETMAPMODE = 17, EMR_SETBKMODE = 18, EMR_SETROP2 = 20, EMR_SETTEXTALIGN = 22, EMR_SETTEXTCOLOR = 24,
     EMR_MOVETOEX = 27, EMR_EXCLUDECLIPRECT = 29, EMR_INTERSECTCLIPRECT = 30, EMR_SAVEDC = 33,
     EMR_RESTOREDC = 34, EMR_SETWORLDTRANSFORM = 35, EMR_MODIFYWORLDTRANSFORM = 36, EMR_SELECTOBJECT = 37,
     EMR_CREATEPEN = 38, EMR_CREATEBRUSHINDIRECT = 39, EMR_DELETEOBJECT = 40, EMR_ELLIPSE = 42,
     EMR_RECTANGLE = 43, EMR_LINETO = 54, EMR_BEGINPATH = 59, EMR_ENDPATH = 60, EMR_CLOSEFIGURE = 61,
     EMR_FILLPATH = 62, EMR_STROKEPATH = 64, EMR_SELECTCLIPPATH = 67, EMR_GDICOMMENT = 70, EMR_EXTSELECTCLIPRGN = 75, EMR_BITBLT = 76,
-    EMR_STRETCHDIBITS = 81, EMR_EXTCREATEFONTINDIRECTW = 82, EMR_EXTTEXTOUTW = 84, EMR_POLYLINE16 = 87,
+    EMR_SETDIBITSTODEVICE = 80, EMR_STRETCHDIBITS = 81, EMR_ALPHABLEND = 114, EMR_EXTCREATEFONTINDIRECTW = 82, EMR_EXTTEXTOUTW = 84, EMR_POLYLINE16 = 87,
     EMR_POLYPOLYGON16 = 91,
 };
 constexpr uint32_t kStock = 0x80000000u;
@@ -535,7 +535,8 @@ TEST(MetafileEmf, BitBltCopiesAndPatternBltFills)
     EXPECT_TRUE(SamePicture(expected, *Load(w.Build())));
 }
 
-TEST(MetafileEmf, TextIsDrawnInTheTextColourAtItsReferencePoint)
+// "HI" in bold 24-pixel letters at (x, y) with the alignment, in red.
+std::vector<uint8_t> TextFile(int x, int y, uint32_t align)
 {
     EmfWriter w(80, 40);
     Bytes font;
@@ -552,36 +553,137 @@ TEST(MetafileEmf, TextIsDrawnInTheTextColourAtItsReferencePoint)
     w.Add(EMR_SELECTOBJECT, {1});
     w.Add(EMR_SETTEXTCOLOR, {int32_t(kRed)});
     w.Add(EMR_SETBKMODE, {1});
-    w.Add(EMR_SETTEXTALIGN, {0}); // top left
+    w.Add(EMR_SETTEXTALIGN, {int32_t(align)});
     Bytes text;
     for (int i = 0; i < 4; ++i)
         text.U32(0); // bounds
     text.U32(1), text.F32(1), text.F32(1);
-    text.U32(40), text.U32(8); // reference point
-    text.U32(2);               // characters
-    text.U32(76);              // string offset from the record start
-    text.U32(0);               // options
+    text.U32(uint32_t(x)), text.U32(uint32_t(y)); // reference point
+    text.U32(2);                                    // characters
+    text.U32(76);                                   // string offset from the record start
+    text.U32(0);                                    // options
     for (int i = 0; i < 4; ++i)
         text.U32(0);
     text.U32(0); // no advances
     text.U16(u'H'), text.U16(u'I');
     w.Raw(EMR_EXTTEXTOUTW, text.data);
+    return w.Build();
+}
+
+TEST(MetafileEmf, TextIsDrawnInTheTextColourBesideItsReferencePoint)
+{
+    struct Case {
+        uint32_t align;
+        int x, y; // reference point
+        int left, top, right, bottom; // where the letters must lie
+    };
+    const Case cases[] = {
+        {0, 40, 8, 40, 8, 80, 34},      // top left
+        {2 | 8, 40, 34, 0, 0, 40, 34},  // right, bottom
+        {6 | 24, 40, 30, 16, 0, 64, 30}, // centre, baseline
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.align);
+        const Picture p = Pixels(*Load(TextFile(c.x, c.y, c.align)));
+        int red = 0, elsewhere = 0;
+        for (int y = 0; y < p.height; ++y)
+            for (int x = 0; x < p.width; ++x) {
+                const uint32_t color = p.At(x, y);
+                if (color == 0xFFFFFF)
+                    continue;
+                const bool inside = x >= c.left && x < c.right && y >= c.top && y < c.bottom;
+                // Letters in red, with red-to-white edges.
+                if (inside && (color >> 16) == 0xFF)
+                    ++red;
+                else
+                    ++elsewhere;
+            }
+        EXPECT_GT(red, 60);
+        EXPECT_EQ(elsewhere, 0);
+    }
+}
+
+TEST(MetafileEmf, RasterOperationsOfPensAndBrushes)
+{
+    // XOR twice gives back what was there; the first time red on white
+    // gives cyan.
+    EmfWriter w(12, 4);
+    Select(w, kRed);
+    w.Add(EMR_SETROP2, {7}); // R2_XORPEN
+    w.Add(EMR_RECTANGLE, {0, 0, 5, 5});
+    w.Add(EMR_RECTANGLE, {0, 0, 3, 3});
+    w.Add(EMR_SETROP2, {11}); // R2_NOP
+    w.Add(EMR_RECTANGLE, {6, 0, 13, 5});
+    Picture expected(12, 4);
+    expected.Fill(0, 0, 4, 4, 0x00FFFF).Fill(0, 0, 2, 2, 0xFFFFFF);
+    EXPECT_TRUE(SamePicture(expected, *Load(w.Build())));
+}
+
+TEST(MetafileEmf, AlphaBlendAndPartialScanLines)
+{
+    EmfWriter w(8, 4);
+    // AlphaBlend of a red pixel at half strength, stretched to 3 x 3.
+    const std::vector<uint8_t> red = Dib24(1, 1, {0xFF0000});
+    Bytes blend;
+    for (int v : {0, 0, 0, 0, 0, 0, 3, 3})
+        blend.U32(uint32_t(v));
+    blend.data.insert(blend.data.end(), {0, 0, 128, 0}); // constant alpha 128
+    blend.U32(0), blend.U32(0);
+    for (float f : {1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f})
+        blend.F32(f);
+    blend.U32(0), blend.U32(0);
+    blend.U32(108), blend.U32(40), blend.U32(148), blend.U32(uint32_t(red.size() - 40));
+    blend.U32(1), blend.U32(1);
+    blend.Put(red);
+    w.Raw(EMR_ALPHABLEND, blend.data);
+    // Scan lines 1 and 2 of a 2 x 4 bitmap (rows from the top: red, green
+    // blue, blue green, black), drawn 1:1 at (5, 1).
+    std::vector<uint8_t> dib = Dib24(2, 2, {0x00FF00, 0x0000FF, 0x0000FF, 0x00FF00});
+    dib[8] = 4; // the whole bitmap's height
+    Bytes scans;
+    for (int v : {0, 0, 0, 0, 5, 1, 0, 1, 2, 2})
+        scans.U32(uint32_t(v));
+    scans.U32(76), scans.U32(40), scans.U32(116), scans.U32(uint32_t(dib.size() - 40));
+    scans.U32(0), scans.U32(1), scans.U32(2); // usage, first scan, scans
+    scans.Put(dib);
+    w.Raw(EMR_SETDIBITSTODEVICE, scans.data);
     const Picture p = Pixels(*Load(w.Build()));
-    int red = 0, elsewhere = 0;
-    for (int y = 0; y < p.height; ++y)
-        for (int x = 0; x < p.width; ++x) {
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 3; ++x) {
             const uint32_t c = p.At(x, y);
-            if (c == 0xFFFFFF)
-                continue;
-            const bool inside = x >= 40 && x < 80 && y >= 8 && y < 34;
-            // Letters in red, with red-to-white edges.
-            if (inside && (c >> 16) == 0xFF)
-                ++red;
-            else
-                ++elsewhere;
+            EXPECT_EQ(c >> 16, 0xFFu);
+            EXPECT_NEAR(double((c >> 8) & 0xFF), 127, 1.5);
+            EXPECT_NEAR(double(c & 0xFF), 127, 1.5);
         }
-    EXPECT_GT(red, 60);
-    EXPECT_EQ(elsewhere, 0);
+    EXPECT_EQ(p.At(3, 3), 0xFFFFFFu);
+    EXPECT_EQ(p.At(5, 1), 0x00FF00u);
+    EXPECT_EQ(p.At(6, 1), 0x0000FFu);
+    EXPECT_EQ(p.At(5, 2), 0x0000FFu);
+    EXPECT_EQ(p.At(6, 2), 0x00FF00u);
+    EXPECT_EQ(p.At(5, 3), 0xFFFFFFu);
+    EXPECT_EQ(p.At(5, 0), 0xFFFFFFu);
+}
+
+TEST(MetafileEmf, ProgressStartsAndEndsAlsoOnFailure)
+{
+    std::vector<std::pair<int, std::string>> seen;
+    TMetafile picture;
+    picture.OnProgress = [&](TBitmap*, orvane::imaging::TProgressStage stage, uint8_t, bool,
+                             const orvane::imaging::TRect&, const std::string& message) {
+        seen.emplace_back(int(stage), message);
+    };
+    const std::vector<uint8_t> good = EmfWriter(4, 4).Build();
+    TMemoryStream stream(good.data(), good.size());
+    picture.LoadFromStream(stream);
+    const std::vector<std::pair<int, std::string>> expected = {{0, "Preparing..."}, {2, ""}};
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(stream.Position(), int64_t(good.size()));
+    seen.clear();
+    const std::vector<uint8_t> bad(good.begin(), good.begin() + 100);
+    TMemoryStream badStream(bad.data(), bad.size());
+    EXPECT_THROW(picture.LoadFromStream(badStream), EInvalidGraphic);
+    EXPECT_EQ(seen, expected);
+    EXPECT_TRUE(picture.Empty());
 }
 
 TEST(MetafileEmf, RecordsItDoesNotKnowAreSkipped)

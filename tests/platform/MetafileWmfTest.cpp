@@ -406,6 +406,16 @@ TEST(MetafileWmf, TextInTheTextColour)
     }
 }
 
+TEST(MetafileWmf, OpaqueTextRectangleWithoutText)
+{
+    // The usual way of filling with the background colour.
+    WmfWriter w;
+    w.Placeable(0, 0, 10, 6, 96);
+    w.Add(0x0201, {int(kGreen & 0xFFFF), int(kGreen >> 16)}); // META_SETBKCOLOR
+    w.Add(META_EXTTEXTOUT, {0, 0, 0, 2, 2, 1, 7, 5});       // y, x, no text, ETO_OPAQUE, rectangle
+    EXPECT_TRUE(SamePicture(Picture(10, 6).Fill(2, 1, 7, 5, 0x00FF00), *Load(w.Build())));
+}
+
 TEST(MetafileWmf, UnknownRecordsAreSkipped)
 {
     auto build = [](bool extra) {

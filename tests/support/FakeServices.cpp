@@ -16,6 +16,12 @@ FakeServices& InstallFakeServices()
     fakes.shell = shell.get();
     fakes.icons = icons.get();
     fakes.lastPlayer = nullptr;
+    fakes.lastTray = nullptr;
+    services.createTrayIcon = [](QObject* parent) {
+        auto* tray = new FakeTrayIcon(parent);
+        fakes.lastTray = tray;
+        return tray;
+    };
     services.dialogs = std::move(dialogs);
     services.shell = std::move(shell);
     services.desktopIcons = std::move(icons);

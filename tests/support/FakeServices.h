@@ -5,6 +5,7 @@
 // player records its calls.
 #include "platform/MediaPlayer.h"
 #include "platform/Services.h"
+#include "platform/TrayIcon.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -81,6 +82,19 @@ public:
     }
 };
 
+class FakeTrayIcon : public platform::TrayIcon {
+public:
+    using platform::TrayIcon::TrayIcon;
+    bool available = true;
+    bool visible = false;
+    QMenu* menu = nullptr;
+    bool Available() const override { return available; }
+    void Show() override { visible = true; }
+    void Hide() override { visible = false; }
+    bool Visible() const override { return visible; }
+    void SetContextMenu(QMenu* m) override { menu = m; }
+};
+
 class FakeDesktopIcons : public platform::DesktopIcons {
 public:
     int shown = 0;
@@ -128,6 +142,7 @@ struct FakeServices {
     FakeDesktopIcons* icons;
     FakeWallpaper* wallpaper;
     FakeMediaPlayer* lastPlayer = nullptr;
+    FakeTrayIcon* lastTray = nullptr;
 };
 FakeServices& InstallFakeServices();
 

@@ -2,6 +2,7 @@
 
 #include "imaging/color/ColorManager.h"
 #include "imaging/decoders/PackbitsRLEDecoder.h"
+#include "imaging/readers/PlanarRows.h"
 
 #include <algorithm>
 #include <climits>
@@ -206,7 +207,11 @@ void TPSDGraphic::LoadFromStream(TStream& stream)
     cm.SetTargetOptions(0);
     cm.SetSourceBitsPerSample(p.BitsPerSample);
     cm.SetTargetBitsPerSample(p.BitsPerSample == 16 ? 8 : p.BitsPerSample);
-    cm.SetSourceColorScheme(scheme);
+    // 8-bit colour planes reach the colour manager interleaved, in the
+    // bitmap's own order.
+    const bool interleave =
+        p.BitsPerSample == 8 && (scheme == TColorScheme::csRGB || scheme == TColorScheme::csRGBA);
+    cm.SetSourceColorScheme(!interleave ? scheme : planes == 4 ? TColorScheme::csBGRA : TColorScheme::csBGR);
     cm.SetTargetColorScheme(target);
     cm.SetSourceSamplesPerPixel(static_cast<uint8_t>(planes));
     cm.SetTargetSamplesPerPixel(targetSamples);
@@ -283,6 +288,7 @@ void TPSDGraphic::LoadFromStream(TStream& stream)
     const bool invert = scheme == TColorScheme::csCMYK;
     const bool copyRows = packed || invert;
     std::vector<uint8_t> rows(copyRows ? rowBytes * planes : 0);
+    std::vector<uint8_t> interleaved(interleave ? width * planes : 0);
     const uint8_t* sources[4] = {};
     TPackbitsRLEDecoder decoder;
     decoder.BeginDecoding();
@@ -311,7 +317,13 @@ void TPSDGraphic::LoadFromStream(TStream& stream)
                 for (size_t i = 0; i < rowBytes; ++i)
                     row[i] = static_cast<uint8_t>(~row[i]);
         }
-        cm.ConvertPixels(sources, planes, 0xFF, width, ScanLine(static_cast<int>(r)));
+        if (interleave) {
+            const uint8_t* order[4] = {sources[2], sources[1], sources[0], sources[3]};
+            InterleavePlanes(order, planes, width, interleaved.data());
+            cm.ConvertPixels(interleaved.data(), 0xFF, width, ScanLine(static_cast<int>(r)));
+        } else {
+            cm.ConvertPixels(sources, planes, 0xFF, width, ScanLine(static_cast<int>(r)));
+        }
         progress.Row(static_cast<int64_t>(r), static_cast<int64_t>(height));
     }
     decoder.EndDecoding();

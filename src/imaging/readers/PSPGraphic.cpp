@@ -3,6 +3,7 @@
 #include "imaging/color/ColorManager.h"
 #include "imaging/decoders/LZ77Decoder.h"
 #include "imaging/decoders/PSPRLEDecoder.h"
+#include "imaging/readers/PlanarRows.h"
 
 #include <algorithm>
 #include <cstring>
@@ -168,7 +169,9 @@ void TPSPGraphic::LoadFromStream(TStream& stream)
     const bool colour = p.ColorScheme == TColorScheme::csRGB;
     cm.SetSourceOptions(0);
     cm.SetTargetOptions(0);
-    cm.SetSourceColorScheme(p.ColorScheme);
+    // Colour planes reach the colour manager interleaved, in the bitmap's
+    // own order.
+    cm.SetSourceColorScheme(colour ? TColorScheme::csBGR : p.ColorScheme);
     cm.SetTargetColorScheme(colour ? TColorScheme::csBGR : p.ColorScheme);
     cm.SetSourceBitsPerSample(p.BitsPerSample);
     cm.SetTargetBitsPerSample(p.BitsPerSample);
@@ -261,7 +264,7 @@ bool TPSPGraphic::ReadLayer(const TBlock& layer)
         alpha_ = true;
         cm.SetTargetColorScheme(TColorScheme::csBGRA);
         cm.SetTargetSamplesPerPixel(4);
-        cm.SetSourceColorScheme(TColorScheme::csRGBA);
+        cm.SetSourceColorScheme(TColorScheme::csBGRA);
         cm.SetSourceSamplesPerPixel(4);
         SetPixelFormat(cm.PixelFormatFor());
         SetHasAlpha(true);
@@ -385,11 +388,19 @@ void TPSPGraphic::TransferRows(TLoadingProgress& progress)
     const size_t count = p.ColorScheme == TColorScheme::csRGB ? (alpha_ ? 4 : 3) : 1;
     // Channels the layer does not have are empty.
     std::vector<uint8_t> empty(std::max(rowSize_, PackedRowBytes(width, p.BitsPerSample)));
+    std::vector<uint8_t> interleaved(count > 1 ? width * count : 0);
     const uint8_t* sources[4] = {};
     for (size_t row = 0; row < height; ++row) {
         for (size_t c = 0; c < count; ++c)
             sources[c] = planes_[c].bytes.empty() ? empty.data() : planes_[c].bytes.data() + row * planes_[c].stride;
-        ColorManager().ConvertPixels(sources, count, 0xFF, width, ScanLine(static_cast<int>(row)));
+        uint8_t* scan = ScanLine(static_cast<int>(row));
+        if (count > 1) {
+            const uint8_t* order[4] = {sources[2], sources[1], sources[0], sources[3]};
+            InterleavePlanes(order, count, width, interleaved.data());
+            ColorManager().ConvertPixels(interleaved.data(), 0xFF, width, scan);
+        } else {
+            ColorManager().ConvertPixels(sources[0], 0xFF, width, scan);
+        }
         progress.Row(static_cast<int64_t>(row), static_cast<int64_t>(height));
     }
 }

@@ -2,6 +2,7 @@
 
 #include "imaging/color/ColorManager.h"
 #include "imaging/decoders/RLADecoder.h"
+#include "imaging/readers/PlanarRows.h"
 
 #include <algorithm>
 #include <charconv>
@@ -126,7 +127,10 @@ void TRLAGraphic::LoadFromStream(TStream& stream)
         throw EColorConversionError("Sample count per pixel does not correspond to the given color scheme.");
     cm.SetSourceOptions(p.BitsPerSample == 16 ? coNeedByteSwap : 0);
     cm.SetTargetOptions(0);
-    cm.SetSourceColorScheme(p.ColorScheme);
+    // 8-bit colour planes reach the colour manager interleaved, in the
+    // bitmap's own order.
+    const bool interleave = p.BitsPerSample == 8 && p.ColorScheme != TColorScheme::csUnknown;
+    cm.SetSourceColorScheme(!interleave ? p.ColorScheme : alpha ? TColorScheme::csBGRA : TColorScheme::csBGR);
     cm.SetTargetColorScheme(alpha ? TColorScheme::csBGRA : TColorScheme::csBGR);
     cm.SetSourceBitsPerSample(p.BitsPerSample);
     cm.SetTargetBitsPerSample(8);
@@ -176,6 +180,8 @@ void TRLAGraphic::LoadFromStream(TStream& stream)
     const uint8_t* sources[4] = {};
     for (size_t c = 0; c < planeCount; ++c)
         sources[c] = planes.data() + c * rowBytes;
+    const uint8_t* order[4] = {sources[2], sources[1], sources[0], sources[3]};
+    std::vector<uint8_t> interleaved(interleave ? width * planeCount : 0);
     TRLADecoder decoder;
     decoder.BeginDecoding();
     for (size_t line = 0; line < height; ++line) {
@@ -198,7 +204,12 @@ void TRLAGraphic::LoadFromStream(TStream& stream)
             decoder.Decode(source, target, length, rowBytes);
         }
         const size_t row = p.BottomUp ? height - 1 - line : line;
-        cm.ConvertPixels(sources, planeCount, 0xFF, width, ScanLine(static_cast<int>(row)));
+        if (interleave) {
+            InterleavePlanes(order, planeCount, width, interleaved.data());
+            cm.ConvertPixels(interleaved.data(), 0xFF, width, ScanLine(static_cast<int>(row)));
+        } else {
+            cm.ConvertPixels(sources, planeCount, 0xFF, width, ScanLine(static_cast<int>(row)));
+        }
         progress.Row(static_cast<int64_t>(line), static_cast<int64_t>(height));
     }
     decoder.EndDecoding();

@@ -3,7 +3,9 @@
 #include "imaging/core/Bitmap.h"
 #include "imaging/core/Stream.h"
 
-#include <QByteArrayView>
+#include <QBuffer>
+#include <QByteArray>
+#include <QImageReader>
 
 #include <algorithm>
 #include <cstring>
@@ -139,8 +141,16 @@ QImage DecodeDib(const uint8_t* info, size_t infoSize, const uint8_t* bits, size
     DibInfo dib;
     if (!info || !bits || !ReadDibInfo(info, infoSize, dib))
         return QImage();
-    if (dib.compression == BI_JPEG || dib.compression == BI_PNG)
-        return QImage::fromData(QByteArrayView(bits, qsizetype(bitsSize)));
+    if (dib.compression == BI_JPEG || dib.compression == BI_PNG) {
+        // The header's size need not be the picture's: ask the picture.
+        QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(bits), qsizetype(bitsSize));
+        QBuffer buffer(&bytes);
+        QImageReader reader(&buffer);
+        const QSize size = reader.size();
+        if (!size.isValid() || uint64_t(size.width()) * uint64_t(size.height()) > kMaxDibPixels)
+            return QImage();
+        return reader.read();
+    }
     if (keepAlpha && dib.bitCount == 32 && dib.compression == BI_RGB)
         return AlphaImage(dib, bits, bitsSize);
     // A file header in front makes it a bitmap file whose pixels start

@@ -401,7 +401,7 @@ QPen GdiCanvas::PicturePen(const GdiPen& pen, bool& cosmetic) const
     return result;
 }
 
-void GdiCanvas::Paint(const QPainterPath* fill, const QPainterPath* stroke, const GdiPen* penOverride)
+void GdiCanvas::Paint(const QPainterPath* fill, const QPainterPath* stroke)
 {
     if (Exhausted() || state_.rop2 == 11 /* R2_NOP */)
         return;
@@ -414,7 +414,7 @@ void GdiCanvas::Paint(const QPainterPath* fill, const QPainterPath* stroke, cons
         if (Charge(path.controlPointRect(), 0) && ChargeWork(path.elementCount()))
             painter_.fillPath(path, PictureBrush(state_.brush));
     }
-    const GdiPen& pen = penOverride ? *penOverride : state_.pen;
+    const GdiPen& pen = state_.pen;
     if (stroke && !pen.IsNull()) {
         bool cosmetic = true;
         QPen qpen = PicturePen(pen, cosmetic);

@@ -164,7 +164,7 @@ private:
     void CombineClip(const QRegion& pictureRegion, int mode);
 
     // Paints device-space geometry: fill with the brush, stroke with the pen.
-    void Paint(const QPainterPath* fill, const QPainterPath* stroke, const GdiPen* pen = nullptr);
+    void Paint(const QPainterPath* fill, const QPainterPath* stroke);
     void PaintLogical(const QPainterPath& path, bool fill, bool stroke);
     QPen PicturePen(const GdiPen& pen, bool& cosmetic) const;
     QBrush PictureBrush(const GdiBrush& brush) const;

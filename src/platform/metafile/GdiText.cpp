@@ -14,6 +14,9 @@ namespace orvane::imaging::metafile {
 
 namespace {
 
+// Longer texts are cut: no line of a drawing holds more.
+constexpr qsizetype kMaxTextLength = 8192;
+
 // A font of the logical font at the given size in picture pixels per
 // logical unit (per device pixel for the default height); no font when the
 // text would be too small to see.
@@ -44,6 +47,12 @@ std::optional<QFont> PictureFont(const GdiFont& logical, double scale, double de
 void GdiCanvas::TextOut(QPointF reference, const QString& text, const std::vector<double>& dx, uint32_t options,
                         const QRectF* rect)
 {
+    if (text.size() > kMaxTextLength) {
+        TextOut(reference, text.left(kMaxTextLength),
+                std::vector<double>(dx.begin(), dx.begin() + std::min<size_t>(dx.size(), kMaxTextLength)), options,
+                rect);
+        return;
+    }
     if (Exhausted())
         return;
     UpdateClip();
@@ -59,6 +68,8 @@ void GdiCanvas::TextOut(QPointF reference, const QString& text, const std::vecto
     }
     // Fonts need the application's font database.
     if (text.isEmpty() || !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return;
+    if (!ChargeWork(double(text.size()) * 16))
         return;
 
     const bool updateCp = state_.textAlign & TA_UPDATECP;
@@ -100,7 +111,7 @@ void GdiCanvas::TextOut(QPointF reference, const QString& text, const std::vecto
     QTransform place;
     place.translate(anchor.x(), anchor.y());
     place.rotate(angle);
-    if (!Charge(place.mapRect(cell), 0) || !ChargeWork(double(n) * 16))
+    if (!Charge(place.mapRect(cell), 0))
         return;
 
     painter_.save();
