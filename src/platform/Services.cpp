@@ -21,6 +21,8 @@ void Services::InstallDefaults()
         s.shell = std::make_unique<DesktopShell>();
     if (!s.trash)
         s.trash = std::make_unique<FreedesktopTrash>();
+    if (!s.screen)
+        s.screen = std::make_unique<QtScreen>();
     if (!s.wallpaper)
         s.wallpaper = CreateDesktopWallpaper();
     if (!s.desktopIcons)

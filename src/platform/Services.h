@@ -5,6 +5,7 @@
 #include "platform/DesktopIcons.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
+#include "platform/Screen.h"
 #include "platform/Trash.h"
 #include "platform/Wallpaper.h"
 
@@ -24,6 +25,7 @@ struct Services {
     std::unique_ptr<Trash> trash;
     std::unique_ptr<DesktopIcons> desktopIcons;
     std::unique_ptr<Wallpaper> wallpaper;
+    std::unique_ptr<Screen> screen;
     // Makes the media player of a main window.
     std::function<MediaPlayer*(QObject* parent)> createMediaPlayer;
     // Makes the notification-area icon of a main window.

@@ -86,6 +86,7 @@ void TForm1::CreateControls()
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(50);
+    Timer1->start();
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(10000);
@@ -372,6 +373,7 @@ void TForm1::ConnectHandlers()
         if (!e1->text().isEmpty())
             GoSearch();
     });
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
     connect(ComboBox1, &QComboBox::activated, this, [this](int index) { ComboBox1Change(index); });
     connect(tb3, &QPushButton::clicked, this, [] {

@@ -6,6 +6,7 @@
 #include "library/MediaLibrary.h"
 #include "viewer/ItemDisplay.h"
 
+#include <QImage>
 #include <QMainWindow>
 #include <QStringList>
 #include <QTimer>
@@ -71,6 +72,9 @@ public:
     bool SetThis(const QString& path, bool setAsWallpaper) override;
     void SwitchFullScreen();
     void SlideShow();
+    // The magnifier's tick: while the pointer is outside the window, an
+    // enlarged picture of the screen around it replaces the viewing area.
+    void Timer1Timer();
     // The auto-switch timer's tick: the next item as wallpaper while
     // "Autoswitch every" is ticked.
     void Timer2Timer();
@@ -233,6 +237,7 @@ private:
     bool windowCreated_ = false;
     bool fullScreen_ = false;
     bool inTray_ = false;
+    QImage magSurface_; // the magnifier's drawing surface, renewed after a resize
     QRect savedWindowBounds_;
     QRect savedViewBounds_;
     int leftWidth_ = 257; // width of the left column, kept when the window resizes

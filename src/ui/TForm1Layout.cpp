@@ -100,7 +100,7 @@ void TForm1::LayoutBody()
 void TForm1::FormResize()
 {
     // The magnifier draws a fresh picture of the new size.
-    i1->clear();
+    magSurface_ = QImage();
     // In compact mode the left column fills the narrow window.
     if (!!PageControl1->isHidden() && !fullScreen_)
         leftWidth_ = std::clamp(width() - 8, 100, 1000);

@@ -9,6 +9,9 @@ FakeServices& InstallFakeServices()
     auto dialogs = std::make_unique<FakeDialogs>();
     auto shell = std::make_unique<FakeShell>();
     auto icons = std::make_unique<FakeDesktopIcons>();
+    auto screen = std::make_unique<FakeScreen>();
+    fakes.screen = screen.get();
+    services.screen = std::move(screen);
     auto wallpaper = std::make_unique<FakeWallpaper>();
     fakes.wallpaper = wallpaper.get();
     services.wallpaper = std::move(wallpaper);

@@ -95,6 +95,26 @@ public:
     void SetContextMenu(QMenu* m) override { menu = m; }
 };
 
+// A screen whose pointer the test places; the picture of any rectangle is
+// its coordinates' pattern, so tests can tell which area was taken.
+class FakeScreen : public platform::Screen {
+public:
+    std::optional<QPoint> pointer;
+    QSize size{1280, 800};
+    QRect lastGrab;
+    std::optional<QPoint> CursorPos() const override { return pointer; }
+    QSize PrimarySize() const override { return size; }
+    QImage Grab(const QRect& area) const override
+    {
+        const_cast<FakeScreen*>(this)->lastGrab = area;
+        QImage picture(area.size(), QImage::Format_RGB32);
+        for (int y = 0; y < area.height(); ++y)
+            for (int x = 0; x < area.width(); ++x)
+                picture.setPixel(x, y, qRgb((area.x() + x) & 0xFF, (area.y() + y) & 0xFF, 100));
+        return picture;
+    }
+};
+
 class FakeDesktopIcons : public platform::DesktopIcons {
 public:
     int shown = 0;
@@ -141,6 +161,7 @@ struct FakeServices {
     FakeShell* shell;
     FakeDesktopIcons* icons;
     FakeWallpaper* wallpaper;
+    FakeScreen* screen;
     FakeMediaPlayer* lastPlayer = nullptr;
     FakeTrayIcon* lastTray = nullptr;
 };

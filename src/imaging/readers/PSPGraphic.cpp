@@ -363,7 +363,10 @@ void TPSPGraphic::ReadChannel(const TBlock& channel, bool alpha)
         break;
     }
     case TCompressionType::ctLZ77: {
-        TLZ77Decoder decoder(TLZ77Decoder::Finish, false);
+        // Each channel is one whole zlib stream, decoded by a decoder of its
+        // own in a single call, so starting it afresh (automatic reset)
+        // changes nothing but lets the decoder inflate it in one piece.
+        TLZ77Decoder decoder(TLZ77Decoder::Finish, true);
         decoder.BeginDecoding();
         decoder.Decode(data, target, packedSize, planeSize);
         // Damaged data is an error; data that merely ends early leaves the

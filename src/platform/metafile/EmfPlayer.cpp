@@ -261,7 +261,7 @@ void EmfPlayer::Dispatch(GdiCanvas& canvas, uint32_t type, const RecordBytes& r)
     case EMR_CREATEPEN: {
         GdiPen pen;
         pen.style = r.U32(12);
-        pen.width = std::abs(r.I32(16));
+        pen.width = std::fabs(double(r.I32(16)));
         pen.color = ColorFromRef(r.U32(24));
         CreateObject(r.U32(8), pen);
         break;

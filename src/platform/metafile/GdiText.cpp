@@ -107,7 +107,7 @@ void GdiCanvas::TextOut(QPointF reference, const QString& text, const std::vecto
     default: y = metrics.ascent(); break; // TA_TOP
     }
     const QRectF cell(x, y - metrics.ascent(), width, metrics.ascent() + metrics.descent());
-    const double angle = -state_.font.escapement / 10.0;
+    const double angle = -double(state_.font.escapement) / 10.0;
     QTransform place;
     place.translate(anchor.x(), anchor.y());
     place.rotate(angle);

@@ -1,0 +1,42 @@
+#include "platform/Screen.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPixmap>
+#include <QScreen>
+
+namespace orvane::platform {
+
+std::optional<QPoint> QtScreen::CursorPos() const
+{
+    // Without a real display the pointer's place is unknown.
+    if (QGuiApplication::platformName() == QLatin1String("offscreen") ||
+        QGuiApplication::platformName() == QLatin1String("minimal"))
+        return std::nullopt;
+    return QCursor::pos();
+}
+
+QSize QtScreen::PrimarySize() const
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().size() : QSize();
+}
+
+QImage QtScreen::Grab(const QRect& area) const
+{
+    QImage picture(area.size(), QImage::Format_RGB32);
+    picture.fill(Qt::black);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen || area.isEmpty())
+        return picture;
+    const QRect visible = area.intersected(QRect(QPoint(0, 0), screen->geometry().size()));
+    if (visible.isEmpty())
+        return picture;
+    const QPixmap grabbed = screen->grabWindow(0, visible.x(), visible.y(), visible.width(), visible.height());
+    QPainter painter(&picture);
+    painter.drawPixmap(visible.topLeft() - area.topLeft(), grabbed);
+    return picture;
+}
+
+} // namespace orvane::platform

@@ -1,0 +1,63 @@
+// The magnifier: while the pointer is outside the main window the viewing
+// area gives way to an enlarged, live picture of the screen around it.
+#include "ui/TForm1.h"
+
+#include "platform/Services.h"
+#include "viewer/MagnifierGeometry.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QSlider>
+
+namespace orvane::ui {
+
+void TForm1::Timer1Timer()
+{
+    if (bDisMag || isMinimized() || inTray_)
+        return;
+    const auto& screen = platform::Services::Current().screen;
+    if (!screen)
+        return;
+    const std::optional<QPoint> pointer = screen->CursorPos();
+    if (!pointer)
+        return;
+    if (frameGeometry().contains(*pointer)) {
+        if (pnIm->isHidden())
+            pnIm->show();
+        if (!i1->isHidden())
+            i1->hide();
+        return;
+    }
+    if (!pnIm->isHidden())
+        pnIm->hide();
+    if (i1->isHidden())
+        i1->show();
+    const QSize size = i1->size();
+    if (size.isEmpty())
+        return;
+    const int zoom = TrackBar1->value();
+    const viewer::MagnifierView view = viewer::MagnifierFor(*pointer, size, zoom, screen->PrimarySize());
+    if (magSurface_.size() != size)
+        magSurface_ = QImage(size, QImage::Format_RGB32);
+    {
+        QPainter painter(&magSurface_);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false); // enlarging repeats pixels
+        painter.drawImage(QRect(QPoint(0, 0), size), screen->Grab(view.source));
+        if (cb1->isChecked()) {
+            painter.setPen(QPen(Qt::black, 1));
+            // Each line leaves out its end point.
+            const QLine h = view.horizontal;
+            const QLine v = view.vertical;
+            if (h.x2() - 1 >= h.x1())
+                painter.drawLine(h.x1(), h.y1(), h.x2() - 1, h.y2());
+            if (v.y2() - 1 >= v.y1())
+                painter.drawLine(v.x1(), v.y1(), v.x2(), v.y2() - 1);
+        }
+    }
+    i1->setPixmap(QPixmap::fromImage(magSurface_));
+    QCoreApplication::processEvents();
+}
+
+} // namespace orvane::ui
