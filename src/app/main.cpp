@@ -59,6 +59,8 @@ int main(int argc, char** argv)
         auto input2 = std::make_unique<orvane::ui::TInputDlg2>(form.get());
         form->Dlg = preferences.get();
         form->AboutBox = about.get();
+        form->InputDlg = input.get();
+        form->InputDlg2 = input2.get();
         try {
             form->FormCreate();
         } catch (...) {

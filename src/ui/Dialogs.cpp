@@ -333,19 +333,36 @@ bool TAboutBox::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-TInputDlgBase::TInputDlgBase(const QString& caption, QWidget* parent) : QDialog(parent)
+TInputDlgBase::TInputDlgBase(const QString& caption, const QString& label, int width, QWidget* parent)
+    : QDialog(parent)
 {
     setWindowTitle(caption);
     setModal(true);
-    auto* layout = new QVBoxLayout(this);
+    setFixedSize(width, 93);
+    Label1 = new QLabel(label, this);
+    Label1->move(8, 9);
+    Label1->adjustSize();
     ComboBox1 = new QComboBox(this);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setEditable(true);
-    layout->addWidget(ComboBox1);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox1->setGeometry(8, 32, width - 11, 24);
+    OKBtn = new QPushButton(QStringLiteral("OK"), this);
+    OKBtn->setObjectName(QStringLiteral("OKBtn"));
+    OKBtn->setGeometry(width - 158, 59, 75, 25);
+    OKBtn->setDefault(true);
+    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    CancelBtn->setGeometry(width - 78, 59, 75, 25);
+    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    CentreOnScreen(this);
+}
+
+void TInputDlgBase::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    ComboBox1->setFocus();
 }
 
 } // namespace orvane::ui

@@ -86,19 +86,29 @@ protected:
 // empty for any other file.
 QString GetVersionString(const QString& path);
 
-// A text entry with a drop-down of earlier entries.
+// A text entry with a drop-down of earlier entries (the name history).
 class TInputDlgBase : public QDialog {
     Q_OBJECT
 public:
-    TInputDlgBase(const QString& caption, QWidget* parent);
+    TInputDlgBase(const QString& caption, const QString& label, int width, QWidget* parent);
+    QLabel* Label1 = nullptr;
     QComboBox* ComboBox1 = nullptr;
+    QPushButton* OKBtn = nullptr;
+    QPushButton* CancelBtn = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 };
 
 // "Enter folder name"
 class TInputDlg : public TInputDlgBase {
     Q_OBJECT
 public:
-    explicit TInputDlg(QWidget* parent = nullptr) : TInputDlgBase(QStringLiteral("Enter folder name"), parent) {}
+    explicit TInputDlg(QWidget* parent = nullptr)
+        : TInputDlgBase(QStringLiteral("Enter folder name"),
+                        QStringLiteral("Selected files will be moved into specified folder"), 268, parent)
+    {
+    }
 };
 
 // "Enter a part of file name"
@@ -106,7 +116,8 @@ class TInputDlg2 : public TInputDlgBase {
     Q_OBJECT
 public:
     explicit TInputDlg2(QWidget* parent = nullptr)
-        : TInputDlgBase(QStringLiteral("Enter a part of file name"), parent)
+        : TInputDlgBase(QStringLiteral("Enter a part of file name"),
+                        QStringLiteral("This part will be added to the current file name"), 308, parent)
     {
     }
 };

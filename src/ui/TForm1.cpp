@@ -73,6 +73,7 @@ void TForm1::CreateControls()
     CreateLeftColumn();
     CreateFileList();
     CreateViewingArea();
+    CreateFileListMenu();
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));

@@ -42,6 +42,7 @@ namespace orvane::ui {
 class MediaListView;
 class TAboutBox;
 class TDlg;
+class TInputDlgBase;
 class PictureSurface;
 class Splitter;
 
@@ -88,6 +89,18 @@ public:
     // The dialogs, created by the program's entry after the main window.
     TDlg* Dlg = nullptr;
     TAboutBox* AboutBox = nullptr;
+    TInputDlgBase* InputDlg = nullptr;  // "Enter folder name"
+    TInputDlgBase* InputDlg2 = nullptr; // "Enter a part of file name"
+
+    // File commands on the selected lines of the active tab.
+    void MoveInFolder();
+    void RenameFolder();
+    void AddToFilename();
+    void DeleteSelected();
+    void PopupMenu2Popup();
+    QMenu* PopupMenu2 = nullptr;
+    QAction *MoveInFolder1 = nullptr, *ChangeAFolder1 = nullptr, *AddToFileName1 = nullptr, *Delete1 = nullptr,
+            *SendToRecycleBin1 = nullptr;
     // Preferences: copies the options in, shows the dialog, copies them
     // back on OK and applies them in any case.
     void tb7Click();
@@ -232,6 +245,10 @@ private:
     void GroupDblClick(QGroupBox* group, int fullHeight);
     void LayoutPanel1();
     void LayoutBody();
+    void CreateFileListMenu();
+    QList<int> SelectedLines();
+    bool AskName(TInputDlgBase* dialog, QString& text);
+    void RunOnSelected(int command, const QString& text);
 
     std::unique_ptr<library::MediaLibrary> library_;
     bool windowCreated_ = false;

@@ -236,7 +236,9 @@ bool TPSPGraphic::ReadLayer(const TBlock& layer)
     uint8_t info[115];
     uint8_t counts[4];
     if (p.Version == 3) {
-        if (!SkipWithin(stream, limit, 256) || !ReadWithin(stream, limit, info, sizeof info) || info[0] != 0)
+        // A 256-byte name, the layer information, the bitmap and channel counts.
+        if (!SkipWithin(stream, limit, 256) || !ReadWithin(stream, limit, info, sizeof info) || info[0] != 0 ||
+            !ReadWithin(stream, limit, counts, sizeof counts))
             return false;
     } else {
         const int64_t chunkStart = stream.Position();
@@ -255,8 +257,6 @@ bool TPSPGraphic::ReadLayer(const TBlock& layer)
         if (GetLE32(length) >= 8)
             stream.SetPosition(std::min<int64_t>(bitmapStart + GetLE32(length), limit));
     }
-    if (p.Version == 3 && !ReadWithin(stream, limit, counts, sizeof counts))
-        return false;
     const uint16_t channels = GetLE16(counts + 2);
 
     TColorManager& cm = ColorManager();

@@ -33,7 +33,7 @@ std::optional<QFont> PictureFont(const GdiFont& logical, double scale, double de
         // A positive height is the character cell (ascent + descent).
         const double cell = QFontMetricsF(font).height();
         if (cell > 0)
-            font.setPixelSize(std::max(1, int(std::lround(pixels * pixels / cell))));
+            font.setPixelSize(std::max(1, int(std::lround(std::min(pixels * pixels / cell, largest)))));
     }
     font.setWeight(QFont::Weight(std::clamp(logical.weight == 0 ? 400 : logical.weight, 1, 1000)));
     font.setItalic(logical.italic);
