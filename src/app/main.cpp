@@ -6,6 +6,7 @@
 #include "imaging/core/PictureLoader.h"
 #include "imaging/core/Warnings.h"
 #include "platform/Application.h"
+#include "platform/metafile/Metafile.h"
 #include "platform/Services.h"
 #include "ui/Dialogs.h"
 #include "ui/TForm1.h"
@@ -20,6 +21,8 @@
 int main(int argc, char** argv)
 {
 #ifdef ORVANE_HAVE_FORMAT_REGISTRY
+    // The metafile class draws with Qt, so the program hands it in.
+    orvane::imaging::SetMetafileClass(&orvane::imaging::TMetafile::ClassInfo());
     orvane::imaging::InitializeImageFormats();
 #else
     orvane::imaging::RegisterPlatformPictureClasses();
