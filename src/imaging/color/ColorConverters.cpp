@@ -77,12 +77,26 @@ template <int SourceBytes, int TargetBytes, bool SwapRB, bool Gamma>
 void Rgb8Row(const TColorManager& m, const uint8_t* const* sources, bool planar, uint8_t mask, size_t count,
              uint8_t* target)
 {
+    const uint8_t* g = TColorKernels::Gamma(m);
     if (planar) {
-        GenericRow(m, sources, planar, mask, count, target);
+        if (mask != 0xFF) {
+            GenericRow(m, sources, planar, mask, count, target);
+            return;
+        }
+        // One sample from each plane per pixel, then the interleaved rule.
+        const uint8_t* __restrict p0 = sources[0];
+        const uint8_t* __restrict p1 = sources[1];
+        const uint8_t* __restrict p2 = sources[2];
+        const uint8_t* __restrict p3 = SourceBytes == 4 ? sources[3] : nullptr;
+        for (size_t i = 0; i < count; ++i) {
+            uint8_t pixel[4] = {p0[i], p1[i], p2[i], 0};
+            if constexpr (SourceBytes == 4)
+                pixel[3] = p3[i];
+            Rgb8Pixel<SourceBytes, TargetBytes, SwapRB, Gamma>(pixel, target + i * TargetBytes, g);
+        }
         return;
     }
     const uint8_t* s = sources[0];
-    const uint8_t* g = TColorKernels::Gamma(m);
     if (mask == 0xFF) {
         Rgb8Run<SourceBytes, TargetBytes, SwapRB, Gamma>(s, target, count, g);
         return;
