@@ -1,5 +1,7 @@
 #include "imaging/core/Bitmap.h"
 
+#include "imaging/core/LargeBuffer.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -52,7 +54,7 @@ size_t CheckedMul(size_t a, size_t b, const char* what)
 
 void TBitmap::FreeDeleter::operator()(uint8_t* p) const
 {
-    std::free(p);
+    FreeZeroed(p, bytes);
 }
 
 TBitmap::~TBitmap() = default;
@@ -117,13 +119,13 @@ void TBitmap::Allocate()
         width_ = height_ = 0;
         throw EInvalidGraphic(FormatText("The picture is too large to be shown (%d x %d pixels)", w, h));
     }
-    auto* memory = static_cast<uint8_t*>(std::calloc(total, 1));
+    uint8_t* memory = AllocateZeroed(total);
     if (!memory) {
         const int w = width_, h = height_;
         width_ = height_ = 0;
         throw EInvalidGraphic(FormatText("Not enough memory for a picture of %d x %d pixels", w, h));
     }
-    pixels_.reset(memory);
+    pixels_ = std::unique_ptr<uint8_t, FreeDeleter>(memory, FreeDeleter{total});
     stride_ = stride;
 }
 

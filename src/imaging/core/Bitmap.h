@@ -116,6 +116,9 @@ private:
     TPixelFormat pixelFormat_ = TPixelFormat::pf24bit;
     size_t stride_ = 0;
     struct FreeDeleter {
+        FreeDeleter() noexcept : bytes(0) {}
+        explicit FreeDeleter(size_t size) noexcept : bytes(size) {}
+        size_t bytes;
         void operator()(uint8_t* p) const;
     };
     std::unique_ptr<uint8_t, FreeDeleter> pixels_;

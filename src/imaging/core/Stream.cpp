@@ -1,6 +1,7 @@
 #include "imaging/core/Stream.h"
 
 #include "imaging/core/Errors.h"
+#include "imaging/core/LargeBuffer.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -67,7 +68,12 @@ int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin)
     return position_;
 }
 
-void TMemoryStream::Adopt(std::unique_ptr<uint8_t[]> buffer, size_t size)
+void TMemoryStream::BufferDeleter::operator()(uint8_t* p) const
+{
+    FreeZeroed(p, bytes);
+}
+
+void TMemoryStream::Adopt(Buffer buffer, size_t size)
 {
     buffer_ = std::move(buffer);
     SetView(buffer_.get(), size);
@@ -92,10 +98,9 @@ TFileStream::TFileStream(const std::string& fileName)
         OpenFailed(fileName, error);
     }
     size_t size = static_cast<size_t>(info.st_size);
-    std::unique_ptr<uint8_t[]> buffer;
-    try {
-        buffer.reset(new uint8_t[size == 0 ? 1 : size]);
-    } catch (const std::bad_alloc&) {
+    const size_t capacity = size == 0 ? 1 : size;
+    Buffer buffer(AllocateZeroed(capacity), BufferDeleter{capacity});
+    if (!buffer) {
         ::close(fd);
         OpenFailed(fileName, ENOMEM);
     }

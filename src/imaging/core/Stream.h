@@ -53,11 +53,18 @@ public:
 
 protected:
     void SetView(const uint8_t* data, size_t size);
-    void Adopt(std::unique_ptr<uint8_t[]> buffer, size_t size);
+    struct BufferDeleter {
+        BufferDeleter() noexcept : bytes(0) {}
+        explicit BufferDeleter(size_t size) noexcept : bytes(size) {}
+        size_t bytes;
+        void operator()(uint8_t* p) const;
+    };
+    using Buffer = std::unique_ptr<uint8_t, BufferDeleter>;
+    void Adopt(Buffer buffer, size_t size);
 
 private:
     std::vector<uint8_t> owned_;
-    std::unique_ptr<uint8_t[]> buffer_;
+    Buffer buffer_;
     const uint8_t* data_ = nullptr;
     size_t size_ = 0;
 };

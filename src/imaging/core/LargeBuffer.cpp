@@ -1,0 +1,35 @@
+#include "imaging/core/LargeBuffer.h"
+
+#include <cstdlib>
+#include <sys/mman.h>
+
+namespace orvane::imaging {
+
+namespace {
+constexpr size_t kLarge = size_t{4} << 20;
+}
+
+uint8_t* AllocateZeroed(size_t bytes)
+{
+    if (bytes < kLarge)
+        return static_cast<uint8_t*>(std::calloc(bytes == 0 ? 1 : bytes, 1));
+    void* memory = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED)
+        return nullptr;
+#ifdef MADV_HUGEPAGE
+    ::madvise(memory, bytes, MADV_HUGEPAGE); // a hint; ignored where unsupported
+#endif
+    return static_cast<uint8_t*>(memory);
+}
+
+void FreeZeroed(uint8_t* memory, size_t bytes)
+{
+    if (!memory)
+        return;
+    if (bytes < kLarge)
+        std::free(memory);
+    else
+        ::munmap(memory, bytes);
+}
+
+} // namespace orvane::imaging
