@@ -13,7 +13,7 @@ public:
     virtual bool MoveToTrash(const QString& path) = 0;
 };
 
-// The real trash, following the Trash specification directly: the home trash
+// The real trash, kept the freedesktop.org way by the program itself: the home trash
 // under $XDG_DATA_HOME (default ~/.local/share) for files on the home's
 // device, else the trash at the top of the file's own mount. A file is never
 // copied: when no trash on its device can be used the call fails.
