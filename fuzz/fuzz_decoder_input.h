@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "imaging/decoders/Decoder.h"
+
 namespace orvane::fuzz {
 
 class DecoderInput {
@@ -29,5 +31,21 @@ private:
     const uint8_t* data_;
     size_t size_;
 };
+
+// Runs one Decode over the packed data into an output of exactly `bytes`
+// bytes (`units` is what the decoder is asked for: bytes or pixels), and
+// traps when the decoder moved either position outside its buffer.
+inline void DecodeOnce(orvane::imaging::TDecoder& decoder, std::vector<uint8_t> packed, size_t units, size_t bytes)
+{
+    std::vector<uint8_t> output(bytes);
+    const uint8_t* source = packed.data();
+    uint8_t* target = output.data();
+    decoder.BeginDecoding();
+    decoder.Decode(source, target, packed.size(), units);
+    decoder.EndDecoding();
+    if (source < packed.data() || source > packed.data() + packed.size() || target < output.data() ||
+        target > output.data() + output.size())
+        __builtin_trap();
+}
 
 } // namespace orvane::fuzz

@@ -10,15 +10,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TSGIRLEDecoder decoder(input.Byte() % 2 ? 16 : 8);
     const size_t units = input.Word() % 8192;
     const size_t bytes = units;
-    std::vector<uint8_t> packed = input.Rest();
-    std::vector<uint8_t> output(bytes);
-    const uint8_t* source = packed.data();
-    uint8_t* target = output.data();
-    decoder.BeginDecoding();
-    decoder.Decode(source, target, packed.size(), units);
-    decoder.EndDecoding();
-    if (source < packed.data() || source > packed.data() + packed.size() || target < output.data() ||
-        target > output.data() + output.size())
-        __builtin_trap();
+    orvane::fuzz::DecodeOnce(decoder, input.Rest(), units, bytes);
     return 0;
 }

@@ -13,15 +13,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TTargaRLEDecoder decoder(depths[choice]);
     const size_t units = input.Word() % 4096;
     const size_t bytes = units * pixelSizes[choice];
-    std::vector<uint8_t> packed = input.Rest();
-    std::vector<uint8_t> output(bytes);
-    const uint8_t* source = packed.data();
-    uint8_t* target = output.data();
-    decoder.BeginDecoding();
-    decoder.Decode(source, target, packed.size(), units);
-    decoder.EndDecoding();
-    if (source < packed.data() || source > packed.data() + packed.size() || target < output.data() ||
-        target > output.data() + output.size())
-        __builtin_trap();
+    orvane::fuzz::DecodeOnce(decoder, input.Rest(), units, bytes);
     return 0;
 }

@@ -76,8 +76,6 @@ QRect WorkArea()
     return QRect(0, 0, 1024, 768);
 }
 
-const int kTimerIntervals[] = {10000, 60000, 600000, 3600000};
-
 } // namespace
 
 QString CheckSettingsFile()
@@ -127,7 +125,7 @@ void GetSettings(ui::TForm1& form)
         const int choice = registry.ReadInteger("ComboBox1");
         if (choice >= 0 && choice <= 3) {
             form.ComboBox1->setCurrentIndex(choice);
-            form.Timer2->start(kTimerIntervals[choice]);
+            form.ComboBox1Change(choice); // the timer follows the choice shown
         } else {
             form.ComboBox1->setCurrentIndex(-1);
         }

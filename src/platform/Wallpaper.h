@@ -9,6 +9,9 @@
 
 namespace orvane::platform {
 
+inline constexpr const char* kNoWallpaperBackend =
+    "The desktop background cannot be set: this desktop offers no way to change it.";
+
 class Wallpaper {
 public:
     virtual ~Wallpaper() = default;

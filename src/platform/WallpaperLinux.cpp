@@ -37,7 +37,7 @@ public:
             xfce = XfceProperties();
         const auto commands = WallpaperCommandsFor(desktop_, path, xfce);
         if (commands.empty() || QStandardPaths::findExecutable(commands.front().program).isEmpty())
-            throw std::runtime_error("The desktop background cannot be set: this desktop offers no way to change it.");
+            throw std::runtime_error(kNoWallpaperBackend);
         // Never wait for the desktop: its tools may block.
         for (const auto& command : commands)
             QProcess::startDetached(command.program, command.arguments);

@@ -481,24 +481,22 @@ void TForm1::StayOnTop()
 
 void TForm1::ForceOnTop()
 {
-    // Changing the flag re-creates the native window; keep its place and size.
-    if (windowFlags() & Qt::WindowStaysOnTopHint)
-        return;
-    const QRect frame = geometry();
-    const bool shown = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    setGeometry(frame);
-    if (shown)
-        show();
+    SetTopmost(true);
 }
 
 void TForm1::StayNormal()
 {
-    if (!(windowFlags() & Qt::WindowStaysOnTopHint))
+    SetTopmost(false);
+}
+
+void TForm1::SetTopmost(bool topmost)
+{
+    if (static_cast<bool>(windowFlags() & Qt::WindowStaysOnTopHint) == topmost)
         return;
+    // Changing the flag re-creates the native window; keep its place and size.
     const QRect frame = geometry();
     const bool shown = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, false);
+    setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
     setGeometry(frame);
     if (shown)
         show();
@@ -634,32 +632,26 @@ void TForm1::SwitchListBox(bool rememberWidth)
 {
     PageControl1->setVisible(PageControl1->isHidden());
     pnRight->setVisible(!PageControl1->isHidden());
-    if (!!PageControl1->isHidden()) {
+    const bool compact = PageControl1->isHidden();
+    if (compact) {
         if (rememberWidth) {
             FullWidth = width();
             resize(pnLeft->width() + 8, height());
         }
-        ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        for (QToolButton* b : {tb1, tb9, tb10, tb2, tb5, tb6, tb7, tb8})
-            b->setToolButtonStyle(Qt::ToolButtonIconOnly);
         StayOnTop();
         MainMenu1->hide();
     } else {
         resize(FullWidth, height());
-        ToolBar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        for (QToolButton* b : {tb1, tb9, tb10, tb2, tb5, tb6, tb7, tb8})
-            b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         StayNormal();
         MainMenu1->show();
     }
+    // Captions only with the list shown; the buttons shrink to their pictures without.
+    const Qt::ToolButtonStyle style = compact ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextUnderIcon;
+    ToolBar1->setToolButtonStyle(style);
     for (QToolButton* b : {tb1, tb9, tb10, tb2, tb5, tb6, tb7, tb8}) {
-        if (PageControl1->isHidden()) {
-            b->setMinimumSize(32 + 8, 32 + 8);
-            b->setMaximumHeight(32 + 8);
-        } else {
-            b->setMinimumSize(90, 52);
-            b->setMaximumHeight(52);
-        }
+        b->setToolButtonStyle(style);
+        b->setMinimumSize(compact ? QSize(32 + 8, 32 + 8) : QSize(90, 52));
+        b->setMaximumHeight(compact ? 32 + 8 : 52);
     }
 }
 

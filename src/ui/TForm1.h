@@ -79,6 +79,9 @@ public:
     // The auto-switch timer's tick: the next item as wallpaper while
     // "Autoswitch every" is ticked.
     void Timer2Timer();
+    // The interval choice: 0 "10 seconds" .. 3 "1 hour" sets the
+    // auto-switch timer's period; other values leave it.
+    void ComboBox1Change(int index);
     bool FullScreenMode() const { return fullScreen_; }
 
     // The settings store and the search are wired in by the program's entry.
@@ -241,10 +244,11 @@ private:
     void im2MouseUp(Qt::MouseButton button);
     void WMPDoubleClick();
     void ShellOpenCurrent();
-    void ComboBox1Change(int index);
+
     void GroupDblClick(QGroupBox* group, int fullHeight);
     void LayoutPanel1();
     void LayoutBody();
+    void SetTopmost(bool topmost);
     void CreateFileListMenu();
     QList<int> SelectedLines();
     bool AskName(TInputDlgBase* dialog, QString& text);

@@ -71,7 +71,7 @@ void TForm1::ApplyWallpaper(const QString& path)
     // its background raises an error the general handler shows.
     auto& wallpaper = platform::Services::Current().wallpaper;
     if (!wallpaper)
-        throw std::runtime_error("The desktop background cannot be set: this desktop offers no way to change it.");
+        throw std::runtime_error(platform::kNoWallpaperBackend);
     wallpaper->SetWallpaper(path);
 }
 

@@ -1,5 +1,7 @@
 #include "viewer/ItemDisplay.h"
 
+#include "library/FolderScanner.h"
+
 #include <QFileInfo>
 
 #include <exception>
@@ -27,9 +29,7 @@ bool SetThis(DisplayHost& host, const QString& path, bool setAsWallpaper)
     const QFileInfo file(path);
     if (path.isEmpty() || !file.exists() || file.isDir())
         return false;
-    const QString name = file.fileName();
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    const QString extension = dot < 0 ? QString() : name.mid(dot + 1).toLower();
+    const QString extension = library::FileExtension(file.fileName()).toLower();
     if (!host.IsVideo(extension)) {
         host.HidePlayer();
         const QSize size = host.LoadPicture(path);
