@@ -94,10 +94,9 @@ void GetSettings(ui::TForm1& form)
     library::MediaLibrary& library = form.Library();
     const QRect work = WorkArea();
     // The design state: at the screen's corner with the size of the work area.
+    // The values are the window's outer (frame) rectangle.
     int top = 0, left = 0, width = work.width(), height = work.height();
     form.FullWidth = work.width();
-    form.resize(width, height);
-    form.move(left, top);
 
     TRegistry registry;
     registry.OpenKey(QString::fromLatin1(kMainKey), true);
@@ -107,13 +106,11 @@ void GetSettings(ui::TForm1& form)
         left = registry.ReadInteger("Left");
     if (registry.ValueExists("Width"))
         width = registry.ReadInteger("Width");
-    form.move(left, top);
-    form.resize(width, form.height());
     if (registry.ValueExists("FullWidth"))
         form.FullWidth = registry.ReadInteger("FullWidth");
     if (registry.ValueExists("Height"))
         height = registry.ReadInteger("Height");
-    form.resize(form.width(), height);
+    form.SetFrameBounds(QRect(left, top, width, height));
     registry.CloseKey();
 
     registry.OpenKey(QString::fromLatin1(kAdditionalKey), true);
@@ -182,7 +179,7 @@ void GetSettings(ui::TForm1& form)
     if (registry.ValueExists("actPage"))
         form.actPage = registry.ReadInteger("actPage");
     if (registry.ValueExists("aIndex"))
-        form.PageControl1->setCurrentIndex(registry.ReadInteger("aIndex"));
+        form.SetActiveTab(registry.ReadInteger("aIndex"));
     if (registry.ValueExists("iFileIndex"))
         library.iFileIndex = registry.ReadInteger("iFileIndex");
     if (registry.ValueExists("vFileIndex"))
@@ -200,13 +197,13 @@ void SaveSettings(ui::TForm1& form)
     library::MediaLibrary& library = form.Library();
     TRegistry registry;
     registry.OpenKey(QString::fromLatin1(kMainKey), true);
-    // The position of the window's frame, the size of its inside: what
-    // move() and resize() take back at the next start.
-    registry.WriteInteger("Top", form.y());
-    registry.WriteInteger("Left", form.x());
-    registry.WriteInteger("Width", form.width());
+    // The window's outer (frame) rectangle, as the start-up sets it again.
+    const QRect frame = form.FrameBounds();
+    registry.WriteInteger("Top", frame.y());
+    registry.WriteInteger("Left", frame.x());
+    registry.WriteInteger("Width", frame.width());
     registry.WriteInteger("FullWidth", form.FullWidth);
-    registry.WriteInteger("Height", form.height());
+    registry.WriteInteger("Height", frame.height());
     registry.CloseKey();
 
     registry.OpenKey(QString::fromLatin1(kAdditionalKey), true);
@@ -244,7 +241,7 @@ void SaveSettings(ui::TForm1& form)
     registry.WriteInteger("cScheme", form.cScheme);
     registry.WriteInteger("ssDelay", form.ssDelay);
     registry.WriteInteger("actPage", form.actPage);
-    registry.WriteInteger("aIndex", form.PageControl1->currentIndex());
+    registry.WriteInteger("aIndex", form.ActiveTab());
     registry.WriteInteger("iFileIndex", library.iFileIndex);
     registry.WriteInteger("vFileIndex", library.vFileIndex);
     registry.WriteString("mess", form.mess);

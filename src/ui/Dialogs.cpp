@@ -346,6 +346,9 @@ TInputDlgBase::TInputDlgBase(const QString& caption, const QString& label, int w
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    // The text is taken exactly as typed: no completion from the history, so
+    // Enter is OK at once.
+    ComboBox1->setCompleter(nullptr);
     ComboBox1->setGeometry(8, 32, width - 11, 24);
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));

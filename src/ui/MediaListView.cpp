@@ -28,8 +28,26 @@ void MediaListView::keyPressEvent(QKeyEvent* event)
     fromKeyboard_ = false;
 }
 
+void MediaListView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton) {
+        event->accept(); // the context menu event follows on its own
+        return;
+    }
+    QListView::mousePressEvent(event);
+}
+
+void MediaListView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (event->buttons() == Qt::RightButton)
+        return;
+    QListView::mouseMoveEvent(event);
+}
+
 void MediaListView::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::RightButton)
+        return;
     QListView::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid())
         emit LineClicked();

@@ -1,7 +1,9 @@
 #pragma once
 // A list box of the file list: a multi-select list view over a media list
 // model. A click on a line, or moving the highlight with the keyboard,
-// reports the line like a click.
+// reports the line like a click. The right button only opens the pop-up
+// menu: the file commands work on the lines already selected, so it never
+// changes the selection.
 #include <QListView>
 
 namespace orvane::ui {
@@ -17,6 +19,8 @@ signals:
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:

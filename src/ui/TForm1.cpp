@@ -1,5 +1,7 @@
 #include "ui/TForm1.h"
 
+#include "desktop/AutoSwitch.h"
+#include "desktop/DesktopIconState.h"
 #include "fileops/BrowseFolder.h"
 #include "fileops/MainFunctions.h"
 #include "platform/MediaPlayer.h"
@@ -27,6 +29,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 // The pictures of the tool bar live in a resource of this static library.
 static void InitResources()
@@ -49,6 +52,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 {
     InitResources();
     library_ = std::make_unique<library::MediaLibrary>(*this, this);
+    if (auto& icons = platform::Services::Current().desktopIcons)
+        iconState_ = std::make_unique<desktop::TDesktopIconState>(*icons);
     CreateControls();
     ConnectHandlers();
 }
@@ -81,6 +86,10 @@ void TForm1::CreateControls()
     StatusText = new QLabel(StatusBar1);
     StatusText->setObjectName(QStringLiteral("StatusText"));
     StatusText->setTextInteractionFlags(Qt::NoTextInteraction);
+    // A long status text is cut off at the window's edge; it never widens
+    // the window.
+    StatusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    StatusText->setMinimumWidth(0);
     StatusBar1->addWidget(StatusText, 1);
     setStatusBar(StatusBar1);
 
@@ -300,6 +309,12 @@ void TForm1::CreateFileList()
     };
     std::tie(TabSheet1, ListBox1) = makeSheet("TabSheet1", "ListBox1", "Photo", library_->ListBox1(), library_->Selection1());
     std::tie(TabSheet2, ListBox2) = makeSheet("TabSheet2", "ListBox2", "Video", library_->ListBox2(), library_->Selection2());
+    // An empty page with a hidden tab: current when a stored tab index names
+    // neither list, so that no tab is active.
+    TabSheetNone = new QWidget;
+    TabSheetNone->setObjectName(QStringLiteral("TabSheetNone"));
+    PageControl1->addTab(TabSheetNone, QString());
+    PageControl1->setTabVisible(2, false);
 }
 
 void TForm1::CreateViewingArea()
@@ -377,13 +392,13 @@ void TForm1::ConnectHandlers()
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
     connect(ComboBox1, &QComboBox::activated, this, [this](int index) { ComboBox1Change(index); });
-    connect(tb3, &QPushButton::clicked, this, [] {
-        if (auto& icons = platform::Services::Current().desktopIcons)
-            icons->Hide();
+    connect(tb3, &QPushButton::clicked, this, [this] {
+        if (iconState_)
+            iconState_->Hide();
     });
-    connect(tb4, &QPushButton::clicked, this, [] {
-        if (auto& icons = platform::Services::Current().desktopIcons)
-            icons->Show();
+    connect(tb4, &QPushButton::clicked, this, [this] {
+        if (iconState_)
+            iconState_->Show();
     });
     connect(SetasDesltopBackground1, &QAction::triggered, this, [this] { SetThis(FileName, true); });
     connect(Timer4, &QTimer::timeout, this, [this] { ShortNext(); });
@@ -420,9 +435,10 @@ void TForm1::FormCreate()
 
 void TForm1::FormDestroy()
 {
-    auto& icons = platform::Services::Current().desktopIcons;
-    if (icons)
-        icons->Show();
+    // Icons this program hid come back as the user had them; a desktop whose
+    // icons the program never touched is left alone.
+    if (iconState_)
+        iconState_->Restore();
     Timer1->stop();
     if (OnSaveSettings)
         OnSaveSettings(*this);
@@ -440,7 +456,18 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 int TForm1::ActivePage() const
 {
-    return PageControl1->currentIndex();
+    return ActiveTab();
+}
+
+int TForm1::ActiveTab() const
+{
+    const int index = PageControl1->currentIndex();
+    return index == 0 || index == 1 ? index : -1;
+}
+
+void TForm1::SetActiveTab(int index)
+{
+    PageControl1->setCurrentIndex(index == 0 || index == 1 ? index : 2);
 }
 
 bool TForm1::ShuffleOn() const
@@ -493,13 +520,15 @@ void TForm1::SetTopmost(bool topmost)
 {
     if (static_cast<bool>(windowFlags() & Qt::WindowStaysOnTopHint) == topmost)
         return;
-    // Changing the flag re-creates the native window; keep its place and size.
-    const QRect frame = geometry();
-    const bool shown = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
-    setGeometry(frame);
-    if (shown)
-        show();
+    Qt::WindowFlags flags = windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, topmost);
+    // Setting a widget's flags re-creates its native window (it flickers and
+    // the window manager may place it anew). The widget only records them;
+    // the native window changes its stacking state in place, neither moved
+    // nor resized.
+    overrideWindowFlags(flags);
+    if (QWindow* native = windowHandle())
+        native->setFlags(flags);
 }
 
 void TForm1::ApplyColorScheme(int scheme)
@@ -561,15 +590,14 @@ void TForm1::ListBox1Click(MediaListView* view)
 
 void TForm1::Timer2Timer()
 {
-    if (cb2->isChecked())
+    if (desktop::SwitchOnTick(cb2->isChecked()))
         Next(true);
 }
 
 void TForm1::ComboBox1Change(int index)
 {
-    static const int periods[] = {10000, 60000, 600000, 3600000};
-    if (index >= 0 && index <= 3)
-        Timer2->start(periods[index]); // a new period counts from the change
+    if (const auto period = desktop::IntervalOf(index))
+        Timer2->start(*period); // a new period counts from the change
 }
 
 void TForm1::ShellOpenCurrent()
@@ -635,13 +663,13 @@ void TForm1::SwitchListBox(bool rememberWidth)
     const bool compact = PageControl1->isHidden();
     if (compact) {
         if (rememberWidth) {
-            FullWidth = width();
-            resize(pnLeft->width() + 8, height());
+            FullWidth = FrameWidth();
+            SetFrameWidth(pnLeft->width() + 8);
         }
         StayOnTop();
         MainMenu1->hide();
     } else {
-        resize(FullWidth, height());
+        SetFrameWidth(FullWidth);
         StayNormal();
         MainMenu1->show();
     }

@@ -36,6 +36,9 @@ class TrayIcon;
 namespace orvane::imaging {
 class TBitmap;
 }
+namespace orvane::desktop {
+class TDesktopIconState;
+}
 
 namespace orvane::ui {
 
@@ -129,6 +132,21 @@ public:
     void ApplyColorScheme(int scheme);
     void SetGroupHeight(QGroupBox* group, int height);
 
+    // The window's bounds as the settings and the layout know them: the outer
+    // (frame) rectangle, which is what the user sees on the screen. Set
+    // again once the window manager has framed the window, so that a window
+    // the size of the work area fills it exactly.
+    void SetFrameBounds(const QRect& frame);
+    QRect FrameBounds() const { return frameGeometry(); }
+    void SetFrameWidth(int width);
+    int FrameWidth() const { return frameGeometry().width(); }
+
+    // The tab of the file list: 0 photos, 1 videos; -1 when a stored index
+    // named neither, which leaves no tab active (the commands then act on
+    // the video list, as for any tab other than the first).
+    int ActiveTab() const;
+    void SetActiveTab(int index);
+
     // Layout.
     void ResizePanels();
     // Width of the left column (100 to 1000 pixels).
@@ -207,6 +225,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -246,6 +265,9 @@ private:
     void ShellOpenCurrent();
 
     void GroupDblClick(QGroupBox* group, int fullHeight);
+    QMargins FrameMargins() const;
+    void ApplyFrameBounds();
+    void LayoutFullScreen();
     void LayoutPanel1();
     void LayoutBody();
     void SetTopmost(bool topmost);
@@ -255,11 +277,18 @@ private:
     void RunOnSelected(int command, const QString& text);
 
     std::unique_ptr<library::MediaLibrary> library_;
+    std::unique_ptr<desktop::TDesktopIconState> iconState_;
     bool windowCreated_ = false;
     bool fullScreen_ = false;
     bool inTray_ = false;
     QImage magSurface_; // the magnifier's drawing surface, renewed after a resize
-    QRect savedWindowBounds_;
+    QRect savedWindowBounds_; // the frame rectangle before full screen
+    bool savedMaximized_ = false;
+    bool trayMaximized_ = false; // maximised when it went into the tray
+    QRect wantedFrame_;
+    QMargins appliedMargins_;
+    qint64 frameDeadline_ = 0; // until then the frame rectangle is set again when the frame changes
+    QWidget* TabSheetNone = nullptr; // the hidden page behind "no tab active"
     QRect savedViewBounds_;
     int leftWidth_ = 257; // width of the left column, kept when the window resizes
 };

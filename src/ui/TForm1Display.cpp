@@ -9,6 +9,8 @@
 #include "viewer/ItemDisplay.h"
 
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QToolBar>
@@ -112,38 +114,44 @@ void TForm1::SwitchFullScreen()
 {
     if (!fullScreen_) {
         MainMenu1->hide();
-        savedWindowBounds_ = geometry();
+        savedWindowBounds_ = FrameBounds();
+        savedMaximized_ = isMaximized();
         savedViewBounds_ = pnIm->geometry();
         pnLeft->hide();
         pnRight->hide();
         ToolBar1->hide();
         StatusBar1->hide();
         WMPWidget->hide();
+        fullScreen_ = true;
+        // The primary screen, set here and not left to the window manager:
+        // right with any window manager and with none. The viewing area and
+        // the buttons follow each resize that arrives (FormResize).
         showFullScreen();
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            setGeometry(screen->geometry());
         QPalette black = pnIm->palette();
         black.setColor(QPalette::Window, Qt::black);
         pnIm->setPalette(black);
-        pnIm->setGeometry(0, 0, width(), height());
-        im2->setGeometry(0, 0, width(), height());
         for (QWidget* b : {static_cast<QWidget*>(b1), static_cast<QWidget*>(b2), static_cast<QWidget*>(b3)})
             b->setVisible(!bHide);
-        b1->move(0, height() - 30);
-        b2->move((width() - b2->width()) / 2, height() - 30);
-        b3->move(width() - b3->width() - 1, height() - 30);
+        LayoutFullScreen();
         StayNormal();
-        showFullScreen();
-        fullScreen_ = true;
         return;
     }
     Timer4->stop();
-    showNormal();
-    if (!isMaximized())
-        setGeometry(savedWindowBounds_);
+    fullScreen_ = false;
+    // A window maximised before full screen comes back maximised, without the
+    // saved bounds; any other gets its old frame back.
+    if (savedMaximized_) {
+        showMaximized();
+    } else {
+        showNormal();
+        SetFrameBounds(savedWindowBounds_);
+    }
     WMPWidget->hide();
     pnIm->setGeometry(savedViewBounds_);
     im2->setGeometry(0, 0, savedViewBounds_.width(), savedViewBounds_.height());
     pnIm->setPalette(palette()); // the window's colour again
-    fullScreen_ = false;
     RelocateButtons();
     ToolBar1->show();
     pnLeft->show();

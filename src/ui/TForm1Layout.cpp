@@ -7,11 +7,24 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QDateTime>
+#include <QGuiApplication>
+#include <QMoveEvent>
 #include <QResizeEvent>
-#include "ui/Splitter.h"
+#include <QScreen>
 #include <QTabWidget>
+#include <QTimer>
+
+#include "ui/Splitter.h"
 
 #include <algorithm>
+
+namespace {
+
+// How long after a change of bounds the window manager's frame is waited for.
+constexpr qint64 kFrameWaitMs = 3000;
+
+} // namespace
 
 namespace orvane::ui {
 
@@ -101,16 +114,83 @@ void TForm1::FormResize()
 {
     // The magnifier draws a fresh picture of the new size.
     magSurface_ = QImage();
+    if (fullScreen_) {
+        LayoutFullScreen();
+        return;
+    }
     // In compact mode the left column fills the narrow window.
-    if (!!PageControl1->isHidden() && !fullScreen_)
-        leftWidth_ = std::clamp(width() - 8, 100, 1000);
+    if (PageControl1->isHidden())
+        leftWidth_ = std::clamp(FrameWidth() - 8, 100, 1000);
     SetLeftWidth(leftWidth_);
+}
+
+void TForm1::LayoutFullScreen()
+{
+    // The viewing area covers the window; the buttons sit along its bottom.
+    const int w = width();
+    const int h = height();
+    pnIm->setGeometry(0, 0, w, h);
+    im2->setGeometry(0, 0, w, h);
+    b1->move(0, h - 30);
+    b2->move((w - b2->width()) / 2, h - 30);
+    b3->move(w - b3->width() - 1, h - 30);
 }
 
 void TForm1::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     FormResize();
+    if (QDateTime::currentMSecsSinceEpoch() < frameDeadline_ && FrameMargins() != appliedMargins_)
+        ApplyFrameBounds();
+}
+
+void TForm1::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    // The window manager has framed (or re-framed) the window: its frame, not
+    // its inside, takes the wanted rectangle.
+    if (QDateTime::currentMSecsSinceEpoch() < frameDeadline_ && FrameMargins() != appliedMargins_)
+        ApplyFrameBounds();
+}
+
+QMargins TForm1::FrameMargins() const
+{
+    const QRect frame = frameGeometry();
+    const QRect inside = geometry();
+    return QMargins(inside.left() - frame.left(), inside.top() - frame.top(), frame.right() - inside.right(),
+                    frame.bottom() - inside.bottom());
+}
+
+void TForm1::SetFrameBounds(const QRect& frame)
+{
+    wantedFrame_ = frame;
+    frameDeadline_ = QDateTime::currentMSecsSinceEpoch() + kFrameWaitMs;
+    ApplyFrameBounds();
+    // Some window managers frame the window without a move or resize the
+    // program hears of: look again a little later.
+    for (int delay : {150, 600, 1500})
+        QTimer::singleShot(delay, this, [this] {
+            if (QDateTime::currentMSecsSinceEpoch() < frameDeadline_ && FrameMargins() != appliedMargins_)
+                ApplyFrameBounds();
+        });
+}
+
+void TForm1::ApplyFrameBounds()
+{
+    if (fullScreen_ || isMaximized())
+        return;
+    const QMargins margins = FrameMargins();
+    appliedMargins_ = margins;
+    move(wantedFrame_.topLeft()); // a window's position is that of its frame
+    resize(std::max(1, wantedFrame_.width() - margins.left() - margins.right()),
+           std::max(1, wantedFrame_.height() - margins.top() - margins.bottom()));
+}
+
+void TForm1::SetFrameWidth(int width)
+{
+    QRect frame = frameGeometry();
+    frame.setWidth(width);
+    SetFrameBounds(frame);
 }
 
 } // namespace orvane::ui

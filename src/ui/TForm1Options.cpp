@@ -33,6 +33,7 @@ void TForm1::tb7Click()
     d.Edit1->setText(fileops::IntToText(ssDelay));
     d.SetActivePage(actPage);
     d.Memo1->setPlainText(mess);
+    const QString shownMess = d.Memo1->toPlainText();
     if (d.exec() == QDialog::Accepted) {
         bNormal = d.cb1->isChecked();
         bHide = d.cb2->isChecked();
@@ -49,7 +50,11 @@ void TForm1::tb7Click()
         cScheme = d.co1->currentIndex();
         ssDelay = static_cast<int>(fileops::ParseLooseInteger(d.Edit1->text()));
         actPage = d.ActivePage();
-        mess = d.Memo1->toPlainText();
+        // The memo hands its lines back with LF alone: an unedited text
+        // keeps the stored one as it was, an edited one gets CR LF.
+        const QString edited = d.Memo1->toPlainText();
+        if (edited != shownMess)
+            mess = QString(edited).replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     }
     SetParams();
 }

@@ -33,6 +33,7 @@ void TForm1::ApplicationMinimize()
         return;
     TrayIcon1->Show();
     inTray_ = true;
+    trayMaximized_ = windowState().testFlag(Qt::WindowMaximized);
     hide(); // removes the taskbar button
 }
 
@@ -45,7 +46,12 @@ void TForm1::Restore()
 
 void TForm1::m1Click()
 {
-    showNormal();
+    // Back as it was before the minimise: maximised or not.
+    const bool maximised = inTray_ ? trayMaximized_ : windowState().testFlag(Qt::WindowMaximized);
+    if (maximised)
+        showMaximized();
+    else
+        showNormal();
     TrayIcon1->Hide();
     inTray_ = false;
 }

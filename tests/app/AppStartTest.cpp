@@ -3,6 +3,8 @@
 #include "app/AppFunctions.h"
 #include "app/Removal.h"
 
+#include <QPushButton>
+
 using namespace orvane;
 using orvane::test::AppTest;
 
@@ -45,10 +47,19 @@ TEST_F(AppTest, ResetRemovesThePositionAndTheOptionsButKeepsTheRest)
     EXPECT_FALSE(text.contains("cScheme"));
 }
 
-TEST_F(AppTest, ShutDownShowsTheDesktopIconsEvenIfNeverHidden)
+// The shut-down gives back icons the program hid, and leaves alone a desktop
+// whose user keeps them off.
+TEST_F(AppTest, ShutDownTouchesTheDesktopIconsOnlyWhenTheProgramHidThem)
 {
+    fakes->icons->setting = QStringLiteral("0");
     Start();
     Stop();
-    EXPECT_EQ(fakes->icons->shown, 1);
-    EXPECT_EQ(fakes->icons->hidden, 0);
+    EXPECT_TRUE(fakes->icons->writes.isEmpty());
+
+    fakes->icons->setting = QStringLiteral("1");
+    fakes->icons->writes.clear();
+    Start();
+    form->tb3->click();
+    Stop();
+    EXPECT_EQ(fakes->icons->writes, QStringList({"0", "1"}));
 }

@@ -38,8 +38,8 @@ TEST_F(AppTest, AFirstStartUsesTheDefaultsAndShutDownWritesEveryValueInOrder)
 {
     auto& form = Start();
     const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_EQ(form.pos(), QPoint(0, 0));
-    EXPECT_EQ(form.size(), work.size());
+    // The window's frame fills the work area exactly.
+    EXPECT_EQ(form.frameGeometry(), QRect(QPoint(0, 0), work.size()));
     EXPECT_EQ(form.cScheme, 1);
     EXPECT_EQ(form.palette().color(QPalette::Window), QColor(255, 255, 255));
     EXPECT_EQ(form.Library().FileTypes.Items(), QStringList({"jpg", "jpeg"}));
@@ -161,10 +161,36 @@ TEST_F(AppTest, CompactModeIsEnteredAgainAtStartKeepingTheStoredWidth)
     Write(app::kAdditionalKey, "HideList", 1);
     Write(app::kMainKey, "Width", 300);
     Write(app::kMainKey, "FullWidth", 1000);
+    Write(app::kMainKey, "Height", 600);
     auto& form = Start();
     EXPECT_TRUE(form.PageControl1->isHidden());
-    EXPECT_EQ(form.width(), 300);
+    EXPECT_EQ(form.frameGeometry().size(), QSize(300, 600));
     EXPECT_EQ(form.FullWidth, 1000);
+    // A stored size comes back as it was.
+    Stop();
+    const QString text = HiveText();
+    EXPECT_TRUE(text.contains("\"Width\"=dword:0000012c")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\"Height\"=dword:00000258")) << text.toStdString();
+}
+
+TEST_F(AppTest, AStoredTabOtherThanPhotosOrVideosLeavesNoTabActive)
+{
+    struct Case {
+        int stored;
+        int active;         // the tab shown, -1 for none
+        bool videoCommands; // the commands act on the video list
+    };
+    for (const Case c : {Case{1, 1, true}, Case{0, 0, false}, Case{5, -1, true}, Case{-3, -1, true}}) {
+        Write(app::kOptionsKey, "aIndex", c.stored);
+        auto& form = Start();
+        EXPECT_EQ(form.ActiveTab(), c.active) << c.stored;
+        EXPECT_EQ(form.PageControl1->currentWidget() == form.TabSheet1 ||
+                      form.PageControl1->currentWidget() == form.TabSheet2,
+                  c.active >= 0)
+            << c.stored;
+        EXPECT_EQ(&form.lb() == &form.Library().ListBox2(), c.videoCommands) << c.stored;
+        Stop();
+    }
 }
 
 TEST_F(AppTest, OutOfRangeChoicesLeaveTheBoxEmptyAndTheTimerAlone)

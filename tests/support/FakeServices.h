@@ -115,12 +115,20 @@ public:
     }
 };
 
+// A desktop with an icon setting like Xfce's style: "0" hides the icons.
 class FakeDesktopIcons : public platform::DesktopIcons {
 public:
-    int shown = 0;
-    int hidden = 0;
-    void Show() override { ++shown; }
-    void Hide() override { ++hidden; }
+    QString setting = QStringLiteral("2");
+    QStringList writes; // every value written, in order
+    bool HasSetting() const override { return true; }
+    QString ReadSetting() override { return setting; }
+    void WriteSetting(const QString& value) override
+    {
+        setting = value;
+        writes << value;
+    }
+    QString HiddenValue() const override { return QStringLiteral("0"); }
+    QString ShownValue() const override { return QStringLiteral("2"); }
 };
 
 class FakeMediaPlayer : public platform::MediaPlayer {

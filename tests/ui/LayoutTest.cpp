@@ -97,21 +97,22 @@ TEST_F(MainWindowTest, ColourSchemesColourTheWindowAndTheToolBarCaptions)
 
 TEST_F(MainWindowTest, CompactModeNarrowsTheWindowToTheColumnAndBack)
 {
-    form->resize(1000, 700);
+    // Widths are those of the window's frame, as the user sees it.
+    form->SetFrameBounds(QRect(0, 0, 1000, 700));
     form->SetLeftWidth(300);
     form->SwitchListBox(true);
     EXPECT_TRUE(form->PageControl1->isHidden());
     EXPECT_EQ(form->FullWidth, 1000);
-    EXPECT_EQ(form->width(), 308);
+    EXPECT_EQ(form->frameGeometry().width(), 308);
     EXPECT_TRUE(form->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(form->MainMenu1->isHidden());
     EXPECT_EQ(form->tb1->toolButtonStyle(), Qt::ToolButtonIconOnly);
     // While the list is hidden the column follows the window.
-    form->resize(408, 700);
+    form->SetFrameWidth(408);
     EXPECT_EQ(form->LeftWidth(), 400);
     form->SwitchListBox(true);
     EXPECT_FALSE(form->PageControl1->isHidden());
-    EXPECT_EQ(form->width(), 1000);
+    EXPECT_EQ(form->frameGeometry().width(), 1000);
     EXPECT_FALSE(form->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_FALSE(form->MainMenu1->isHidden());
     EXPECT_EQ(form->tb1->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);

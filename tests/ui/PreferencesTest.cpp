@@ -71,8 +71,12 @@ TEST_F(PreferencesTest, OkCopiesEveryOptionBackAndAppliesIt)
     EXPECT_EQ(form->palette().color(QPalette::Window), QColor(192, 192, 192));
     EXPECT_EQ(form->ssDelay, 2500);
     EXPECT_EQ(form->Timer4->interval(), 2500);
-    EXPECT_EQ(form->mess, "Hi\nthere");
+    EXPECT_EQ(form->mess, "Hi\r\nthere"); // an edited text keeps CR LF line breaks
     EXPECT_EQ(form->actPage, 5);
+    // OK without an edit leaves the stored text exactly as it was.
+    form->mess = QStringLiteral("Hello\r\nagain\nand LF alone");
+    Run([](ui::TDlg&) {}, true);
+    EXPECT_EQ(form->mess, "Hello\r\nagain\nand LF alone");
     // Opening again shows the page left on OK, with the options copied in.
     int page = -1;
     QString delay;

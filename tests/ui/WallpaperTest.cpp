@@ -83,12 +83,13 @@ TEST_F(MainWindowTest, TheIntervalChoiceSetsTheTimersPeriodAndTicksActOnlyWhenTi
     EXPECT_EQ(fakes->wallpaper->set, QStringList({form->FileName}));
 }
 
-TEST_F(MainWindowTest, HideAndShowIconsAskTheDesktop)
+TEST_F(MainWindowTest, HideAndShowIconsGiveBackTheUsersOwnStyle)
 {
+    fakes->icons->setting = QStringLiteral("1");
     form->tb3->click();
+    EXPECT_EQ(fakes->icons->setting, "0");
     form->tb4->click();
-    EXPECT_EQ(fakes->icons->hidden, 1);
-    EXPECT_EQ(fakes->icons->shown, 1);
+    EXPECT_EQ(fakes->icons->setting, "1");
 }
 
 TEST(WallpaperCommands, EachDesktopGetsItsOwnTool)
