@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 namespace orvane::platform {
 
@@ -36,5 +37,12 @@ struct WallpaperCommand {
 };
 std::vector<WallpaperCommand> WallpaperCommandsFor(const QString& desktop, const QString& path,
                                                    const QStringList& xfceProperties = {});
+
+// Plasma's desktops are set by a script handed to its shell over D-Bus
+// (org.kde.plasmashell, /PlasmaShell, evaluateScript): the script for a file.
+QString PlasmaWallpaperScript(const QString& path);
+
+// The "last-image" properties in the listing of Xfce's desktop settings.
+QStringList XfceImageProperties(const QString& listing);
 
 } // namespace orvane::platform

@@ -106,6 +106,12 @@ TEST(WallpaperCommands, EachDesktopGetsItsOwnTool)
                                               "/backdrop/screen0/monitorHDMI-1/workspace1/last-image", "-s", "/p/a.jpg"}));
     EXPECT_EQ(platform::WallpaperCommandsFor("MATE", "/p/a.jpg")[0].arguments,
               QStringList({"set", "org.mate.background", "picture-filename", "/p/a.jpg"}));
-    EXPECT_EQ(platform::WallpaperCommandsFor("KDE", "/p/a.jpg")[0].program, "qdbus");
-    EXPECT_TRUE(platform::WallpaperCommandsFor("KDE", "/p/a.jpg")[0].arguments.last().contains("file:///p/a.jpg"));
+    // Plasma takes a script over D-Bus, with the file's address quoted for it.
+    EXPECT_TRUE(platform::WallpaperCommandsFor("KDE", "/p/a.jpg").empty());
+    EXPECT_TRUE(platform::PlasmaWallpaperScript("/p/a\"b.jpg").contains("\"file:///p/a%22b.jpg\""));
+    EXPECT_EQ(platform::XfceImageProperties("/backdrop/screen0/monitor0/workspace0/last-image\n"
+                                            "/backdrop/screen0/monitor0/workspace0/image-style\n"
+                                            "  /backdrop/screen0/monitorVGA-1/workspace1/last-image  \n"),
+              QStringList({"/backdrop/screen0/monitor0/workspace0/last-image",
+                           "/backdrop/screen0/monitorVGA-1/workspace1/last-image"}));
 }
