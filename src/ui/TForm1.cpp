@@ -55,7 +55,22 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     if (auto& icons = platform::Services::Current().desktopIcons)
         iconState_ = std::make_unique<desktop::TDesktopIconState>(*icons);
     CreateControls();
+    NameControls();
     ConnectHandlers();
+}
+
+void TForm1::NameControls()
+{
+    // Names for assistive tools (screen readers, and the tests that read the
+    // window as they do): controls without a caption of their own get the
+    // caption of what they stand for.
+    const std::pair<QWidget*, const char*> names[] = {
+        {e1, "Search"},         {e2, "To:"},          {TrackBar1, "Zoom level"}, {ListBox1, "Photo"},
+        {ListBox2, "Video"},    {im2, "Picture"},      {pnIm, "Viewing area"},    {i1, "Magnifier"},
+        {PageControl1, "File list"}, {StatusBar1, "Status"},
+    };
+    for (const auto& [widget, name] : names)
+        widget->setAccessibleName(QLatin1String(name));
 }
 
 TForm1::~TForm1() = default;

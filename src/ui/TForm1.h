@@ -251,6 +251,7 @@ private:
     void ApplyWallpaper(const QString& path) override;
 
     void CreateControls();
+    void NameControls();
     void CreateToolBar();
     void CreateMenus();
     void CreateLeftColumn();
