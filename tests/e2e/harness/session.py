@@ -240,6 +240,29 @@ class Session:
         result = self.run(["xdotool", "search", "--onlyvisible", "--name", pattern], check=False)
         return [int(x) for x in result.stdout.split()]
 
+    def popup_menus(self):
+        """The program's pop-up menus on screen, as (x, y, width, height).
+
+        (Qt leaves pop-up menus out of the accessibility tree's windows, so
+        they are found as the X server's override-redirect windows.)"""
+        out = self.run(["xwininfo", "-root", "-children"]).stdout
+        found = []
+        for m in re.finditer(r'(0x[0-9a-f]+) "[^"]*": \("orvane" "Orvane"\)\s+(\d+)x(\d+)\+(-?\d+)\+(-?\d+)', out):
+            info = self.run(["xwininfo", "-id", m.group(1)], check=False).stdout
+            if "IsViewable" in info and "Override Redirect State: yes" in info:
+                w, h, x, y = (int(v) for v in m.groups()[1:])
+                if w > 8 and h > 8:
+                    found.append((x, y, w, h))
+        return found
+
+    def choose(self, *indexes):
+        """Chooses in the open pop-up menu with the keyboard, as a user does:
+        the item at indexes[0] among the shown items, then in its submenu."""
+        for depth, index in enumerate(indexes):
+            for _ in range(index + 1):
+                self.key("Down")
+            self.key("Right" if depth < len(indexes) - 1 else "Return")
+
     def screenshot(self, path=None):
         """The screen as (width, height, rgb bytes)."""
         data = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=self.env,
@@ -256,8 +279,18 @@ class Session:
     def type(self, text):
         self.run(["xdotool", "type", "--delay", "20", "--", text])
 
+    def pointer(self):
+        out = self.run(["xdotool", "getmouselocation", "--shell"]).stdout
+        values = dict(line.split("=", 1) for line in out.split())
+        return int(values["X"]), int(values["Y"])
+
     def move_pointer(self, x, y):
-        self.run(["xdotool", "mousemove", "--sync", str(x), str(y)])
+        # (xdotool's own --sync waits for a motion that never comes when the
+        # pointer is already there.)
+        if self.pointer() == (x, y):
+            return
+        self.run(["xdotool", "mousemove", str(x), str(y)])
+        wait_for(lambda: self.pointer() == (x, y), 5, interval=0.01, what="the pointer")
 
     def click(self, x, y, button=1, repeat=1, modifiers=()):
         self.move_pointer(x, y)
@@ -375,26 +408,24 @@ class Session:
             lines.append("")
         path = self.settings_path()
         path.parent.mkdir(parents=True, exist_ok=True)
-        path.write_text("\n".join(lines) + "\n")
+        path.write_bytes(("\n".join(lines) + "\n").encode("utf-8"))
 
     def read_settings(self):
-        """The settings file as {key: {name: value}}."""
-        text = self.settings_path().read_text()
+        """The settings file as {key: {name: value}}; strings keep their CR LF."""
+        text = self.settings_path().read_bytes().decode("utf-8")
         values, key = {}, None
-        for line in text.splitlines():
-            m = re.match(r"^\[HKEY_CURRENT_USER\\Software\\Kestrin\\Orvane\\(\w+)\]$", line)
-            if m:
+        token = re.compile(r'\[HKEY_CURRENT_USER\\Software\\Kestrin\\Orvane\\(\w+)\]'
+                           r'|"((?:[^"\\]|\\.)*)"=dword:([0-9a-fA-F]{8})'
+                           r'|"((?:[^"\\]|\\.)*)"="((?:[^"\\]|\\.)*)"', re.S)
+        for m in token.finditer(text):
+            if m.group(1):
                 key = m.group(1)
                 values.setdefault(key, {})
-                continue
-            m = re.match(r'^"((?:[^"\\]|\\.)*)"=dword:([0-9a-fA-F]{8})$', line)
-            if m and key:
-                raw = int(m.group(2), 16)
-                values[key][_unescape(m.group(1))] = raw - (1 << 32) if raw & 0x80000000 else raw
-                continue
-            m = re.match(r'^"((?:[^"\\]|\\.)*)"="(.*)"$', line)
-            if m and key:
-                values[key][_unescape(m.group(1))] = _unescape(m.group(2))
+            elif m.group(2) is not None and key:
+                raw = int(m.group(3), 16)
+                values[key][_unescape(m.group(2))] = raw - (1 << 32) if raw & 0x80000000 else raw
+            elif m.group(4) is not None and key:
+                values[key][_unescape(m.group(4))] = _unescape(m.group(5))
         return values
 
 

@@ -1,0 +1,90 @@
+"""The file list's pop-up menu: its commands act on the lines the user selected."""
+from harness.session import wait_for
+
+
+def start_on(make_session, files, **options):
+    s = make_session(files)
+    s.write_settings({"Additional": {"Dir": str(s.photos)}, "Options": options})
+    s.launch()
+    wait_for(lambda: len(s.list_lines("Photo")) == len(files), 10, what="the scanned list")
+    return s
+
+
+# The file list's pop-up menu, in order, when lines are selected.
+MOVE, CHANGE, ADD, DELETE = range(4)
+ITEM_HEIGHT = 22
+
+
+def open_menu_on(s, line):
+    s.click_node(s.line(line), button=3)
+    return wait_for(s.popup_menus, 5, what="the pop-up menu")[0]
+
+
+def trashed(s):
+    folder = s.home / ".local/share/Trash/files"
+    return sorted(p.name for p in folder.iterdir()) if folder.exists() else []
+
+
+def test_a_right_click_keeps_the_selection_and_the_commands_act_on_it(make_session):
+    s = start_on(make_session, ["a.jpg", "b.jpg", "c.jpg"])
+    s.click_node(s.line("a.jpg"))
+    s.click_node(s.line("c.jpg"), modifiers=("ctrl",))
+    wait_for(lambda: "selected" in s.line("c.jpg")["states"], 5, what="c.jpg selected")
+    menu = open_menu_on(s, "b.jpg")
+    assert menu[3] >= 4 * ITEM_HEIGHT  # its four commands
+    s.choose(DELETE, 0)  # "Delete", "Send to recycle bin"
+    wait_for(lambda: trashed(s) == ["a.jpg", "c.jpg"], 5, what=f"a.jpg and c.jpg in the trash, have {trashed(s)}")
+    assert (s.photos / "b.jpg").exists()
+    assert not (s.photos / "a.jpg").exists() and not (s.photos / "c.jpg").exists()
+    wait_for(lambda: s.list_lines("Photo") == ["b.jpg"], 5, what="only b.jpg left in the list")
+    # The trash knows where each file came from, so the desktop can restore it.
+    info = (s.home / ".local/share/Trash/info/a.jpg.trashinfo").read_text()
+    assert f"Path={s.photos}/a.jpg" in info
+
+
+def test_with_no_line_selected_the_menu_offers_no_command(make_session):
+    s = start_on(make_session, ["a.jpg", "b.jpg"])
+    s.click_node(s.line("a.jpg"), button=3)
+    # No command to offer: no menu with items comes up, and the selection
+    # stays empty.
+    s.one("list", "Photo")
+    assert all(h < ITEM_HEIGHT for _, _, _, h in s.popup_menus())
+    assert not [n for n in s.tree() if n["role"] == "list item" and "selected" in n["states"]]
+    s.key("Escape")
+    assert sorted(p.name for p in s.photos.iterdir()) == ["a.jpg", "b.jpg"]
+
+
+def test_the_folder_name_is_taken_as_typed_and_enter_is_ok(make_session):
+    s = start_on(make_session, ["a.jpg", "b.jpg"], popfolders="Holiday\r\n")
+    s.click_node(s.line("a.jpg"))
+    open_menu_on(s, "a.jpg")
+    s.choose(MOVE)
+    s.one("dialog", "Enter folder name")
+    s.type("hol")
+    s.key("Return")
+    wait_for(lambda: not s.find("dialog", "Enter folder name"), 5, what="the dialog closed by one Enter")
+    wait_for(lambda: (s.photos / "hol/a.jpg").exists(), 5, what="a.jpg moved into hol")
+    assert not (s.photos / "Holiday").exists()
+    wait_for(lambda: "hol/a.jpg" in s.list_lines("Photo"), 5, what="the line follows the file")
+    s.close()
+    assert s.read_settings()["Options"]["popfolders"] == "Holiday\r\nhol\r\n"
+
+
+def test_add_to_file_name_and_cancel(make_session):
+    s = start_on(make_session, ["trip/x.jpg", "y.jpg"])
+    s.click_node(s.line("trip/x.jpg"))
+    open_menu_on(s, "trip/x.jpg")
+    s.choose(ADD)
+    s.one("dialog", "Enter a part of file name")
+    s.type("2024")
+    s.click_node(s.one("push button", "OK"))
+    wait_for(lambda: (s.photos / "trip/x 2024.jpg").exists(), 5, what="the renamed file")
+    # Cancel changes nothing.
+    s.click_node(s.line("y.jpg"))
+    open_menu_on(s, "y.jpg")
+    s.choose(CHANGE)
+    s.one("dialog", "Enter folder name")
+    s.type("elsewhere")
+    s.click_node(s.one("push button", "Cancel"))
+    wait_for(lambda: not s.find("dialog", "Enter folder name"), 5)
+    assert (s.photos / "y.jpg").exists() and not (s.photos / "elsewhere").exists()
