@@ -390,6 +390,13 @@ class Session:
         path = self.state_dir / f"{tool}.json"
         return json.loads(path.read_text()) if path.exists() else {}
 
+    def start_plasma_standin(self):
+        self._spawn(["/usr/bin/python3", str(HERE / "plasma_standin.py")], "plasmashell")
+        wait_for(lambda: "boolean true" in self.run(
+            ["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+             "org.freedesktop.DBus.NameHasOwner", "string:org.kde.plasmashell"], check=False).stdout, 10,
+            what="the Plasma stand-in on the bus")
+
     # ----- settings ---------------------------------------------------------------
     def settings_path(self):
         return self.home / ".config/orvane/user.reg"
