@@ -178,6 +178,17 @@ TDlg::TDlg(QWidget* parent) : QDialog(parent)
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 
+    // Names for assistive tools: each field is named by its caption.
+    const std::pair<QWidget*, const char*> names[] = {
+        {ListBox1, "Folders with _bad_ photos"}, {Edit3, "New folder name"},
+        {ListBox2, "Image File types"},          {Edit2, "New image file type"},
+        {ListBox3, "Video File types"},          {Edit4, "New video file type"},
+        {co1, "Color scheme"},                   {Edit1, "Slideshow delay, ms"},
+        {Memo1, "Defaul e-mail message"},        {TreeView1, "Pages"},
+    };
+    for (const auto& [widget, name] : names)
+        widget->setAccessibleName(QLatin1String(name));
+
     connect(b3, &QPushButton::clicked, this, [this] { AddLine(ListBox1, Edit3); });
     connect(b4, &QPushButton::clicked, this, [this] { RemoveLine(ListBox1); });
     connect(b1, &QPushButton::clicked, this, [this] { AddLine(ListBox2, Edit2); });
@@ -350,6 +361,7 @@ TInputDlgBase::TInputDlgBase(const QString& caption, const QString& label, int w
     // Enter is OK at once.
     ComboBox1->setCompleter(nullptr);
     ComboBox1->setGeometry(8, 32, width - 11, 24);
+    ComboBox1->setAccessibleName(label);
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
     OKBtn->setGeometry(width - 158, 59, 75, 25);

@@ -255,6 +255,19 @@ class Session:
                     found.append((x, y, w, h))
         return found
 
+    def tray_icon(self):
+        """The program's icon in the notification area: x, y, width, height."""
+        out = self.run(["xwininfo", "-root", "-tree"]).stdout
+        for m in re.finditer(r'^( +)0x[0-9a-f]+ "[^"]*": \("orvane" "Orvane"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+'
+                             r'\+(-?\d+)\+(-?\d+)', out, re.M):
+            indent, w, h, x, y = len(m.group(1)), *(int(v) for v in m.groups()[1:])
+            if indent > 8 and w <= 64 and h <= 64:  # embedded in the tray's panel
+                return (x, y, w, h)
+        return None
+
+    def mapped(self, wid=None):
+        return "IsViewable" in self.run(["xwininfo", "-id", str(wid or self.window)], check=False).stdout
+
     def choose(self, *indexes):
         """Chooses in the open pop-up menu with the keyboard, as a user does:
         the item at indexes[0] among the shown items, then in its submenu."""
