@@ -5,6 +5,7 @@ and keeps the settings the tool would keep in $ORVANE_E2E_STATE/<tool>.json,
 so reads answer what earlier writes (or the test) stored. It never touches
 the machine's desktop.
 """
+import fcntl
 import json
 import os
 import sys
@@ -15,6 +16,10 @@ def main():
     tool, args = sys.argv[1], sys.argv[2:]
     log = Path(os.environ.get("ORVANE_E2E_LOG", "/tmp"))
     state_path = Path(os.environ.get("ORVANE_E2E_STATE", "/tmp")) / f"{tool}.json"
+    # Tools started side by side take turns, as the desktop's own settings
+    # store would.
+    lock = open(state_path.with_suffix(".lock"), "w")
+    fcntl.flock(lock, fcntl.LOCK_EX)
     with open(log / f"{tool}.calls", "a") as calls:
         calls.write(json.dumps(args) + "\n")
     state = json.loads(state_path.read_text()) if state_path.exists() else {}
