@@ -7,6 +7,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <cstring>
 #include <string>
 #include <utility>
@@ -24,10 +28,34 @@ namespace {
 
 bool IsAscii(const char* text, size_t length)
 {
-    for (size_t i = 0; i < length; ++i)
+    // Eight bytes at a time: a name is ASCII when no byte has its top bit.
+    size_t i = 0;
+    for (; i + 8 <= length; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text + i, 8);
+        if (word & 0x8080808080808080ull)
+            return false;
+    }
+    for (; i < length; ++i)
         if (static_cast<unsigned char>(text[i]) >= 0x80)
             return false;
     return true;
+}
+
+// ASCII bytes widened to UTF-16, sixteen at a time where SSE2 is there.
+void WidenAscii(const char* in, size_t length, char16_t* out)
+{
+    size_t i = 0;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= length; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(bytes, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(bytes, zero));
+    }
+#endif
+    for (; i < length; ++i)
+        out[i] = static_cast<unsigned char>(in[i]);
 }
 
 char AsciiLower(char c)
@@ -103,28 +131,36 @@ public:
         path_.emplace_back(self.st_dev, self.st_ino);
         // Read the whole folder first: sub-folders are walked while this one
         // would otherwise stay open, and deep trees would run out of handles.
-        // Names go into one buffer, separated by NUL.
-        std::string names;
-        std::vector<std::pair<size_t, unsigned char>> entries;
+        // The names of every folder on the current path share one buffer
+        // (NUL-separated) and one entry table, used as stacks: a folder's
+        // names are dropped again when it is done, so a walk allocates per
+        // folder only while it reaches new depths.
+        const size_t namesBegin = names_.size();
+        const size_t entriesBegin = entries_.size();
         while (dirent* entry = ::readdir(listing)) {
             const char* name = entry->d_name;
             if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
                 continue;
-            entries.emplace_back(names.size(), entry->d_type);
-            names.append(name);
-            names.push_back('\0');
+            const size_t length = std::strlen(name);
+            entries_.push_back({names_.size(), static_cast<uint32_t>(length), entry->d_type});
+            names_.append(name, length + 1);
         }
         ::closedir(listing);
+        const size_t entriesEnd = entries_.size();
 
-        for (const auto& [offset, type] : entries) {
-            const char* raw = names.data() + offset;
-            const size_t length = std::strlen(raw);
+        // Indexes, not iterators or pointers: walking a sub-folder appends
+        // to both stacks and may move them.
+        for (size_t i = entriesBegin; i < entriesEnd; ++i) {
+            const Entry entry = entries_[i];
+            const char* raw = names_.data() + entry.offset;
+            const size_t length = entry.length;
             const bool ascii = IsAscii(raw, length);
             QString name; // decoded only when needed
             if (!badNames_.Empty()) {
                 if (ascii ? badNames_.ContainsAscii(raw, length) : badNames_.Contains(name = QFile::decodeName(raw)))
                     continue;
             }
+            const unsigned char type = entry.type;
             bool isFolder = type == DT_DIR;
             QByteArray childPath;
             if (type == DT_DIR || type == DT_LNK || type == DT_UNKNOWN) {
@@ -140,22 +176,20 @@ public:
                 Walk(childPath, prefix + name + QLatin1Char('/'));
                 continue;
             }
-            bool matches;
             if (ascii) {
                 const char* dot = static_cast<const char*>(::memrchr(raw, '.', length));
                 const char* extension = dot ? dot + 1 : raw + length;
-                matches = extensions_.ContainsAscii(extension, static_cast<size_t>(raw + length - extension));
+                if (extensions_.ContainsAscii(extension, static_cast<size_t>(raw + length - extension)))
+                    output_.append(AsciiEntry(prefix, raw, length));
             } else {
                 if (name.isNull())
                     name = QFile::decodeName(raw);
-                matches = extensions_.Contains(FileExtension(name));
-            }
-            if (matches) {
-                if (name.isNull())
-                    name = QString::fromLatin1(raw, static_cast<qsizetype>(length));
-                output_.append(prefix + name);
+                if (extensions_.Contains(FileExtension(name)))
+                    output_.append(prefix + name);
             }
         }
+        names_.resize(namesBegin);
+        entries_.resize(entriesBegin);
         path_.pop_back();
     }
 
@@ -168,8 +202,27 @@ private:
         return false;
     }
 
+    // prefix + an ASCII name, built in place: the entry is the only
+    // allocation a found file costs.
+    static QString AsciiEntry(const QString& prefix, const char* name, size_t length)
+    {
+        QString entry(prefix.size() + static_cast<qsizetype>(length), Qt::Uninitialized);
+        QChar* out = entry.data();
+        std::memcpy(out, prefix.constData(), static_cast<size_t>(prefix.size()) * sizeof(QChar));
+        WidenAscii(name, length, reinterpret_cast<char16_t*>(out + prefix.size()));
+        return entry;
+    }
+
+    struct Entry {
+        size_t offset;
+        uint32_t length;
+        unsigned char type;
+    };
+
     FastNames extensions_;
     FastNames badNames_;
+    std::string names_;
+    std::vector<Entry> entries_;
     QStringList& output_;
     const std::function<void()>& pump_;
     std::vector<std::pair<dev_t, ino_t>> path_;
