@@ -426,6 +426,9 @@ void TForm1::ConnectHandlers()
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(mapToGlobal(at)); });
     connect(Splitter1, &Splitter::Moved, this, [this](int x) { SetLeftWidth(x); });
+    refineTimer_.setSingleShot(true);
+    refineTimer_.setInterval(150);
+    connect(&refineTimer_, &QTimer::timeout, this, &TForm1::RefinePicture);
 }
 
 void TForm1::FormCreate()

@@ -269,6 +269,8 @@ private:
     QMargins FrameMargins() const;
     void ApplyFrameBounds();
     void LayoutFullScreen();
+    void RefinePictureLater();
+    void RefinePicture();
     void LayoutPanel1();
     void LayoutBody();
     void SetTopmost(bool topmost);
@@ -290,6 +292,8 @@ private:
     QMargins appliedMargins_;
     qint64 frameDeadline_ = 0; // until then the frame rectangle is set again when the frame changes
     QWidget* TabSheetNone = nullptr; // the hidden page behind "no tab active"
+    QString shownPicturePath_; // the file of the picture on the surface
+    QTimer refineTimer_;       // decodes a reduced picture again once the area has grown
     QRect savedViewBounds_;
     int leftWidth_ = 257; // width of the left column, kept when the window resizes
 };

@@ -6,6 +6,7 @@
 #include "platform/MediaPlayer.h"
 #include "platform/Services.h"
 #include "ui/PictureSurface.h"
+#include "viewer/FitGeometry.h"
 #include "viewer/ItemDisplay.h"
 
 #include <QFile>
@@ -88,6 +89,9 @@ QSize TForm1::LoadPicture(const QString& path)
     // The previous picture stays on screen until the new one has loaded; a
     // picture that fails to load never replaces it.
     std::shared_ptr<imaging::TBitmap> previous = im2->Picture();
+    // Decoded no larger than the viewing area shows it (where the format
+    // can); the sizes reported are the file's own.
+    picture->SetDecodeCover(im2->width(), im2->height());
     im2->SetPicture(picture);
     try {
         picture->LoadFromFile(fileName);
@@ -100,7 +104,42 @@ QSize TForm1::LoadPicture(const QString& path)
     }
     picture->OnProgress = nullptr;
     im2->DecodingFinished();
-    return QSize(picture->Width(), picture->Height());
+    shownPicturePath_ = path;
+    return QSize(picture->SourceWidth(), picture->SourceHeight());
+}
+
+void TForm1::RefinePictureLater()
+{
+    const auto picture = im2->Picture();
+    if (!picture || !picture->Reduced() || shownPicturePath_.isEmpty())
+        return;
+    const QRect fitted = viewer::FitCentered(QSize(picture->SourceWidth(), picture->SourceHeight()), im2->size());
+    if (fitted.width() <= picture->Width() && fitted.height() <= picture->Height())
+        return;
+    // The area grew past what was decoded (full screen, a wider column):
+    // decode again at the larger scale once the resizing has settled.
+    refineTimer_.start();
+}
+
+void TForm1::RefinePicture()
+{
+    const auto picture = im2->Picture();
+    if (!picture || !picture->Reduced() || shownPicturePath_.isEmpty() || !QFile::exists(shownPicturePath_))
+        return;
+    const QRect fitted = viewer::FitCentered(QSize(picture->SourceWidth(), picture->SourceHeight()), im2->size());
+    if (fitted.width() <= picture->Width() && fitted.height() <= picture->Height())
+        return;
+    // Quietly: the status line and the title stay as the display step left
+    // them, and a failure keeps the picture on screen.
+    try {
+        const std::string fileName = QFile::encodeName(shownPicturePath_).toStdString();
+        std::shared_ptr<imaging::TBitmap> sharper = imaging::TPictureLoader::Instance().CreateFor(fileName);
+        sharper->SetDecodeCover(im2->width(), im2->height());
+        sharper->LoadFromFile(fileName);
+        im2->SetPicture(sharper);
+        im2->DecodingFinished();
+    } catch (...) {
+    }
 }
 
 void TForm1::im2Progress(int stage, int percentDone, bool redrawNow, int rowsDone, const QString& message)

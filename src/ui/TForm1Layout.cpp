@@ -40,6 +40,7 @@ void TForm1::ResizePanels()
     i1->setGeometry(0, 0, width, height);
     LayoutPanel1();
     RelocateButtons();
+    RefinePictureLater();
     if (windowCreated_) {
         // (Hidden flags, not visibility: the window itself may not be on
         // screen yet.)
@@ -134,6 +135,7 @@ void TForm1::LayoutFullScreen()
     b1->move(0, h - 30);
     b2->move((w - b2->width()) / 2, h - 30);
     b3->move(w - b3->width() - 1, h - 30);
+    RefinePictureLater();
 }
 
 void TForm1::resizeEvent(QResizeEvent* event)

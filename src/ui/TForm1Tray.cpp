@@ -71,8 +71,8 @@ void TForm1::CopyfullpathtothispicturetoClipboardmouserightclick1Click()
 void TForm1::Showfullpathanddimentions1Click()
 {
     const auto picture = im2->Picture();
-    const int width = picture ? picture->Width() : 0;
-    const int height = picture ? picture->Height() : 0;
+    const int width = picture ? picture->SourceWidth() : 0;
+    const int height = picture ? picture->SourceHeight() : 0;
     auto& dialogs = platform::Services::Current().dialogs;
     if (dialogs)
         dialogs->ShowInformation(QStringLiteral("File name: %1\r\nWidth: %2\r\nHeight: %3").arg(FileName).arg(width).arg(height));

@@ -5,7 +5,10 @@
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QElapsedTimer>
 #include <QToolButton>
+
+#include "viewer/FitGeometry.h"
 
 using namespace orvane;
 using orvane::test::MainWindowTest;
@@ -34,7 +37,9 @@ TEST_F(DisplayTest, APictureShowsWithItsSizeAndBecomesTheCurrentFile)
     EXPECT_EQ(form->im2->toolTip(), "2005/a.jpg - Orvane");
     EXPECT_EQ(form->FileName, Full("2005/a.jpg"));
     ASSERT_TRUE(form->im2->Picture());
-    EXPECT_EQ(form->im2->Picture()->Width(), 640);
+    // Decoded at half size, which still covers the 257 x 205 viewing area.
+    EXPECT_EQ(form->im2->Picture()->Width(), 320);
+    EXPECT_EQ(form->im2->Picture()->SourceWidth(), 640);
     EXPECT_EQ(Player().calls.mid(0, 2), QStringList({"stop", "close"}));
     EXPECT_FALSE(PlayerWidget()->isVisible());
 }
@@ -184,4 +189,27 @@ TEST_F(DisplayTest, AVideoShownBeforeTheWindowAppearsStaysVisibleThroughLayout)
     form->SetLeftWidth(320);
     EXPECT_TRUE(form->WMPWidget->isVisible());
     EXPECT_EQ(form->WMPWidget->size(), QSize(320, 255));
+}
+
+TEST_F(DisplayTest, AJpegDecodesAtTheSizeItIsSeenAndAgainWhenTheAreaGrows)
+{
+    AddPicture("big.jpg", 1600, 1200);
+    ASSERT_TRUE(Show("big.jpg"));
+    EXPECT_EQ(Status(), Full("big.jpg") + "  (1600x1200)");
+    EXPECT_EQ(form->im2->Picture()->Width(), 400); // a quarter covers 257 x 205
+    EXPECT_EQ(form->im2->Picture()->Height(), 300);
+    const QString status = Status();
+    form->SwitchFullScreen();
+    const QSize screen = form->im2->size();
+    QElapsedTimer waited;
+    waited.start();
+    while (form->im2->Picture()->Width() == 400 && waited.elapsed() < 3000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    const auto sharper = form->im2->Picture();
+    const QRect fitted = viewer::FitCentered(QSize(1600, 1200), screen);
+    EXPECT_GE(sharper->Width(), fitted.width());
+    EXPECT_GE(sharper->Height(), fitted.height());
+    EXPECT_EQ(sharper->SourceWidth(), 1600);
+    EXPECT_EQ(Status(), status); // decoded again quietly
+    EXPECT_EQ(form->windowTitle(), "big.jpg - Orvane");
 }

@@ -92,6 +92,7 @@ void TBitmap::SetSize(int width, int height)
 {
     if (width < 0 || height < 0)
         throw EInvalidGraphic(FormatText("Invalid picture size %d x %d", width, height));
+    sourceWidth_ = sourceHeight_ = 0; // a new size is the picture's own until a reader says otherwise
     if (width == width_ && height == height_)
         return;
     width_ = width;
@@ -136,6 +137,7 @@ void TBitmap::FreeImage()
     stride_ = 0;
     palette_.clear();
     hasAlpha_ = false;
+    sourceWidth_ = sourceHeight_ = 0;
 }
 
 uint8_t* TBitmap::ScanLine(int row)
@@ -161,6 +163,8 @@ void TBitmap::Assign(const TBitmap& source)
         std::memcpy(pixels_.get(), source.pixels_.get(), ImageSize());
     palette_ = source.palette_;
     hasAlpha_ = source.hasAlpha_;
+    sourceWidth_ = source.sourceWidth_;
+    sourceHeight_ = source.sourceHeight_;
 }
 
 void TBitmap::LoadFromFile(const std::string& fileName)

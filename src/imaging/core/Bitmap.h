@@ -104,12 +104,43 @@ public:
     void Progress(TProgressStage stage, uint8_t percentDone, bool redrawNow, const TRect& rect,
                   const std::string& message);
 
+    // The size the picture will be seen at (the viewing area). Pictures
+    // that can decode at a reduced scale (JPEG) then decode at the smallest
+    // scale whose result still covers the picture fitted into this size;
+    // 0 x 0 (the default) asks for the full size.
+    void SetDecodeCover(int width, int height)
+    {
+        coverWidth_ = width;
+        coverHeight_ = height;
+    }
+    int DecodeCoverWidth() const { return coverWidth_; }
+    int DecodeCoverHeight() const { return coverHeight_; }
+    // The picture's size in its file: what everything that reports the
+    // picture's size reports. It differs from Width and Height only for a
+    // picture decoded at a reduced scale.
+    int SourceWidth() const { return sourceWidth_ > 0 ? sourceWidth_ : width_; }
+    int SourceHeight() const { return sourceHeight_ > 0 ? sourceHeight_ : height_; }
+    bool Reduced() const { return SourceWidth() != width_ || SourceHeight() != height_; }
+
     // Largest pixel buffer any bitmap may allocate. Tests lower it.
     static size_t MaxImageBytes();
     static void SetMaxImageBytes(size_t bytes);
 
+protected:
+    // Readers that decoded at a reduced scale record the file's size.
+    void SetSourceSize(int width, int height)
+    {
+        sourceWidth_ = width;
+        sourceHeight_ = height;
+    }
+
 private:
     void Allocate();
+
+    int coverWidth_ = 0;
+    int coverHeight_ = 0;
+    int sourceWidth_ = 0;
+    int sourceHeight_ = 0;
 
     int width_ = 0;
     int height_ = 0;

@@ -124,6 +124,34 @@ void CmykRowToBgr(const uint8_t* cmyk, uint8_t* bgr, int width, bool adobeInvert
 
 } // namespace
 
+unsigned JpegScaleFor(unsigned width, unsigned height, int coverWidth, int coverHeight)
+{
+    if (coverWidth <= 0 || coverHeight <= 0 || width == 0 || height == 0)
+        return 8;
+    const uint64_t w = width, h = height, cw = static_cast<uint64_t>(coverWidth),
+                   ch = static_cast<uint64_t>(coverHeight);
+    if (w <= cw && h <= ch)
+        return 8; // shown at full size or enlarged: nothing to save
+    // The picture fitted into the cover with its aspect kept, rounded up so
+    // that the decoded picture is never smaller than what is drawn.
+    uint64_t fittedWidth, fittedHeight;
+    if (w * ch >= h * cw) {
+        fittedWidth = cw;
+        fittedHeight = (h * cw + w - 1) / w;
+    } else {
+        fittedHeight = ch;
+        fittedWidth = (w * ch + h - 1) / h;
+    }
+    for (unsigned eighths = 1; eighths < 8; ++eighths) {
+        // libjpeg's scaled size: the size times the scale, rounded up.
+        const uint64_t scaledWidth = (w * eighths + 7) / 8;
+        const uint64_t scaledHeight = (h * eighths + 7) / 8;
+        if (scaledWidth >= fittedWidth && scaledHeight >= fittedHeight)
+            return eighths;
+    }
+    return 8;
+}
+
 const TGraphicClass& TJPEGImage::ClassInfo()
 {
     static const TGraphicClass info{"TJPEGImage", [] { return std::unique_ptr<TBitmap>(new TJPEGImage); }, nullptr};
@@ -165,6 +193,10 @@ void TJPEGImage::LoadFromStream(TStream& stream)
     const bool gray = info.jpeg_color_space == JCS_GRAYSCALE;
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = gray ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    // Seen smaller than it is: libjpeg's DCT scaling decodes only what the
+    // viewing area shows, in a fraction of the time and memory.
+    info.scale_num = JpegScaleFor(info.image_width, info.image_height, DecodeCoverWidth(), DecodeCoverHeight());
+    info.scale_denom = 8;
     // Check the size before libjpeg allocates anything for it.
     const size_t pixels = CheckedMul(info.image_width, info.image_height, "The picture is too large to be shown");
     if (pixels == 0)
@@ -174,6 +206,7 @@ void TJPEGImage::LoadFromStream(TStream& stream)
 
     SetPixelFormat(gray ? TPixelFormat::pf8bit : TPixelFormat::pf24bit);
     SetSize(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
+    SetSourceSize(static_cast<int>(info.image_width), static_cast<int>(info.image_height));
     if (gray) {
         std::vector<TRGBQuad> palette(256);
         for (int i = 0; i < 256; ++i)

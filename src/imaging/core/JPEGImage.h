@@ -6,6 +6,12 @@
 
 namespace orvane::imaging {
 
+// The eighths (1 to 8) a picture of width x height decodes at so that it
+// still covers the picture fitted into coverWidth x coverHeight: the
+// smallest scale whose result is at least the fitted size. 8 (full size)
+// when no cover is given or the picture is no larger than the cover.
+unsigned JpegScaleFor(unsigned width, unsigned height, int coverWidth, int coverHeight);
+
 class TJPEGImage : public TBitmap {
 public:
     static const TGraphicClass& ClassInfo();

@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+
+#include <jpeglib.h>
 
 using namespace orvane::imaging;
 using orvane::test::RgbImage;
@@ -165,4 +169,67 @@ TEST(Bitmap, SizeAndStrideFollowThePixelFormat)
     }
     EXPECT_THROW(bitmap.ScanLine(2), EInvalidGraphic);
     EXPECT_THROW(bitmap.SetSize(-1, 5), EInvalidGraphic);
+}
+
+TEST(JpegPicture, ScaleCoversThePictureFittedIntoTheViewingArea)
+{
+    struct Case {
+        unsigned width, height;
+        int coverWidth, coverHeight;
+        unsigned eighths;
+    };
+    const Case cases[] = {
+        {6000, 4000, 257, 205, 1},   // 750 x 500 covers the fitted 257 x 172
+        {1600, 1200, 257, 205, 2},   // 400 x 300 covers 257 x 193; 200 x 150 would not
+        {640, 480, 257, 205, 4},     // 320 x 240
+        {6000, 4000, 1920, 1080, 3}, // 2250 x 1500 covers 1620 x 1080; 1500 x 1000 would not
+        {200, 150, 257, 205, 8},     // smaller than the area: full size
+        {4000, 3000, 0, 0, 8},       // no cover: full size
+        {8000, 100, 1000, 1000, 1},  // a panorama limited by its width: 1000 x 13
+        {100, 8000, 1000, 1000, 1},  // and by its height
+        {8001, 99, 1000, 1000, 1},   // rounding up keeps it covered
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(JpegScaleFor(c.width, c.height, c.coverWidth, c.coverHeight), c.eighths)
+            << c.width << "x" << c.height << " in " << c.coverWidth << "x" << c.coverHeight;
+}
+
+TEST(JpegPicture, AReducedDecodeIsLibjpegsOwnScaledOutputAndKeepsTheFileSize)
+{
+    const auto image = RgbImage::Gradient(803, 611);
+    const auto bytes = orvane::test::EncodeJpeg(image, 90);
+    for (const int cover : {120, 300, 0}) {
+        TMemoryStream stream(bytes);
+        TJPEGImage jpeg;
+        jpeg.SetDecodeCover(cover, cover);
+        jpeg.LoadFromStream(stream);
+        const unsigned eighths = JpegScaleFor(803, 611, cover, cover);
+        // libjpeg alone, same scale, to BGR.
+        jpeg_decompress_struct info{};
+        jpeg_error_mgr error{};
+        info.err = jpeg_std_error(&error);
+        jpeg_create_decompress(&info);
+        jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+        jpeg_read_header(&info, TRUE);
+        info.out_color_space = JCS_EXT_BGR;
+        info.scale_num = eighths;
+        info.scale_denom = 8;
+        jpeg_start_decompress(&info);
+        ASSERT_EQ(jpeg.Width(), static_cast<int>(info.output_width)) << cover;
+        ASSERT_EQ(jpeg.Height(), static_cast<int>(info.output_height)) << cover;
+        std::vector<uint8_t> row(static_cast<size_t>(info.output_width) * 3);
+        bool same = true;
+        while (info.output_scanline < info.output_height) {
+            const int y = static_cast<int>(info.output_scanline);
+            JSAMPROW rows[1] = {row.data()};
+            jpeg_read_scanlines(&info, rows, 1);
+            same = same && std::memcmp(row.data(), jpeg.ScanLine(y), row.size()) == 0;
+        }
+        jpeg_finish_decompress(&info);
+        jpeg_destroy_decompress(&info);
+        EXPECT_TRUE(same) << cover;
+        EXPECT_EQ(jpeg.SourceWidth(), 803);
+        EXPECT_EQ(jpeg.SourceHeight(), 611);
+        EXPECT_EQ(jpeg.Reduced(), cover != 0) << cover;
+    }
 }
