@@ -22,15 +22,15 @@ QString FirstArgument(const QStringList& arguments)
 
 void AppStart(const QStringList& arguments)
 {
-    // The uninstall entry and the removal of installed files belong to the
-    // install subsystem, which the program does not have yet: "/uninstall"
-    // resets the settings and ends the run without a window.
+    RegisterUninstall();
     StartupStopFlag = false;
     const QString first = FirstArgument(arguments);
     if (first == QLatin1String("/uninstall")) {
         StartupStopFlag = true;
-        if (fileops::AskYesNo(QStringLiteral("Are you sure to remove Orvane?")))
+        if (fileops::AskYesNo(QStringLiteral("Are you sure to remove Orvane?"))) {
             ResetSettings();
+            Uninstall();
+        }
         QCoreApplication::quit();
     } else if (first == QLatin1String("/reset")) {
         StartupStopFlag = true;
