@@ -21,7 +21,7 @@ QString& ProgramFileSetting()
 void UseProgramFile(const QString& path)
 {
     ProgramFileSetting() = path;
-    platform::TRegistry::SetMachineHiveFolder(MachineHiveFolderFor(path));
+    platform::TRegistry::SetMachineHiveFolder(path.isEmpty() ? QString() : MachineHiveFolderFor(path));
 }
 
 QString ProgramFilePath()

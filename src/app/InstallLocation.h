@@ -11,7 +11,7 @@ namespace orvane::app {
 
 // Makes path the running program file and puts the machine hive beside its
 // prefix. The program's entry passes the real program file; tests pass an
-// installed copy of their own.
+// installed copy of their own; an empty path goes back to the defaults.
 void UseProgramFile(const QString& path);
 // The full path of the running program file.
 QString ProgramFilePath();
