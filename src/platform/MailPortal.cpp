@@ -121,12 +121,18 @@ MailPortal::Outcome MailPortal::Compose(QWidget* owner, const MailDraft& draft)
                         QStringLiteral("Response"), &waiter, SLOT(Response(uint, QVariantMap)));
         return Outcome::Failed;
     }
+    // A portal too old for handle_token answers on a path of its own.
+    const QString returned = reply.arguments().value(0).value<QDBusObjectPath>().path();
+    if (!returned.isEmpty() && returned != requestPath)
+        bus_.connect(kService, returned, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"),
+                     &waiter, SLOT(Response(uint, QVariantMap)));
     if (!waiter.answered) {
         QTimer::singleShot(waitMs_, &waiter.loop, &QEventLoop::quit);
         waiter.loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
-    bus_.disconnect(kService, requestPath, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"),
-                    &waiter, SLOT(Response(uint, QVariantMap)));
+    for (const QString& path : {requestPath, returned})
+        bus_.disconnect(kService, path, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"),
+                        &waiter, SLOT(Response(uint, QVariantMap)));
     if (!waiter.answered || waiter.response == 0)
         return Outcome::Composed; // no answer yet: the client has it and runs on
     return waiter.response == 1 ? Outcome::Cancelled : Outcome::Failed;
