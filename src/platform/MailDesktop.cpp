@@ -112,8 +112,9 @@ MailResult DesktopMail::SendThroughXdgEmail(const MailDraft& draft)
     QStringList arguments{QStringLiteral("--utf8")};
     if (!draft.subject.isEmpty())
         arguments << QStringLiteral("--subject") << draft.subject;
+    // xdg-email ends each line of the body with CR LF itself.
     if (!draft.body.isEmpty())
-        arguments << QStringLiteral("--body") << draft.body;
+        arguments << QStringLiteral("--body") << QString(draft.body).replace(QLatin1String("\r\n"), QLatin1String("\n"));
     for (const QString& path : draft.attachments)
         arguments << QStringLiteral("--attach") << path;
     arguments << MailtoAddress(draft.to);
@@ -136,8 +137,12 @@ MailResult DesktopMail::SendThroughXdgEmail(const MailDraft& draft)
     return result;
 }
 
-MailResult DesktopMail::Send(QWidget* owner, const MailDraft& draft)
+MailResult DesktopMail::Send(QWidget* owner, const MailDraft& request)
 {
+    // A subject is one header line: a file name's line breaks become blanks.
+    MailDraft draft = request;
+    for (const QChar lineBreak : {QLatin1Char('\r'), QLatin1Char('\n')})
+        draft.subject.replace(lineBreak, QLatin1Char(' '));
     // A vanished attachment fails the send before any client is asked.
     for (const QString& path : draft.attachments)
         if (!Readable(path))

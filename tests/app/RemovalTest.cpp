@@ -97,6 +97,12 @@ TEST_F(RemovalTest, EveryStartOutsideTheBuildTreeRegistersTheUninstallEntry)
     EXPECT_FALSE(app::StartupStopFlag);
     EXPECT_EQ(Values(kUninstallKey), QStringList({"DisplayName=Orvane", "UninstallString=" + Installed("orvane") + " /uninstall"}));
     EXPECT_TRUE(fakes->dialogs->informations.isEmpty());
+
+    List("orvane.png\n");
+    app::AppStart({"orvane", "/uninstall"}); // answered No
+    EXPECT_TRUE(app::StartupStopFlag);
+    EXPECT_EQ(Values(kUninstallKey).size(), 2);
+    EXPECT_EQ(FolderContents(), QStringList({"install.txt", "orvane", "orvane-convert", "orvane.png"}));
 }
 
 TEST_F(RemovalTest, UninstallRemovesTheInstallAndTheShortcutsAndNothingOutside)

@@ -113,12 +113,12 @@ TEST_F(MailDesktopTest, XdgEmailGetsEachPartAsItsOwnArgumentAndTheUserHearsOfThe
     platform::DesktopMail mail(Options());
     ASSERT_TRUE(mail.Logon(nullptr));
     const platform::MailResult result =
-        mail.Send(nullptr, {{"-x&cc=eve@example.org"}, "--body", "Hello\r\nBye", {a, b}});
+        mail.Send(nullptr, {{"-x&cc=eve@example.org"}, "--body\r\nBcc: eve", "Hello\r\nBye", {a, b}});
     EXPECT_EQ(result.code, platform::SUCCESS_SUCCESS);
     EXPECT_EQ(result.notAttached, QStringList({a, b}));
     const auto runs = Runs("xdg-email");
     ASSERT_EQ(runs.size(), 1u);
-    EXPECT_EQ(runs[0], QStringList({"--utf8", "--subject", "--body", "--body", "Hello\r\nBye", "--attach", a, "--attach",
+    EXPECT_EQ(runs[0], QStringList({"--utf8", "--subject", "--body  Bcc: eve", "--body", "Hello\nBye", "--attach", a, "--attach",
                                     b, "mailto:-x%26cc%3Deve@example.org"}));
     EXPECT_EQ(Runs("xdg-mime").size(), 1u) << "the default handler is asked of xdg-mime first";
 }
