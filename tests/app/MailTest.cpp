@@ -4,6 +4,8 @@
 #include "AppFixture.h"
 
 #include "platform/Mail.h"
+#include "platform/MailDesktop.h"
+#include "platform/MailStandIns.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -90,7 +92,29 @@ protected:
     RecordingMail* mail = nullptr;
 };
 
+// The real transport, with a stand-in mail client as the desktop's default.
+class MailClientTest : public MailTest, public test::MailStandIns {};
+
 } // namespace
+
+TEST_F(MailClientTest, SendSelectedOpensTheDefaultClientWithRecipientSubjectAndBothFiles)
+{
+    StandIn("thunderbird");
+    DefaultHandler("thunderbird.desktop", "thunderbird %u");
+    platform::Services::Current().mail = std::make_unique<platform::DesktopMail>(Options());
+    ui::TForm1& window = StartOn({"one.jpg", "two.jpg"});
+    window.e2->setText("ann@example.org");
+    Select(window, {0, 1});
+    window.b11->click();
+    const auto runs = Runs("thunderbird");
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0], QStringList({"-compose", "to='ann@example.org',subject='Files (2)',body='" + window.mess +
+                                                    "',attachment='file://" + Path("one.jpg") + ",file://" +
+                                                    Path("two.jpg") + "'"}));
+    EXPECT_TRUE(window.isEnabled());
+    EXPECT_TRUE(boxes->boxes.isEmpty());
+    EXPECT_TRUE(fakes->dialogs->warnings.isEmpty());
+}
 
 TEST_F(MailTest, SendSelectedAttachesTheSelectedLinesInListOrder)
 {

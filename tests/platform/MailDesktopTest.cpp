@@ -87,7 +87,7 @@ TEST_F(MailDesktopTest, ThunderbirdFamilyGetsTheWholeMessageAsOneComposeArgument
     EXPECT_EQ(values["subject"], "Files (2)");
     EXPECT_EQ(values["body"], "Hello\r\nIt's great, isn't it?\r\nBye");
     EXPECT_EQ(PathsOfUrls(values["attachment"]), QStringList({odd, newline}));
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(tree.Path("PWNED"))));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(home.Path("PWNED"))));
 }
 
 TEST_F(MailDesktopTest, AClientThatStaysOpenIsNotWaitedFor)
@@ -145,7 +145,7 @@ TEST_F(MailDesktopTest, NoClientAnywhereIsAFailedLogonAndAVanishedFileFailsTheSe
     StandIn("xdg-email", "exit 3");
     platform::DesktopMail mail(Options());
     ASSERT_TRUE(mail.Logon(nullptr));
-    EXPECT_EQ(mail.Send(nullptr, {{}, {}, {}, {QString::fromStdString(tree.Path("gone.jpg"))}}).code,
+    EXPECT_EQ(mail.Send(nullptr, {{}, {}, {}, {QString::fromStdString(home.Path("gone.jpg"))}}).code,
               platform::MAPI_E_ATTACHMENT_NOT_FOUND);
     EXPECT_TRUE(Runs("xdg-email").empty()) << "nothing opens for a vanished file";
     EXPECT_EQ(mail.Send(nullptr, {{}, "x", {}, {}}).code, platform::MAPI_E_LOGIN_FAILURE)

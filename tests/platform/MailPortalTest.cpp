@@ -90,14 +90,14 @@ protected:
         MailDesktopTest::SetUp();
         qDBusRegisterMetaType<QList<QDBusUnixFileDescriptor>>();
         // A bus with no services to start, so nothing of the machine answers.
-        tree.Add("bus.conf", "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\" "
+        home.Add("bus.conf", "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\" "
                              "\"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n<busconfig><type>session</type>"
-                             "<listen>unix:path=" + tree.Path("bus") + "</listen><auth>EXTERNAL</auth>"
+                             "<listen>unix:path=" + home.Path("bus") + "</listen><auth>EXTERNAL</auth>"
                              "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
                              "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
         daemon_.start(QStringLiteral("/usr/bin/dbus-daemon"),
                       {QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
-                       QStringLiteral("--config-file=") + QString::fromStdString(tree.Path("bus.conf"))});
+                       QStringLiteral("--config-file=") + QString::fromStdString(home.Path("bus.conf"))});
         ASSERT_TRUE(daemon_.waitForStarted(5000)) << "dbus-daemon is needed (package dbus-daemon)";
         ASSERT_TRUE(daemon_.waitForReadyRead(5000));
         address_ = QString::fromUtf8(daemon_.readLine()).trimmed();

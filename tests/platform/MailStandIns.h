@@ -19,42 +19,45 @@
 
 namespace orvane::test {
 
-class MailDesktopTest : public ::testing::Test {
-protected:
-    void SetUp() override
+// Sets the environment up on construction and puts it back when it goes.
+class MailStandIns {
+public:
+    MailStandIns()
     {
         for (const char* name : {"PATH", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_DIRS",
                                  "XDG_CURRENT_DESKTOP"})
             saved_[name] = qgetenv(name);
-        tree.AddFolder("bin");
-        tree.AddFolder("config");
-        tree.AddFolder("data/applications");
-        qputenv("PATH", QByteArray::fromStdString(tree.Path("bin")));
-        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(tree.Path("config")));
-        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(tree.Path("data")));
-        qputenv("XDG_DATA_DIRS", QByteArray::fromStdString(tree.Path("none")));
-        qputenv("XDG_CONFIG_DIRS", QByteArray::fromStdString(tree.Path("none")));
+        home.AddFolder("bin");
+        home.AddFolder("config");
+        home.AddFolder("data/applications");
+        qputenv("PATH", QByteArray::fromStdString(home.Path("bin")));
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(home.Path("config")));
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(home.Path("data")));
+        qputenv("XDG_DATA_DIRS", QByteArray::fromStdString(home.Path("none")));
+        qputenv("XDG_CONFIG_DIRS", QByteArray::fromStdString(home.Path("none")));
         qunsetenv("XDG_CURRENT_DESKTOP");
     }
-    void TearDown() override
+    ~MailStandIns()
     {
         for (const auto& [name, value] : saved_)
             qputenv(name.c_str(), value);
     }
+    MailStandIns(const MailStandIns&) = delete;
+    MailStandIns& operator=(const MailStandIns&) = delete;
 
     // A program on PATH that appends each of its arguments, NUL-terminated,
     // to its log, then runs the rest of the script.
     void StandIn(const std::string& name, const std::string& then = "exit 0")
     {
-        const std::string log = tree.Path(name + ".log");
-        tree.Add("bin/" + name, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\000' \"$a\"; done >> '" + log +
+        const std::string log = home.Path(name + ".log");
+        home.Add("bin/" + name, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\000' \"$a\"; done >> '" + log +
                                     "'\nprintf 'END\\000' >> '" + log + "'\n" + then + "\n");
-        ::chmod(tree.Path("bin/" + name).c_str(), 0755);
+        ::chmod(home.Path("bin/" + name).c_str(), 0755);
     }
     // The arguments of each run of a stand-in, in order.
     std::vector<QStringList> Runs(const std::string& name) const
     {
-        QFile file(QString::fromStdString(tree.Path(name + ".log")));
+        QFile file(QString::fromStdString(home.Path(name + ".log")));
         std::vector<QStringList> runs;
         if (!file.open(QIODevice::ReadOnly))
             return runs;
@@ -73,8 +76,8 @@ protected:
     // The default mail handler: a desktop file and the user's mimeapps.list.
     void DefaultHandler(const std::string& id, const std::string& exec)
     {
-        tree.Add("data/applications/" + id, "[Desktop Entry]\nType=Application\nName=Mail\nExec=" + exec + "\n");
-        tree.Add("config/mimeapps.list", "[Default Applications]\nx-scheme-handler/mailto=" + id + ";\n");
+        home.Add("data/applications/" + id, "[Desktop Entry]\nType=Application\nName=Mail\nExec=" + exec + "\n");
+        home.Add("config/mimeapps.list", "[Default Applications]\nx-scheme-handler/mailto=" + id + ";\n");
     }
     platform::DesktopMailOptions Options(std::function<QDBusConnection()> bus = {})
     {
@@ -88,14 +91,16 @@ protected:
     }
     QString File(const std::string& relative, const std::string& content = "picture")
     {
-        tree.Add(relative, content);
-        return QString::fromStdString(tree.Path(relative));
+        home.Add(relative, content);
+        return QString::fromStdString(home.Path(relative));
     }
 
-    TempTree tree;
+    TempTree home;
 
 private:
     std::map<std::string, QByteArray> saved_;
 };
+
+class MailDesktopTest : public ::testing::Test, public MailStandIns {};
 
 } // namespace orvane::test
