@@ -2,8 +2,11 @@
 
 #include "app/Removal.h"
 #include "fileops/FileFunctions.h"
+#include "platform/Services.h"
 
 #include <QCoreApplication>
+
+#include <exception>
 
 namespace orvane::app {
 
@@ -22,7 +25,14 @@ QString FirstArgument(const QStringList& arguments)
 
 void AppStart(const QStringList& arguments)
 {
-    RegisterUninstall();
+    try {
+        RegisterUninstall();
+    } catch (const std::exception& error) {
+        // A machine hive that cannot be read is told of, and the switches
+        // still work.
+        if (auto& dialogs = platform::Services::Current().dialogs)
+            dialogs->ShowError(QString::fromUtf8(error.what()));
+    }
     StartupStopFlag = false;
     const QString first = FirstArgument(arguments);
     if (first == QLatin1String("/uninstall")) {

@@ -228,3 +228,14 @@ TEST_F(RemovalTest, AMachineHiveThatCannotBeWrittenStopsBeforeTheEntryGoes)
     EXPECT_EQ(fakes->dialogs->informations, QStringList{"Registry entries has been removed"});
     EXPECT_FALSE(QFile::exists(app::PendingDeletionsEntryPath()));
 }
+
+TEST_F(RemovalTest, ADamagedMachineHiveIsToldOfAndTheSwitchStillEndsTheRun)
+{
+    tree.Add("prefix/etc/orvane/machine.reg", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software]\n");
+    app::AppStart({"orvane", "/reset"});
+    EXPECT_TRUE(app::StartupStopFlag);
+    ASSERT_EQ(fakes->dialogs->errors.size(), 1);
+    EXPECT_TRUE(fakes->dialogs->errors[0].contains(Hive())) << fakes->dialogs->errors[0].toStdString();
+    EXPECT_EQ(fakes->dialogs->informations, QStringList{"Registry entries has been removed"});
+    EXPECT_EQ(test::ReadFileBytes(Hive().toStdString()).size(), std::string("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software]\n").size());
+}
