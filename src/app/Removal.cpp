@@ -126,7 +126,7 @@ void WritePendingDeletionsEntry(const QString& programFile, const QString& folde
 
 QString RemoveCommand(const QString& path)
 {
-    return QStringLiteral("rm -f -- ") + ShellQuote(path);
+    return QStringLiteral("rm -d -f -- ") + ShellQuote(path);
 }
 
 void RegisterUninstall()

@@ -21,7 +21,7 @@ void Uninstall();
 // "Main" key) and the whole "Options" key, then says so.
 void ResetSettings();
 
-// The command a pending deletion holds: "rm -f -- " and the path quoted for
+// The command a pending deletion holds: "rm -d -f -- " and the path quoted for
 // the shell.
 QString RemoveCommand(const QString& path);
 

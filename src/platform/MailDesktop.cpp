@@ -51,7 +51,9 @@ bool DesktopMail::Logon(QWidget*)
         portal_.reset();
     handler_ = FindDefaultMailHandler();
     xdgEmail_ = QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
-    return portal_ || handler_ || !xdgEmail_.isEmpty();
+    // Only a handler that takes the message on its command line is reached
+    // without xdg-email.
+    return portal_ || (handler_ && TakesComposeOption(*handler_)) || !xdgEmail_.isEmpty();
 }
 
 void DesktopMail::Logoff()

@@ -136,7 +136,7 @@ TEST_F(RemovalTest, UninstallRemovesTheInstallAndTheShortcutsAndNothingOutside)
     EXPECT_TRUE(QFile::exists(programs + "/other.desktop"));
 
     EXPECT_TRUE(Values(kUninstallKey).isEmpty());
-    EXPECT_EQ(Values(kRunOnceKey), QStringList{"Delete Orvane=rm -f -- '" + Installed("orvane") + "'"});
+    EXPECT_EQ(Values(kRunOnceKey), QStringList{"Delete Orvane=rm -d -f -- '" + Installed("orvane") + "'"});
     EXPECT_EQ(PendingCommand(), QStringList({"rm", "-d", "-f", "--", Installed("orvane"), Hive(), Hive() + ".lock",
                                              app::PendingDeletionsEntryPath()}));
 }
@@ -153,12 +153,12 @@ TEST_F(RemovalTest, WhatCannotBeRemovedIsNumberedInCaseFreeOrderAndQuotedForTheS
 
     EXPECT_EQ(fakes->dialogs->informations.last(), "Uninstall complete.");
     EXPECT_TRUE(fs::exists(tree.Path("prefix/lib/orvane/user/photo.jpg")));
-    EXPECT_EQ(Values(kRunOnceKey), QStringList({"Delete Orvane=rm -f -- '" + Installed("orvane") + "'",
-                                                "Delete Orvane file 0=rm -f -- '" + Installed("A") + "'",
-                                                "Delete Orvane file 1=rm -f -- '" + Installed("b") + "'",
-                                                "Delete Orvane file 2=rm -f -- '" + Installed("c") + "'",
-                                                "Delete Orvane file 3=rm -f -- '" + Folder() + "it'\\''s \"x\" $(y) %z;, -w'",
-                                                "Delete Orvane file 4=rm -f -- '" + Installed("missing/") + "'"}));
+    EXPECT_EQ(Values(kRunOnceKey), QStringList({"Delete Orvane=rm -d -f -- '" + Installed("orvane") + "'",
+                                                "Delete Orvane file 0=rm -d -f -- '" + Installed("A") + "'",
+                                                "Delete Orvane file 1=rm -d -f -- '" + Installed("b") + "'",
+                                                "Delete Orvane file 2=rm -d -f -- '" + Installed("c") + "'",
+                                                "Delete Orvane file 3=rm -d -f -- '" + Folder() + "it'\\''s \"x\" $(y) %z;, -w'",
+                                                "Delete Orvane file 4=rm -d -f -- '" + Installed("missing/") + "'"}));
     EXPECT_EQ(PendingCommand(), QStringList({"rm", "-d", "-f", "--", Installed("orvane"), Installed("A"), Installed("b"),
                                              Installed("c"), Installed(odd), Installed("missing/"), Hive(),
                                              Hive() + ".lock", app::PendingDeletionsEntryPath()}));

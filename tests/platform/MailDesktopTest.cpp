@@ -141,6 +141,9 @@ TEST_F(MailDesktopTest, NoClientAnywhereIsAFailedLogonAndAVanishedFileFailsTheSe
 {
     platform::DesktopMail nothing(Options());
     EXPECT_FALSE(nothing.Logon(nullptr));
+    StandIn("evolution");
+    DefaultHandler("org.gnome.Evolution.desktop", "evolution %U");
+    EXPECT_FALSE(nothing.Logon(nullptr)) << "a handler that needs xdg-email is no way without it";
 
     StandIn("xdg-email", "exit 3");
     platform::DesktopMail mail(Options());
