@@ -2,8 +2,11 @@
 
 #include "app/Removal.h"
 #include "fileops/FileFunctions.h"
+#include "platform/Services.h"
 
 #include <QCoreApplication>
+
+#include <exception>
 
 namespace orvane::app {
 
@@ -22,15 +25,22 @@ QString FirstArgument(const QStringList& arguments)
 
 void AppStart(const QStringList& arguments)
 {
-    // The uninstall entry and the removal of installed files belong to the
-    // install subsystem, which the program does not have yet: "/uninstall"
-    // resets the settings and ends the run without a window.
+    try {
+        RegisterUninstall();
+    } catch (const std::exception& error) {
+        // A machine hive that cannot be read is told of, and the switches
+        // still work.
+        if (auto& dialogs = platform::Services::Current().dialogs)
+            dialogs->ShowError(QString::fromUtf8(error.what()));
+    }
     StartupStopFlag = false;
     const QString first = FirstArgument(arguments);
     if (first == QLatin1String("/uninstall")) {
         StartupStopFlag = true;
-        if (fileops::AskYesNo(QStringLiteral("Are you sure to remove Orvane?")))
+        if (fileops::AskYesNo(QStringLiteral("Are you sure to remove Orvane?"))) {
             ResetSettings();
+            Uninstall();
+        }
         QCoreApplication::quit();
     } else if (first == QLatin1String("/reset")) {
         StartupStopFlag = true;

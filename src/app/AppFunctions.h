@@ -8,7 +8,8 @@ namespace orvane::app {
 // Set when a switch has ended the run; read once by the entry.
 extern bool StartupStopFlag;
 
-// Looks at the first argument (after the program name) and runs a switch.
+// Registers the uninstall entry, then looks at the first argument (after
+// the program name) and runs a switch.
 void AppStart(const QStringList& arguments);
 
 // The first argument lower-cased in ASCII letters only, or empty.

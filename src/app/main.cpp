@@ -1,6 +1,7 @@
 // The process entry: register the picture formats, look at the command line,
 // create the windows in order and run the message loop.
 #include "app/AppFunctions.h"
+#include "app/InstallLocation.h"
 #include "app/Settings.h"
 #include "platform/Registry.h"
 #include "imaging/core/PictureLoader.h"
@@ -37,6 +38,7 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/orvane.png")));
     QApplication::setDesktopFileName(QStringLiteral("orvane"));
     orvane::platform::Services::InstallDefaults();
+    orvane::app::UseProgramFile(QCoreApplication::applicationFilePath());
     orvane::imaging::SetWarningHandler([](const std::string& caption, const std::string& text) {
         orvane::platform::Services::Current().dialogs->ShowWarning(QString::fromStdString(caption),
                                                                    QString::fromStdString(text));

@@ -47,6 +47,11 @@ void QtDialogs::ShowWarning(const QString& caption, const QString& text)
     Ask(QMessageBox::Warning, caption, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
+void QtDialogs::ShowErrorBox(const QString& caption, const QString& text)
+{
+    Ask(QMessageBox::Critical, caption, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
 bool QtDialogs::AskYesNo(const QString& text)
 {
     return Ask(QMessageBox::Question, QApplication::applicationName(), text, QMessageBox::Yes | QMessageBox::No,

@@ -16,6 +16,8 @@ public:
     virtual void ShowError(const QString& text) = 0;
     virtual void ShowInformation(const QString& text) = 0;
     virtual void ShowWarning(const QString& caption, const QString& text) = 0;
+    // Error icon, one OK button, a caption of its own.
+    virtual void ShowErrorBox(const QString& caption, const QString& text) { ShowError(text); }
     // Question icon, Yes and No; closing the box counts as No.
     virtual bool AskYesNo(const QString& text) = 0;
     // Warning icon, Retry and Ignore; true for Retry.
@@ -30,6 +32,7 @@ public:
     void ShowError(const QString& text) override;
     void ShowInformation(const QString& text) override;
     void ShowWarning(const QString& caption, const QString& text) override;
+    void ShowErrorBox(const QString& caption, const QString& text) override;
     bool AskYesNo(const QString& text) override;
     bool AskRetryIgnore(const QString& text) override;
     std::optional<QString> BrowseForFolder(const QString& title, const QString& initialFolder) override;

@@ -27,6 +27,8 @@ void Services::InstallDefaults()
         s.wallpaper = CreateDesktopWallpaper();
     if (!s.desktopIcons)
         s.desktopIcons = CreateDesktopIcons();
+    if (!s.mail)
+        s.mail = CreateDesktopMail();
     if (!s.createTrayIcon)
         s.createTrayIcon = [](QObject* parent) { return CreateSystemTrayIcon(parent); };
     if (!s.createMediaPlayer)

@@ -4,6 +4,7 @@
 // would touch the user's desktop.
 #include "platform/DesktopIcons.h"
 #include "platform/Dialogs.h"
+#include "platform/Mail.h"
 #include "platform/Shell.h"
 #include "platform/Screen.h"
 #include "platform/Trash.h"
@@ -26,6 +27,7 @@ struct Services {
     std::unique_ptr<DesktopIcons> desktopIcons;
     std::unique_ptr<Wallpaper> wallpaper;
     std::unique_ptr<Screen> screen;
+    std::unique_ptr<MailTransport> mail;
     // Makes the media player of a main window.
     std::function<MediaPlayer*(QObject* parent)> createMediaPlayer;
     // Makes the notification-area icon of a main window.

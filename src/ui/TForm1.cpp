@@ -399,6 +399,8 @@ void TForm1::ConnectHandlers()
     connect(PopupMenu1, &QMenu::aboutToShow, this, &TForm1::PopupMenu1Popup);
     connect(TrayIcon1, &platform::TrayIcon::Clicked, this, &TForm1::Restore);
     connect(e1, &QLineEdit::returnPressed, this, &TForm1::GoSearch);
+    connect(b4, &QPushButton::clicked, this, &TForm1::b4Click);
+    connect(b11, &QPushButton::clicked, this, &TForm1::b11Click);
     connect(Button8, &QPushButton::clicked, this, [this] {
         ReadDir();
         if (!e1->text().isEmpty())

@@ -114,6 +114,10 @@ public:
     // Applies the options to the window.
     void SetParams();
 
+    // Mail: "Send current" and "Send selected".
+    void b4Click();
+    void b11Click();
+
     // Window state. StayOnTop does nothing while "Do not use always on top"
     // is set; ForceOnTop makes the window topmost regardless.
     void ForceOnTop();

@@ -1,0 +1,203 @@
+// "Send current" and "Send selected" on the real window: what the mail
+// client is handed, the failed logon's box, and the windows disabled while
+// the compose step runs.
+#include "AppFixture.h"
+
+#include "platform/Mail.h"
+#include "platform/MailDesktop.h"
+#include "platform/MailStandIns.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include <stdexcept>
+
+using namespace orvane;
+
+namespace {
+
+class RecordingMail : public platform::MailTransport {
+public:
+    bool reachable = true;
+    bool failSend = false;
+    platform::MailResult answer;
+    QStringList calls;
+    std::vector<platform::MailDraft> sent;
+    bool anyWindowEnabledDuringSend = false;
+
+    bool Logon(QWidget*) override
+    {
+        calls << "logon";
+        return reachable;
+    }
+    platform::MailResult Send(QWidget*, const platform::MailDraft& draft) override
+    {
+        calls << "send";
+        sent.push_back(draft);
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->isEnabled())
+                anyWindowEnabledDuringSend = true;
+        if (failSend)
+            throw std::runtime_error("the client went away");
+        return answer;
+    }
+    void Logoff() override { calls << "logoff"; }
+};
+
+class BoxDialogs : public test::FakeDialogs {
+public:
+    QStringList boxes;
+    void ShowErrorBox(const QString& caption, const QString& text) override { boxes << caption + ": " + text; }
+};
+
+class MailTest : public test::AppTest {
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        auto dialogs = std::make_unique<BoxDialogs>();
+        boxes = dialogs.get();
+        fakes->dialogs = dialogs.get();
+        platform::Services::Current().dialogs = std::move(dialogs);
+        auto transport = std::make_unique<RecordingMail>();
+        mail = transport.get();
+        platform::Services::Current().mail = std::move(transport);
+    }
+    void TearDown() override
+    {
+        platform::Services::Current().mail.reset();
+        AppTest::TearDown();
+    }
+    ui::TForm1& StartOn(std::initializer_list<const char*> files)
+    {
+        for (const char* file : files)
+            tree.Add(file, "x");
+        ui::TForm1& window = Start();
+        window.Dir = Root();
+        window.ReadDir();
+        return window;
+    }
+    void Select(ui::TForm1& window, std::initializer_list<int> rows)
+    {
+        auto& selection = window.Library().SelectionOf(window.lb());
+        selection.clearSelection();
+        for (int row : rows)
+            selection.select(window.lb().index(row), QItemSelectionModel::Select);
+    }
+    QString Path(const char* relative) const { return QString::fromStdString(tree.Path(relative)); }
+
+    BoxDialogs* boxes = nullptr;
+    RecordingMail* mail = nullptr;
+};
+
+// The real transport, with a stand-in mail client as the desktop's default.
+class MailClientTest : public MailTest, public test::MailStandIns {};
+
+} // namespace
+
+TEST_F(MailClientTest, SendSelectedOpensTheDefaultClientWithRecipientSubjectAndBothFiles)
+{
+    StandIn("thunderbird");
+    DefaultHandler("thunderbird.desktop", "thunderbird %u");
+    platform::Services::Current().mail = std::make_unique<platform::DesktopMail>(Options());
+    ui::TForm1& window = StartOn({"one.jpg", "two.jpg"});
+    window.e2->setText("ann@example.org");
+    Select(window, {0, 1});
+    window.b11->click();
+    const auto runs = Runs("thunderbird");
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0], QStringList({"-compose", "to='ann@example.org',subject='Files (2)',body='" + window.mess +
+                                                    "',attachment='file://" + Path("one.jpg") + ",file://" +
+                                                    Path("two.jpg") + "'"}));
+    EXPECT_TRUE(window.isEnabled());
+    EXPECT_TRUE(boxes->boxes.isEmpty());
+    EXPECT_TRUE(fakes->dialogs->warnings.isEmpty());
+}
+
+TEST_F(MailTest, SendSelectedAttachesTheSelectedLinesInListOrder)
+{
+    ui::TForm1& window = StartOn({"a/one.jpg", "b.jpg", "c.jpg"});
+    ASSERT_EQ(window.lb().Lines(), QStringList({"b.jpg", "c.jpg", "a/one.jpg"}));
+    window.e2->setText("ann@example.org");
+    Select(window, {2, 0});
+    window.b11->click();
+    EXPECT_EQ(mail->calls, QStringList({"logon", "send", "logoff"}));
+    ASSERT_EQ(mail->sent.size(), 1u);
+    const platform::MailDraft& draft = mail->sent[0];
+    EXPECT_EQ(draft.to, QStringList{"ann@example.org"});
+    EXPECT_EQ(draft.subject, "Files (2)");
+    EXPECT_EQ(draft.body, "Hello\r\nFound these great photos using Orvane https://orvane.org/\r\nCheck it out!");
+    EXPECT_EQ(draft.attachments, QStringList({Path("b.jpg"), Path("a/one.jpg")}));
+    EXPECT_FALSE(mail->anyWindowEnabledDuringSend);
+    EXPECT_TRUE(window.isEnabled());
+    EXPECT_TRUE(boxes->boxes.isEmpty());
+}
+
+TEST_F(MailTest, SendSelectedWithoutSelectionOrRecipientAndOnTheVideoTab)
+{
+    ui::TForm1& window = StartOn({"p.jpg", "clip.avi", "film.3gp"});
+    window.mess.clear();
+    Select(window, {});
+    window.b11->click();
+    ASSERT_EQ(mail->sent.size(), 1u);
+    EXPECT_EQ(mail->sent[0].subject, "Files (0)");
+    EXPECT_TRUE(mail->sent[0].attachments.isEmpty());
+    EXPECT_TRUE(mail->sent[0].to.isEmpty()) << "an empty To: sends without recipient";
+    EXPECT_TRUE(mail->sent[0].body.isEmpty());
+
+    window.PageControl1->setCurrentIndex(1);
+    Select(window, {0, 1});
+    window.b11->click();
+    ASSERT_EQ(mail->sent.size(), 2u);
+    EXPECT_EQ(mail->sent[1].attachments, QStringList({Path("clip.avi"), Path("film.3gp")}));
+}
+
+TEST_F(MailTest, SendCurrentSendsTheFileOnDisplayWhateverItsKind)
+{
+    ui::TForm1& window = StartOn({"clip.avi"});
+    window.b4->click();
+    ASSERT_EQ(mail->sent.size(), 1u);
+    EXPECT_TRUE(mail->sent[0].subject.isEmpty()) << "nothing shown yet: no subject";
+    EXPECT_TRUE(mail->sent[0].attachments.isEmpty());
+
+    window.FileName = Path("clip.avi");
+    window.e2->setText("SMTP:bob@example.org");
+    window.b4->click();
+    ASSERT_EQ(mail->sent.size(), 2u);
+    EXPECT_EQ(mail->sent[1].subject, "clip.avi");
+    EXPECT_EQ(mail->sent[1].attachments, QStringList{Path("clip.avi")});
+    EXPECT_EQ(mail->sent[1].to, QStringList{"SMTP:bob@example.org"}) << "the program's own prefix comes off, not the typed one";
+}
+
+TEST_F(MailTest, NoMailClientShowsTheErrorBoxAndSendsNothing)
+{
+    ui::TForm1& window = StartOn({"a.jpg"});
+    mail->reachable = false;
+    Select(window, {0});
+    window.b11->click();
+    EXPECT_EQ(boxes->boxes, QStringList{"Error: Error while trying to send email"});
+    EXPECT_EQ(mail->calls, QStringList{"logon"});
+
+    platform::Services::Current().mail.reset();
+    window.b4->click();
+    EXPECT_EQ(boxes->boxes.size(), 2) << "no transport at all is a failed logon too";
+}
+
+TEST_F(MailTest, TheWindowsComeBackWhateverTheOutcomeAndMissedAttachmentsAreToldOnce)
+{
+    ui::TForm1& window = StartOn({"a.jpg", "b.jpg"});
+    Select(window, {0, 1});
+    mail->failSend = true;
+    EXPECT_THROW(window.b11Click(), std::runtime_error); // for the general error handler
+    EXPECT_TRUE(window.isEnabled());
+    EXPECT_EQ(mail->calls, QStringList({"logon", "send", "logoff"}));
+
+    mail->failSend = false;
+    mail->answer.notAttached = {Path("a.jpg"), Path("b.jpg")};
+    window.b11->click();
+    ASSERT_EQ(fakes->dialogs->warnings.size(), 1);
+    EXPECT_TRUE(fakes->dialogs->warnings[0].contains(Path("a.jpg") + "\n" + Path("b.jpg")));
+    EXPECT_TRUE(boxes->boxes.isEmpty());
+}
