@@ -96,6 +96,19 @@ void BM_Orvane_ShortNextToPainted_24MP(benchmark::State& state)
 }
 BENCHMARK(BM_Orvane_ShortNextToPainted_24MP)->Unit(benchmark::kMillisecond)->MinTime(4);
 
+// The same step with the viewing area of a full screen of 1920 x 1080.
+void BM_Orvane_ShortNextToPainted_24MP_Area1920x1080(benchmark::State& state)
+{
+    Window window;
+    window.form->pnIm->setGeometry(0, 0, 1920, 1080);
+    window.form->im2->setGeometry(0, 0, 1920, 1080);
+    for (auto _ : state) {
+        window.form->ShortNext();
+        window.form->im2->repaint();
+    }
+}
+BENCHMARK(BM_Orvane_ShortNextToPainted_24MP_Area1920x1080)->Unit(benchmark::kMillisecond)->MinTime(4);
+
 void BM_Orvane_RepaintAfterOnePixelResize_24MP(benchmark::State& state)
 {
     Window window;
