@@ -78,3 +78,14 @@ def test_with_do_not_minimize_to_tray_the_program_stays_on_the_taskbar(make_sess
     wait_for(lambda: "_NET_WM_STATE_HIDDEN" in s.wm_state(), 5, what="minimised")
     time.sleep(0.5)
     assert s.tray_icon() is None
+
+
+def test_without_a_tray_minimising_leaves_the_program_on_the_taskbar(make_session):
+    s = make_session(["a.jpg"])  # no notification area in this session
+    s.launch()
+    minimise(s)
+    wait_for(lambda: "_NET_WM_STATE_HIDDEN" in s.wm_state(), 5, what="minimised")
+    time.sleep(0.5)
+    assert "_NET_WM_STATE_HIDDEN" in s.wm_state()  # still there to be restored
+    s.run(["wmctrl", "-i", "-a", hex(s.window)])
+    wait_for(lambda: "_NET_WM_STATE_HIDDEN" not in s.wm_state(), 5, what="restored from the taskbar")

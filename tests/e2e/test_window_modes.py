@@ -116,3 +116,20 @@ def test_hide_buttons_in_full_screen_shows_only_the_picture(make_session):
     s.click_node(s.one("filler", "Picture"), repeat=2)
     wait_for(lambda: s.geometry() == (0, 0) + SCREEN, 5, what="full screen")
     assert not s.find("push button", "<") and not s.find("push button", "set")
+
+
+def test_leaving_full_screen_in_compact_mode_is_on_top_again_without_a_menu(make_session):
+    s = make_session(["red.jpg"])
+    s.write_settings({"Main": {"Width": 265, "Height": 700}, "Additional": {
+        "Dir": str(s.photos), "HideList": 1, "FileName": str(s.photos / "red.jpg")}})
+    s.launch()
+    wait_for(lambda: s.title() == "red.jpg - Orvane", 5)
+    wait_for(lambda: "_NET_WM_STATE_ABOVE" in s.wm_state(), 5, what="compact mode on top")
+    s.move_pointer(100, 200)  # over the narrow window: the magnifier gives way to the picture
+    s.click_node(s.one("filler", "Picture"), repeat=2)
+    wait_for(lambda: s.geometry() == (0, 0) + SCREEN, 5, what="full screen")
+    wait_for(lambda: "_NET_WM_STATE_ABOVE" not in s.wm_state(), 5, what="not on top in full screen")
+    s.key("Escape")
+    wait_for(lambda: s.frame()[2:] == (265, 700), 5, what=f"the compact window again, have {s.frame()}")
+    wait_for(lambda: "_NET_WM_STATE_ABOVE" in s.wm_state(), 5, what="on top again")
+    assert not s.find("menu bar")
