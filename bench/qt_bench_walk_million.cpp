@@ -6,6 +6,7 @@
 //   - the heap bytes held afterwards by both lists and their models and
 //     views, per entry.
 // The tree is made once under /tmp (it takes a minute) and kept.
+#include "WalkTree.h"
 #include "library/MediaLibrary.h"
 #include "library/MediaListModel.h"
 
@@ -16,52 +17,14 @@
 
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
 #include <malloc.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace {
 
 const std::string kTree = "/tmp/orvane-bench-walk-1m";
-
-void EnsureTree()
-{
-    if (std::filesystem::exists(kTree + "/.complete"))
-        return;
-    std::filesystem::remove_all(kTree);
-    int files = 0;
-    for (int top = 0; top < 100; ++top) {
-        for (int sub = 0; sub < 500; ++sub) {
-            const std::string folder = kTree + "/year" + std::to_string(top) +
-                                       (sub == 0 ? std::string() : "/event" + std::to_string(sub));
-            std::filesystem::create_directories(folder);
-            for (int i = 0; i < 20; ++i, ++files) {
-                const char* ext = (files % 20) < 16 ? ".jpg" : (files % 20) == 16 ? ".avi" : ".txt";
-                const std::string path = folder + "/IMG_" + std::to_string(files) + ext;
-                const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0644);
-                if (fd >= 0)
-                    ::close(fd);
-            }
-        }
-    }
-    std::ofstream(kTree + "/.complete");
-}
-
-class Host : public orvane::library::LibraryHost {
-public:
-    int ActivePage() const override { return 0; }
-    bool ShuffleOn() const override { return false; }
-    QString RootFolder() const override { return QString::fromStdString(kTree); }
-    QString CurrentFile() const override { return {}; }
-    bool SetThis(const QString&, bool) override { return true; }
-    void ProcessMessages() override { QCoreApplication::processEvents(); }
-    void SetTabCaption(int, const QString&) override {}
-};
 
 size_t HeapInUse()
 {
@@ -71,12 +34,12 @@ size_t HeapInUse()
 
 void BM_Library_ReadDir_1MFiles_50kFolders(benchmark::State& state)
 {
-    EnsureTree();
+    orvane::bench::EnsureWalkTree(kTree, 100, 500, 20);
     double largestGapMs = 0;
     double bytesPerEntry = 0;
     size_t entries = 0;
     for (auto _ : state) {
-        Host host;
+        orvane::bench::ScanHost host(kTree);
         const size_t before = HeapInUse();
         auto library = std::make_unique<orvane::library::MediaLibrary>(host);
         QListView photos;
