@@ -97,6 +97,7 @@ void GetSettings(ui::TForm1& form)
     // The values are the window's outer (frame) rectangle.
     int top = 0, left = 0, width = work.width(), height = work.height();
     form.FullWidth = work.width();
+    form.SetFrameBounds(QRect(left, top, width, height)); // kept when a stored value cannot be read
 
     TRegistry registry;
     registry.OpenKey(QString::fromLatin1(kMainKey), true);
