@@ -84,8 +84,8 @@ def main():
           tiff(65535, 65535, 8, 32773, 1, bytes([0x81, 0x40]) * 2048))
     # Progressive JPEG claiming 65500 x 65500 with 4 KB of scan data.
     write("jpeg", "regress-progressive-claimed-size.jpg", progressive_jpeg(65500, 65500, 1, 4096))
-    # Progressive JPEG of a size its data can hold, with 3000 scans.
-    write("jpeg", "regress-thousands-of-scans.jpg", progressive_jpeg(4096, 2048, 3000, 16384))
+    # Progressive JPEG of a size its data can hold, with 300 scans.
+    write("jpeg", "regress-thousands-of-scans.jpg", progressive_jpeg(2048, 1024, 300, 4096))
     # A flat progressive picture whose data does hold its blocks (one bit each).
     write("jpeg", "progressive-flat-1024.jpg", progressive_jpeg(1024, 1024, 2, 16384))
     # Autodesk cel with 4 bits per pixel: not a depth of the format.
