@@ -7,6 +7,7 @@ Run from anywhere: python3 tests/files/generate_hostile.py
 """
 import os
 import struct
+import zlib
 
 ROOT = os.path.dirname(os.path.abspath(__file__))
 
@@ -46,6 +47,25 @@ def tiff(width, height, bits, compression, photometric, strip, extra=()):
     return bytes(out + strip)
 
 
+def tiff_shared_strips(width, height, rows_per_strip, compression, strip):
+    """Little-endian 8-bit gray TIFF whose strips all point at the same data."""
+    strips = (height + rows_per_strip - 1) // rows_per_strip
+    tags = 10
+    ifd_size = 2 + 12 * tags + 4
+    offsets_at = 8 + ifd_size
+    counts_at = offsets_at + 4 * strips
+    data_at = counts_at + 4 * strips
+    out = bytearray(b"II*\0" + struct.pack("<I", 8) + struct.pack("<H", tags))
+    for tag, kind, count, value in [(256, 4, 1, width), (257, 4, 1, height), (258, 3, 1, 8),
+                                    (259, 3, 1, compression), (262, 3, 1, 1), (273, 4, strips, offsets_at),
+                                    (277, 3, 1, 1), (278, 4, 1, rows_per_strip), (279, 4, strips, counts_at),
+                                    (284, 3, 1, 1)]:
+        out += struct.pack("<HHII", tag, kind, count, value)
+    out += struct.pack("<I", 0)
+    out += struct.pack("<I", data_at) * strips + struct.pack("<I", len(strip)) * strips
+    return bytes(out + strip)
+
+
 def fax_end_of_lines(count):
     """count Group 3 end-of-line codes (eleven 0 bits and a 1) back to back:
     the most rows per byte a fax strip can claim."""
@@ -75,6 +95,13 @@ def progressive_jpeg(width, height, scans, data_bytes):
     return bytes(out)
 
 
+def png(width, height, idat):
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    header = struct.pack(">IIBBBBB", width, height, 8, 0, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", idat) + chunk(b"IEND", b"")
+
+
 def main():
     # Group 3 fax, 65535 x 65535 claimed, 4 KB of end-of-line codes.
     write("tiff", "regress-ccitt-claimed-size.tif",
@@ -82,12 +109,20 @@ def main():
     # PackBits, 65535 x 65535 8-bit gray claimed, 4 KB of 128-byte repeats.
     write("tiff", "regress-packbits-claimed-size.tif",
           tiff(65535, 65535, 8, 32773, 1, bytes([0x81, 0x40]) * 2048))
+    # Deflate, 65535 x 65535 claimed in 4096 strips of 16 rows that all share
+    # one 1 KB stream of 1 MB of the value 0x40.
+    write("tiff", "regress-strips-share-their-data.tif",
+          tiff_shared_strips(65535, 65535, 16, 8, zlib.compress(bytes([0x40]) * (16 * 65535), 9)))
     # Progressive JPEG claiming 65500 x 65500 with 4 KB of scan data.
     write("jpeg", "regress-progressive-claimed-size.jpg", progressive_jpeg(65500, 65500, 1, 4096))
     # Progressive JPEG of a size its data can hold, with 300 scans.
     write("jpeg", "regress-thousands-of-scans.jpg", progressive_jpeg(2048, 1024, 300, 4096))
     # A flat progressive picture whose data does hold its blocks (one bit each).
     write("jpeg", "progressive-flat-1024.jpg", progressive_jpeg(1024, 1024, 2, 16384))
+    # PNG claiming 65535 x 65535 gray whose zlib stream stops after 4 rows.
+    stream = zlib.compressobj()
+    write("png", "regress-png-data-ends-early.png",
+          png(65535, 65535, stream.compress(bytes([0] + [0x80] * 65535) * 4) + stream.flush(zlib.Z_SYNC_FLUSH)))
     # Autodesk cel with 4 bits per pixel: not a depth of the format.
     header = struct.pack("<HHHHHBB", 0x9119, 64, 64, 0, 0, 4, 0) + bytes(20)
     write("autodesk", "regress-cel-four-bits.cel", header + bytes(768) + bytes(64 * 64))

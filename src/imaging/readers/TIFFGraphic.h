@@ -54,6 +54,9 @@ private:
     // its data decoded to.
     const uint8_t* LoadStrip(TDecoder* decoder, size_t index, size_t stripSize, size_t groupBytes,
                              std::vector<uint8_t>& holder, TZeroedBuffer& unpacked, size_t& groups);
+    // Bytes of the file that strips hold, each counted once however many
+    // strips share it.
+    uint64_t DistinctStripBytes();
     void UndoPredictor(uint8_t* row, size_t stride) const;
     void ConvertRow(const uint8_t* const* rows, TLoadingProgress& progress);
 

@@ -158,6 +158,29 @@ const uint8_t* TTIFFGraphic::LoadStrip(TDecoder* decoder, size_t index, size_t s
     return buffer;
 }
 
+uint64_t TTIFFGraphic::DistinctStripBytes()
+{
+    const uint64_t size = static_cast<uint64_t>(Stream().Size());
+    std::vector<std::pair<uint64_t, uint64_t>> ranges;
+    ranges.reserve(stripOffsets_.size());
+    for (size_t i = 0; i < stripOffsets_.size(); ++i) {
+        const uint64_t start = static_cast<uint64_t>(BasePosition()) + stripOffsets_[i];
+        if (start >= size)
+            continue;
+        const uint64_t count = i < stripByteCounts_.size() ? stripByteCounts_[i] : size - start;
+        ranges.emplace_back(start, std::min(size, start + count));
+    }
+    std::sort(ranges.begin(), ranges.end());
+    uint64_t total = 0, reached = 0;
+    for (const auto& [start, end] : ranges) {
+        const uint64_t from = std::max(start, reached);
+        if (end > from)
+            total += end - from;
+        reached = std::max(reached, end);
+    }
+    return total;
+}
+
 void TTIFFGraphic::TransferStrips(TDecoder* decoder, TLoadingProgress& progress)
 {
     TImageProperties& p = ImageProperties();
@@ -177,10 +200,17 @@ void TTIFFGraphic::TransferStrips(TDecoder* decoder, TLoadingProgress& progress)
         return;
     std::vector<uint8_t> expanded(blockedYCbCr_ ? CheckedMul(width * 3, v, TooLarge) : 0);
 
+    // Strips may share their data, so a small file could decode the same
+    // bytes again for every strip of a huge picture. What all strips decode
+    // together stays within what the distinct strip data can expand to
+    // (deflate's largest ratio) plus a little: beyond that the rest stays
+    // black.
+    const uint64_t budget = (uint64_t{48} << 20) + DistinctStripBytes() * 1032;
+    uint64_t decodedTotal = 0;
     std::array<std::vector<uint8_t>, 4> holders;
     std::array<TZeroedBuffer, 4> buffers;
     std::array<const uint8_t*, 4> data{};
-    for (size_t strip = 0; strip < stripsPerPlane && p.CurrentRow < height; ++strip) {
+    for (size_t strip = 0; strip < stripsPerPlane && p.CurrentRow < height && decodedTotal <= budget; ++strip) {
         p.CurrentStrip = static_cast<uint32_t>(strip);
         const uint32_t rowsPerStrip = p.RowsPerStrip[std::min<size_t>(strip, p.RowsPerStrip.size() - 1)];
         // The last strip holds only the rows the image still needs.
@@ -206,6 +236,7 @@ void TTIFFGraphic::TransferStrips(TDecoder* decoder, TLoadingProgress& progress)
                 std::fill(buffers[plane].Data() + got[plane] * groupBytes, buffers[plane].Data() + decoded * groupBytes,
                           uint8_t{0});
 
+        decodedTotal += static_cast<uint64_t>(decoded) * groupBytes * planes_;
         std::array<const uint8_t*, 4> rowsOf{};
         const uint32_t stripEnd = p.CurrentRow + rows;
         for (size_t g = 0; g < decoded && p.CurrentRow < height; ++g) {

@@ -77,6 +77,28 @@ TEST_F(HostileFiles, TiffStripsThatEndEarlyShowTheirRowsAndBlackBeyond)
     EXPECT_TRUE(RowIs(*fax, 65534, 0, 8192, 0));
 }
 
+TEST_F(HostileFiles, TiffStripsSharingTheirDataDecodeNoMoreThanTheFileCanHold)
+{
+    // 4096 strips point at one 1 KB deflate stream of 1 MB: the first strips
+    // are shown, and decoding stops long before 4 GB.
+    const auto tiff = TPictureLoader::Instance().LoadFromFile(Dir + "tiff/regress-strips-share-their-data.tif");
+    ASSERT_EQ(tiff->Height(), 65535);
+    EXPECT_TRUE(RowIs(*tiff, 0, 0, 65535, 0x40));
+    EXPECT_TRUE(RowIs(*tiff, 511, 0, 65535, 0x40));
+    EXPECT_TRUE(RowIs(*tiff, 4095, 0, 65535, 0));
+    EXPECT_TRUE(RowIs(*tiff, 65534, 0, 65535, 0));
+}
+
+TEST_F(HostileFiles, PngWhoseImageDataEndsEarlyShowsItsRowsAndBlackBeyond)
+{
+    const auto png = TPictureLoader::Instance().LoadFromFile(Dir + "png/regress-png-data-ends-early.png");
+    ASSERT_EQ(png->Width(), 65535);
+    ASSERT_EQ(png->Height(), 65535);
+    EXPECT_TRUE(RowIs(*png, 3, 0, 65535, 0x80));
+    EXPECT_TRUE(RowIs(*png, 4, 0, 65535, 0));
+    EXPECT_TRUE(RowIs(*png, 65534, 0, 65535, 0));
+}
+
 TEST_F(HostileFiles, ProgressiveBuffersStayWithinTheMemoryLimit)
 {
     // 1024 x 1024 gray: a 1 MB bitmap, but libjpeg keeps 2 MB of
