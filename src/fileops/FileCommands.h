@@ -3,6 +3,8 @@
 // sibling folder, adding a text to their names, and sending them to the
 // trash. They work on the files on disk and on the lines of a list; they
 // never rescan.
+#include "fileops/FileMove.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -16,16 +18,15 @@ enum class FileCommand { MoveInFolder, RenameFolder, AddToFilename };
 // relative lines with "/" between folder names.
 QString TargetLine(FileCommand command, const QString& line, const QString& text);
 
-// Moves one file as the commands do: never over an existing file, across
-// file systems by a complete copy before the original goes. True on success;
-// on failure the original stays where it was.
-bool MoveFileNoReplace(const QString& from, const QString& to);
-
 // Carries out a command on the selected lines (indexes into lines, ascending)
 // under root; lines that moved get their new text. failed is called once per
-// line that could not be moved ("Cannot rename").
+// line that could not be moved ("Cannot rename"). Files move with
+// MoveFileNoReplace; a copy across file systems reports "Moving <name>: N%"
+// through status between its chunks, where the caller may also let pending
+// window messages be handled.
 void RunFileCommand(FileCommand command, const QString& root, QStringList& lines, const QList<int>& selected,
-                    const QString& text, const std::function<void()>& failed);
+                    const QString& text, const std::function<void()>& failed,
+                    const std::function<void(const QString&)>& status = {});
 
 // The text typed counts only when something is left after removing leading
 // and trailing characters up to the space.

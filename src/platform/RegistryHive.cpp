@@ -297,7 +297,9 @@ void SerializeKey(const Key& key, const std::string& path, bool isRoot, std::str
         out += '[';
         out += path;
         out += "]\n";
-        for (const Value& value : key.Values()) {
+        const std::vector<Value>& values = key.Values();
+        for (size_t i = 0; i < values.size(); ++i) {
+            const Value& value = values[i];
             if (value.name.isEmpty())
                 out += '@';
             else
@@ -305,6 +307,12 @@ void SerializeKey(const Key& key, const std::string& path, bool isRoot, std::str
             out += '=';
             out += value.data;
             out += '\n';
+            // Data kept as written may end in a backslash that continued
+            // nothing (a blank line followed it in the file). A blank line
+            // keeps it from taking in the next value when the file is read
+            // again.
+            if (!value.data.empty() && value.data.back() == '\\' && i + 1 < values.size())
+                out += '\n';
         }
         out += '\n';
     }

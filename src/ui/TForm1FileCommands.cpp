@@ -85,7 +85,13 @@ void TForm1::RunOnSelected(int command, const QString& text)
         if (auto& dialogs = platform::Services::Current().dialogs)
             dialogs->ShowInformation(QStringLiteral("Cannot rename"));
     };
-    fileops::RunFileCommand(static_cast<fileops::FileCommand>(command), Dir, lines, selected, text, failed);
+    // A long copy to another file system shows its progress and keeps the
+    // window answering.
+    const auto status = [this](const QString& progress) {
+        ChangeStatus(progress);
+        ProcessMessages();
+    };
+    fileops::RunFileCommand(static_cast<fileops::FileCommand>(command), Dir, lines, selected, text, failed, status);
     for (const int row : selected)
         list.SetLine(row, lines.at(row));
 }

@@ -157,6 +157,25 @@ TEST_F(RegistryFileTest, ReadsAHandWrittenFileAndKeepsWhatItDoesNotKnow)
     }
 }
 
+TEST_F(RegistryFileTest, ValueEndingInABackslashDoesNotSwallowTheValuesWrittenAfterIt)
+{
+    // A value of a type this program does not read, ended by a backslash
+    // before a blank line; a second line of the same name replaces its data.
+    // Values written after it must still be there when the file is read again.
+    WriteUserFile(ReadText(std::string(ORVANE_TEST_FILES_DIR) + "/registry/regress-backslash-ends-a-value.reg"));
+    {
+        TRegistry registry;
+        ASSERT_TRUE(registry.OpenKey(kMain, false));
+        registry.WriteInteger("Top", 7);
+        registry.WriteString("Dir", QStringLiteral("/photos"));
+    }
+    TRegistry registry;
+    ASSERT_TRUE(registry.OpenKey(kMain, false));
+    EXPECT_EQ(registry.GetValueNames(), QStringList({"Odd", "Top", "Dir"}));
+    EXPECT_EQ(registry.ReadInteger("Top"), 7);
+    EXPECT_EQ(registry.ReadString("Dir"), QStringLiteral("/photos"));
+}
+
 TEST_F(RegistryFileTest, DamagedFilesNameTheFileAndTheLine)
 {
     const std::string header = "Windows Registry Editor Version 5.00\n\n";

@@ -1,5 +1,7 @@
 #include "imaging/core/JPEGImage.h"
 
+#include "imaging/core/JpegLimits.h"
+
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -41,10 +43,39 @@ extern "C" void OnJpegMessage(j_common_ptr info, int level)
     }
 }
 
+// The file in memory as libjpeg's input. Its end ends the decode: libjpeg is
+// not fed made-up end markers to decode the rest of the picture from nothing.
+struct MemorySource {
+    jpeg_source_mgr pub;
+};
+
+extern "C" void OnImageInitSource(j_decompress_ptr) {}
+extern "C" void OnImageTermSource(j_decompress_ptr) {}
+
+extern "C" boolean OnImageFillInput(j_decompress_ptr info)
+{
+    info->err->msg_code = JWRN_JPEG_EOF;
+    (*info->err->error_exit)(reinterpret_cast<j_common_ptr>(info));
+    return FALSE; // not reached
+}
+
+extern "C" void OnImageSkipInput(j_decompress_ptr info, long count)
+{
+    if (count <= 0)
+        return;
+    jpeg_source_mgr& source = *info->src;
+    if (static_cast<unsigned long>(count) > source.bytes_in_buffer)
+        OnImageFillInput(info);
+    source.next_input_byte += count;
+    source.bytes_in_buffer -= static_cast<size_t>(count);
+}
+
 // What the C part hands back to the C++ part between stages.
 struct DecodeState {
     jpeg_decompress_struct info;
     ErrorManager error;
+    MemorySource source;
+    jpeglimits::TScanLimit scans;
     bool created = false;
 };
 
@@ -60,7 +91,15 @@ bool ReadHeader(DecodeState& state, const uint8_t* data, size_t size)
         return false;
     jpeg_create_decompress(&state.info);
     state.created = true;
-    jpeg_mem_src(&state.info, data, static_cast<unsigned long>(size));
+    jpeglimits::Install(state.info, state.scans, TBitmap::MaxImageBytes());
+    state.source.pub.init_source = OnImageInitSource;
+    state.source.pub.fill_input_buffer = OnImageFillInput;
+    state.source.pub.skip_input_data = OnImageSkipInput;
+    state.source.pub.resync_to_restart = jpeg_resync_to_restart;
+    state.source.pub.term_source = OnImageTermSource;
+    state.source.pub.next_input_byte = data;
+    state.source.pub.bytes_in_buffer = size;
+    state.info.src = &state.source.pub;
     jpeg_read_header(&state.info, TRUE);
     return true;
 }
@@ -99,8 +138,15 @@ struct DecoderGuard {
     }
 };
 
+const char* const TooLarge = "The picture is too large to be shown (%d x %d pixels)";
+
 [[noreturn]] void Fail(const DecodeState& state)
 {
+    if (jpeglimits::OutOfMemory(state.info))
+        throw EInvalidGraphic(FormatText(TooLarge, static_cast<int>(state.info.image_width),
+                                         static_cast<int>(state.info.image_height)));
+    if (state.scans.exceeded)
+        throw EInvalidGraphic(FormatText("JPEG error: More than %d scans", jpeglimits::MaxScans));
     std::string text = state.error.message[0] ? state.error.message : "Invalid JPEG image";
     throw EInvalidGraphic("JPEG error: " + text);
 }
@@ -197,10 +243,18 @@ void TJPEGImage::LoadFromStream(TStream& stream)
     // viewing area shows, in a fraction of the time and memory.
     info.scale_num = JpegScaleFor(info.image_width, info.image_height, DecodeCoverWidth(), DecodeCoverHeight());
     info.scale_denom = 8;
-    // Check the size before libjpeg allocates anything for it.
+    // Check the size before libjpeg allocates anything for it: the bitmap
+    // must be one this machine may hold, and the file must hold at least the
+    // data the claimed picture needs.
     const size_t pixels = CheckedMul(info.image_width, info.image_height, "The picture is too large to be shown");
     if (pixels == 0)
         throw EInvalidGraphic("JPEG error: Empty image");
+    const size_t rowBytes = (static_cast<size_t>(info.image_width) * (gray ? 8 : 24) + 31) / 32 * 4;
+    if (CheckedMul(rowBytes, info.image_height, "The picture is too large to be shown") > MaxImageBytes())
+        throw EInvalidGraphic(FormatText(TooLarge, static_cast<int>(info.image_width),
+                                         static_cast<int>(info.image_height)));
+    if (!jpeglimits::BlocksFitData(info, size))
+        throw EInvalidGraphic("JPEG error: Premature end of JPEG file");
     if (!StartDecompress(state))
         Fail(state);
 

@@ -32,4 +32,17 @@ void FreeZeroed(uint8_t* memory, size_t bytes)
         ::munmap(memory, bytes);
 }
 
+uint8_t* TZeroedBuffer::Reserve(size_t bytes)
+{
+    if (data_ && bytes <= size_)
+        return data_;
+    uint8_t* memory = AllocateZeroed(bytes);
+    if (!memory)
+        return nullptr;
+    FreeZeroed(data_, size_);
+    data_ = memory;
+    size_ = bytes;
+    return data_;
+}
+
 } // namespace orvane::imaging

@@ -61,8 +61,9 @@ size_t TCCITTDecoder::Encode(const uint8_t*, uint8_t*, size_t)
 
 void TCCITTDecoder::Start(const uint8_t* source, uint8_t* target, size_t packedSize, size_t unpackedSize)
 {
-    if (unpackedSize > 0)
-        std::memset(target, 0, unpackedSize);
+    // Rows are cleared as the decoder reaches them, not all at once: a strip
+    // whose data ends early costs only the rows it holds.
+    rowCleared_ = false;
     sourceStart_ = source;
     source_ = source;
     sourceEnd_ = source + packedSize;
@@ -153,6 +154,7 @@ void TCCITTDecoder::WriteRun(int32_t run, bool black)
         return;
     const size_t n = std::min(static_cast<size_t>(run), pixelsLeft_);
     if (black) {
+        ClearRow();
         // The last row may be cut by the end of the output.
         const size_t rowBits = std::min(rowBytes_, static_cast<size_t>(targetEnd_ - rowStart_)) * 8;
         if (rowPixel_ < rowBits)
@@ -162,8 +164,18 @@ void TCCITTDecoder::WriteRun(int32_t run, bool black)
     pixelsLeft_ -= n;
 }
 
+void TCCITTDecoder::ClearRow()
+{
+    if (rowCleared_)
+        return;
+    std::memset(rowStart_, 0, std::min(rowBytes_, static_cast<size_t>(targetEnd_ - rowStart_)));
+    rowCleared_ = true;
+}
+
 void TCCITTDecoder::EndRow()
 {
+    ClearRow();
+    rowCleared_ = false;
     rowStart_ += std::min(rowBytes_, static_cast<size_t>(targetEnd_ - rowStart_));
 }
 

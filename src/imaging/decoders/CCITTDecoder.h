@@ -1,7 +1,9 @@
 #pragma once
 // One-dimensional fax decoders (ITU-T T.4 modified Huffman) for TIFF
 // compressions 2, 3 and 32771. Output is 1 bit per pixel, most significant bit
-// first, a 1 bit being black; every row starts on a byte boundary.
+// first, a 1 bit being black; every row starts on a byte boundary. Decode
+// writes (white, then the black runs) only the rows it reaches: the output
+// beyond the returned target position is left as the caller gave it.
 #include "imaging/decoders/CCITTCodeTree.h"
 #include "imaging/decoders/Decoder.h"
 
@@ -22,7 +24,7 @@ public:
     bool ReverseBitOrder() const { return reverseBitOrder_; }
 
 protected:
-    // Sets up the bit reader and the output (cleared to white).
+    // Sets up the bit reader and the output.
     void Start(const uint8_t* source, uint8_t* target, size_t packedSize, size_t unpackedSize);
     // Moves the caller's positions to where decoding ended.
     void Finish(const uint8_t*& source, uint8_t*& target) const;
@@ -48,6 +50,9 @@ protected:
     void EndRow();
 
 private:
+    // Clears the current row to white once, before its first write.
+    void ClearRow();
+
     uint32_t options_;
     int width_;
     bool wordAligned_;
@@ -69,6 +74,7 @@ private:
     size_t rowBytes_ = 0;
     size_t rowPixel_ = 0;
     size_t pixelsLeft_ = 0;
+    bool rowCleared_ = false;
 };
 
 // Group 3: every row begins with an end-of-line code; a row ends when it is

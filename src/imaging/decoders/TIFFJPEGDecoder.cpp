@@ -1,5 +1,7 @@
 #include "imaging/decoders/TIFFJPEGDecoder.h"
 
+#include "imaging/core/Bitmap.h"
+#include "imaging/core/JpegLimits.h"
 #include "imaging/core/Warnings.h"
 
 #include <algorithm>
@@ -9,6 +11,7 @@
 
 extern "C" {
 #include <jpeglib.h>
+#include <jerror.h>
 }
 
 namespace orvane::imaging {
@@ -17,7 +20,6 @@ namespace {
 
 const char* const WarningCaption = "Warning";
 const char* const UnexpectedEnd = "JPEG decompression error. Unexpected end of input.";
-const JOCTET EndOfImage[2] = {0xFF, 0xD9};
 
 // Shows a warning from inside a libjpeg callback: nothing may unwind through
 // libjpeg's C frames.
@@ -44,7 +46,9 @@ struct TTIFFJPEGDecoder::State {
     struct Source {
         jpeg_source_mgr pub;
         bool warned; // the end-of-input warning is shown once per strip
+        bool ended;  // the strip's data ended: decoding stopped there
     } source{};
+    jpeglimits::TScanLimit scans{};
     bool created = false;
 };
 
@@ -69,21 +73,30 @@ extern "C" void OnOutputMessage(j_common_ptr info)
 extern "C" void OnInitSource(j_decompress_ptr) {}
 extern "C" void OnTermSource(j_decompress_ptr) {}
 
-void SupplyEndOfImage(j_decompress_ptr info)
+void Warn(State::Source& source)
 {
-    auto* source = reinterpret_cast<State::Source*>(info->src);
-    if (!source->warned) {
-        source->warned = true;
+    if (!source.warned) {
+        source.warned = true;
         WarnSafely(UnexpectedEnd);
     }
-    source->pub.next_input_byte = EndOfImage;
-    source->pub.bytes_in_buffer = sizeof EndOfImage;
+}
+
+// The strip's data ended: the warning, then out of libjpeg through its error
+// exit. The rows read so far are kept; the rest of the strip is not decoded
+// from made-up data.
+void EndOfInput(j_decompress_ptr info)
+{
+    auto* source = reinterpret_cast<State::Source*>(info->src);
+    Warn(*source);
+    source->ended = true;
+    info->err->msg_code = JWRN_JPEG_EOF;
+    (*info->err->error_exit)(reinterpret_cast<j_common_ptr>(info));
 }
 
 extern "C" boolean OnFillInputBuffer(j_decompress_ptr info)
 {
-    SupplyEndOfImage(info);
-    return TRUE;
+    EndOfInput(info);
+    return FALSE; // not reached
 }
 
 extern "C" void OnSkipInputData(j_decompress_ptr info, long count)
@@ -91,10 +104,8 @@ extern "C" void OnSkipInputData(j_decompress_ptr info, long count)
     if (count <= 0)
         return;
     jpeg_source_mgr& source = *info->src;
-    if (static_cast<unsigned long>(count) > source.bytes_in_buffer) {
-        SupplyEndOfImage(info);
-        return;
-    }
+    if (static_cast<unsigned long>(count) > source.bytes_in_buffer)
+        EndOfInput(info);
     source.next_input_byte += count;
     source.bytes_in_buffer -= static_cast<size_t>(count);
 }
@@ -104,6 +115,7 @@ void PointSource(State& state, const uint8_t* data, size_t size)
     state.source.pub.next_input_byte = data;
     state.source.pub.bytes_in_buffer = size;
     state.source.warned = false;
+    state.source.ended = false;
 }
 
 // The guarded libjpeg calls: each returns false after a libjpeg error, whose
@@ -119,6 +131,7 @@ bool Create(State& state)
         return false;
     jpeg_create_decompress(&state.info);
     state.created = true;
+    jpeglimits::Install(state.info, state.scans, TBitmap::MaxImageBytes());
     state.source.pub.init_source = OnInitSource;
     state.source.pub.fill_input_buffer = OnFillInputBuffer;
     state.source.pub.skip_input_data = OnSkipInputData;
@@ -177,6 +190,12 @@ bool FinishOrAbort(State& state)
 
 [[noreturn]] void Fail(const State& state)
 {
+    if (jpeglimits::OutOfMemory(state.info))
+        throw EDecoderError(FormatText("The picture is too large to be shown (%d x %d pixels)",
+                                       static_cast<int>(state.info.image_width),
+                                       static_cast<int>(state.info.image_height)));
+    if (state.scans.exceeded)
+        throw EDecoderError(FormatText("JPEG error: More than %d scans", jpeglimits::MaxScans));
     throw EDecoderError(state.errors.message[0] ? state.errors.message : "JPEG decompression error.");
 }
 
@@ -222,9 +241,19 @@ void TTIFFJPEGDecoder::Decode(const uint8_t*& source, uint8_t*& target, size_t p
     if (!Abort(state))
         Fail(state);
     PointSource(state, source, packedSize);
+    // A strip whose data ends early keeps the rows decoded before its end;
+    // the rest stays as the caller's buffer holds it.
+    const auto stopped = [&] {
+        Abort(state);
+        source += packedSize;
+    };
     int result = 0;
-    if (!ReadHeader(state, true, result))
-        Fail(state);
+    if (!ReadHeader(state, true, result)) {
+        if (!state.source.ended)
+            Fail(state);
+        stopped();
+        return;
+    }
 
     const TImageProperties& image = *properties_;
     const uint32_t height = image.Height > 0 ? static_cast<uint32_t>(image.Height) : 0;
@@ -254,8 +283,18 @@ void TTIFFJPEGDecoder::Decode(const uint8_t*& source, uint8_t*& target, size_t p
         info.jpeg_color_space = JCS_YCbCr;
     if (info.num_components == 3)
         info.out_color_space = JCS_EXT_BGR;
-    if (!Start(state))
-        Fail(state);
+    // A strip claiming more blocks than its data can hold has ended early.
+    if (!jpeglimits::BlocksFitData(info, packedSize)) {
+        Warn(state.source);
+        stopped();
+        return;
+    }
+    if (!Start(state)) {
+        if (!state.source.ended)
+            Fail(state);
+        stopped();
+        return;
+    }
 
     const size_t rowLength = image.BytesPerLine;
     if (rowLength == 0 || unpackedSize % rowLength != 0)
@@ -266,18 +305,25 @@ void TTIFFJPEGDecoder::Decode(const uint8_t*& source, uint8_t*& target, size_t p
     size_t produced = 0;
     while (produced + rowLength <= unpackedSize && info.output_scanline < info.output_height) {
         JDIMENSION got = 0;
-        if (!ReadRow(state, target + produced, got))
-            Fail(state);
+        if (!ReadRow(state, target + produced, got)) {
+            if (!state.source.ended)
+                Fail(state);
+            target += produced;
+            stopped();
+            return;
+        }
         if (got == 0)
             break;
         produced += rowLength;
     }
-    if (!FinishOrAbort(state))
-        Fail(state);
+    if (!FinishOrAbort(state)) {
+        if (!state.source.ended)
+            Fail(state);
+        Abort(state);
+    }
 
-    // What libjpeg left unread of the strip (nothing once the end of image
-    // had to be supplied).
-    source = state.source.warned ? source + packedSize : state.source.pub.next_input_byte;
+    // What libjpeg left unread of the strip.
+    source = state.source.ended ? source + packedSize : state.source.pub.next_input_byte;
     target += produced;
 }
 

@@ -34,7 +34,9 @@ bool TAutodeskGraphic::ReadHeader(TStream& stream, int imageIndex)
     TReaderGraphic::ReadHeader(stream, imageIndex);
     uint8_t h[headerSize];
     stream.ReadBuffer(h, headerSize);
-    if (GetLE16(h) != 0x9119)
+    // Only 8-bit uncompressed pictures exist in this format; anything else in
+    // those two bytes is not a picture this reader can show.
+    if (GetLE16(h) != 0x9119 || h[10] != 8 || h[11] != 0)
         return false;
     TImageProperties& p = ImageProperties();
     p.Width = GetLE16(h + 2);

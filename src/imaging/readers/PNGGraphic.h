@@ -49,7 +49,10 @@ private:
     void DecodeImage(TLoadingProgress& progress);
     void DecodeInterlaced(TLoadingProgress& progress, uint8_t*& current, uint8_t*& previous);
     void DecodeRows(TLoadingProgress& progress, uint8_t*& current, uint8_t*& previous);
-    void ReadRow(uint8_t* row, size_t count);
+    // Inflates one stored row; false when the image data ended before it was
+    // full (the rest of the row is then zero).
+    bool ReadRow(uint8_t* row, size_t count);
+    bool FillRow(uint8_t* row, size_t count);
     void EndLoading(bool failed);
 
     // IHDR fields of the image being loaded.

@@ -83,11 +83,15 @@ void TPNGGraphic::DecodeRows(TLoadingProgress& progress, uint8_t*& current, uint
     const size_t rowBytes = StoredRowBytes(static_cast<size_t>(width), header_.bitDepth, n);
     TColorManager& cm = ColorManager();
     for (int row = 0; row < height; ++row) {
-        ReadRow(current, rowBytes);
+        const bool whole = ReadRow(current, rowBytes);
         png_detail::UnfilterRow(current, previous, rowBytes, sourceBPP_);
         cm.ConvertPixels(current + 1, 0xFF, static_cast<size_t>(width), ScanLine(row));
         progress.Row(row, height);
         std::swap(current, previous);
+        // The image data ended: the rows below keep the bitmap's black in
+        // one step instead of being decoded one by one from nothing.
+        if (!whole)
+            return;
     }
 }
 
@@ -105,19 +109,31 @@ void TPNGGraphic::DecodeInterlaced(TLoadingProgress& progress, uint8_t*& current
         const size_t rowBytes = StoredRowBytes(passPixels, header_.bitDepth, n);
         std::fill(previous, previous + rowBytes, 0);
         for (int row = p.startRow; row < height; row += p.rowStep) {
-            ReadRow(current, rowBytes);
+            const bool whole = ReadRow(current, rowBytes);
             png_detail::UnfilterRow(current, previous, rowBytes, sourceBPP_);
             cm.ConvertPixels(current + 1, p.mask, width, ScanLine(row));
             if (pass == 6)
                 progress.Row(row + 1, height);
             std::swap(current, previous);
+            // The image data ended: the pixels of the passes not reached
+            // stay black.
+            if (!whole)
+                return;
         }
     }
 }
 
 // Inflates count bytes into row, taking the IDAT chunks one after another.
-// When the image data runs out the rest of the row keeps what the buffer held.
-void TPNGGraphic::ReadRow(uint8_t* row, size_t count)
+// False when the image data ran out first: the rest of the row is then zero.
+bool TPNGGraphic::ReadRow(uint8_t* row, size_t count)
+{
+    const bool whole = FillRow(row, count);
+    if (!whole)
+        std::fill(row + (count - decoder_->AvailableOutput()), row + count, uint8_t{0});
+    return whole;
+}
+
+bool TPNGGraphic::FillRow(uint8_t* row, size_t count)
 {
     uint8_t* out = row;
     size_t missing = count;
@@ -139,7 +155,7 @@ void TPNGGraphic::ReadRow(uint8_t* row, size_t count)
             if (produced == 0 && result != TLZ77Decoder::ResultStreamEnd) {
                 if (result != TLZ77Decoder::ResultOk && result != Z_BUF_ERROR)
                     GraphicErrorFmt("Cannot load image. Compression error found in %s file.", kFormat);
-                return;
+                return false;
             }
         } else {
             const uint8_t* source = currentSource_;
@@ -152,11 +168,12 @@ void TPNGGraphic::ReadRow(uint8_t* row, size_t count)
         if (result == TLZ77Decoder::ResultStreamEnd) {
             if (missing > 0 || idatSize_ > 0)
                 GraphicErrorFmt("Cannot load image. Extra compressed data found in %s file.", kFormat);
-            return;
+            return true;
         }
         if (result != TLZ77Decoder::ResultOk)
             GraphicErrorFmt("Cannot load image. Compression error found in %s file.", kFormat);
     }
+    return true;
 }
 
 } // namespace orvane::imaging

@@ -14,6 +14,7 @@
 namespace orvane::imaging {
 
 class TDecoder;
+class TZeroedBuffer;
 
 class TTIFFGraphic : public TReaderGraphic {
 public:
@@ -48,9 +49,14 @@ private:
     // The bytes of a strip at its offset: a view into the stream's memory or
     // a copy in holder. Data beyond the stream is the reader's error.
     const uint8_t* StripData(uint32_t offset, size_t count, std::vector<uint8_t>& holder);
-    // Decoded bytes of strip `index` (stripSize bytes, groups of groupBytes).
-    const uint8_t* LoadStrip(TDecoder* decoder, size_t index, size_t stripSize, size_t groups, size_t groupBytes,
-                             std::vector<uint8_t>& holder, std::vector<uint8_t>& unpacked);
+    // Decoded bytes of strip `index` (stripSize bytes, groups of groupBytes):
+    // groups comes in as the strip's group count and goes out as the count
+    // its data decoded to.
+    const uint8_t* LoadStrip(TDecoder* decoder, size_t index, size_t stripSize, size_t groupBytes,
+                             std::vector<uint8_t>& holder, TZeroedBuffer& unpacked, size_t& groups);
+    // Bytes of the file that strips hold, each counted once however many
+    // strips share it.
+    uint64_t DistinctStripBytes();
     void UndoPredictor(uint8_t* row, size_t stride) const;
     void ConvertRow(const uint8_t* const* rows, TLoadingProgress& progress);
 

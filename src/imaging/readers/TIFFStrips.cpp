@@ -1,5 +1,6 @@
 // Strip by strip transfer of a TIFF image into the bitmap.
 #include "imaging/color/ColorManager.h"
+#include "imaging/core/LargeBuffer.h"
 #include "imaging/decoders/Decoder.h"
 #include "imaging/readers/TIFFGraphic.h"
 
@@ -126,9 +127,8 @@ void TTIFFGraphic::ConvertRow(const uint8_t* const* rows, TLoadingProgress& prog
     progress.Row(p.CurrentRow, p.Height);
 }
 
-const uint8_t* TTIFFGraphic::LoadStrip(TDecoder* decoder, size_t index, size_t stripSize, size_t groups,
-                                       size_t groupBytes, std::vector<uint8_t>& holder,
-                                       std::vector<uint8_t>& unpacked)
+const uint8_t* TTIFFGraphic::LoadStrip(TDecoder* decoder, size_t index, size_t stripSize, size_t groupBytes,
+                                       std::vector<uint8_t>& holder, TZeroedBuffer& unpacked, size_t& groups)
 {
     if (!decoder)
         return StripData(stripOffsets_[index], stripSize, holder);
@@ -141,15 +141,44 @@ const uint8_t* TTIFFGraphic::LoadStrip(TDecoder* decoder, size_t index, size_t s
     else if (start <= Stream().Size())
         count = static_cast<size_t>(Stream().Size() - start);
     const uint8_t* packed = StripData(stripOffsets_[index], count, holder);
-    unpacked.resize(stripSize);
-    uint8_t* target = unpacked.data();
+    uint8_t* const buffer = unpacked.Reserve(stripSize);
+    if (!buffer)
+        GraphicErrorFmt("Not enough memory for a picture of %d x %d pixels", ImageProperties().Width,
+                        ImageProperties().Height);
+    uint8_t* target = buffer;
     decoder->Decode(packed, target, count, stripSize);
-    // What the data did not fill stays black, not the previous strip's.
-    std::fill(target, unpacked.data() + stripSize, uint8_t{0});
+    // Only the row groups the data reached are taken; what the data did not
+    // fill of the last one stays black, not the previous strip's.
+    const size_t produced = static_cast<size_t>(target - buffer);
+    groups = std::min(groups, (produced + groupBytes - 1) / groupBytes);
+    std::fill(target, buffer + groups * groupBytes, uint8_t{0});
     if (applyPredictor_)
         for (size_t g = 0; g < groups; ++g)
-            UndoPredictor(unpacked.data() + g * groupBytes, planes_ > 1 || planesInFile_ > 1 ? 1 : ImageProperties().SamplesPerPixel);
-    return unpacked.data();
+            UndoPredictor(buffer + g * groupBytes, planes_ > 1 || planesInFile_ > 1 ? 1 : ImageProperties().SamplesPerPixel);
+    return buffer;
+}
+
+uint64_t TTIFFGraphic::DistinctStripBytes()
+{
+    const uint64_t size = static_cast<uint64_t>(Stream().Size());
+    std::vector<std::pair<uint64_t, uint64_t>> ranges;
+    ranges.reserve(stripOffsets_.size());
+    for (size_t i = 0; i < stripOffsets_.size(); ++i) {
+        const uint64_t start = static_cast<uint64_t>(BasePosition()) + stripOffsets_[i];
+        if (start >= size)
+            continue;
+        const uint64_t count = i < stripByteCounts_.size() ? stripByteCounts_[i] : size - start;
+        ranges.emplace_back(start, std::min(size, start + count));
+    }
+    std::sort(ranges.begin(), ranges.end());
+    uint64_t total = 0, reached = 0;
+    for (const auto& [start, end] : ranges) {
+        const uint64_t from = std::max(start, reached);
+        if (end > from)
+            total += end - from;
+        reached = std::max(reached, end);
+    }
+    return total;
 }
 
 void TTIFFGraphic::TransferStrips(TDecoder* decoder, TLoadingProgress& progress)
@@ -167,11 +196,21 @@ void TTIFFGraphic::TransferStrips(TDecoder* decoder, TLoadingProgress& progress)
     const unsigned h = blockedYCbCr_ ? p.YCbCrSubSampling[0] : 1;
     const unsigned v = blockedYCbCr_ ? p.YCbCrSubSampling[1] : 1;
     const size_t groupBytes = blockedYCbCr_ ? CheckedMul((width + h - 1) / h, size_t{h} * v + 2, TooLarge) : rowLength_;
+    if (groupBytes == 0)
+        return;
     std::vector<uint8_t> expanded(blockedYCbCr_ ? CheckedMul(width * 3, v, TooLarge) : 0);
 
-    std::array<std::vector<uint8_t>, 4> holders, buffers;
+    // Strips may share their data, so a small file could decode the same
+    // bytes again for every strip of a huge picture. What all strips decode
+    // together stays within what the distinct strip data can expand to
+    // (deflate's largest ratio) plus a little: beyond that the rest stays
+    // black.
+    const uint64_t budget = (uint64_t{48} << 20) + DistinctStripBytes() * 1032;
+    uint64_t decodedTotal = 0;
+    std::array<std::vector<uint8_t>, 4> holders;
+    std::array<TZeroedBuffer, 4> buffers;
     std::array<const uint8_t*, 4> data{};
-    for (size_t strip = 0; strip < stripsPerPlane && p.CurrentRow < height; ++strip) {
+    for (size_t strip = 0; strip < stripsPerPlane && p.CurrentRow < height && decodedTotal <= budget; ++strip) {
         p.CurrentStrip = static_cast<uint32_t>(strip);
         const uint32_t rowsPerStrip = p.RowsPerStrip[std::min<size_t>(strip, p.RowsPerStrip.size() - 1)];
         // The last strip holds only the rows the image still needs.
@@ -182,12 +221,25 @@ void TTIFFGraphic::TransferStrips(TDecoder* decoder, TLoadingProgress& progress)
         const size_t stripSize = CheckedMul(groups, groupBytes, TooLarge);
         if (stripSize > TBitmap::MaxImageBytes())
             GraphicErrorFmt("%s (%d x %d pixels)", TooLarge, p.Width, p.Height);
-        for (unsigned plane = 0; plane < planes_; ++plane)
-            data[plane] = LoadStrip(decoder, plane * stripsPerPlane + strip, stripSize, groups, groupBytes,
-                                    holders[plane], buffers[plane]);
+        // Compressed strips give the groups their data decodes to: the
+        // fullest plane counts, the others are black beyond their data.
+        size_t decoded = 0;
+        std::array<size_t, 4> got{};
+        for (unsigned plane = 0; plane < planes_; ++plane) {
+            got[plane] = groups;
+            data[plane] = LoadStrip(decoder, plane * stripsPerPlane + strip, stripSize, groupBytes, holders[plane],
+                                    buffers[plane], got[plane]);
+            decoded = std::max(decoded, got[plane]);
+        }
+        if (decoder)
+            for (unsigned plane = 0; plane < planes_; ++plane)
+                std::fill(buffers[plane].Data() + got[plane] * groupBytes, buffers[plane].Data() + decoded * groupBytes,
+                          uint8_t{0});
 
+        decodedTotal += static_cast<uint64_t>(decoded) * groupBytes * planes_;
         std::array<const uint8_t*, 4> rowsOf{};
-        for (size_t g = 0; g < groups && p.CurrentRow < height; ++g) {
+        const uint32_t stripEnd = p.CurrentRow + rows;
+        for (size_t g = 0; g < decoded && p.CurrentRow < height; ++g) {
             for (unsigned plane = 0; plane < planes_; ++plane)
                 rowsOf[plane] = data[plane] + g * groupBytes;
             if (!blockedYCbCr_) {
@@ -199,6 +251,12 @@ void TTIFFGraphic::TransferStrips(TDecoder* decoder, TLoadingProgress& progress)
                 const uint8_t* row = expanded.data() + y * width * 3;
                 ConvertRow(&row, progress);
             }
+        }
+        if (p.CurrentRow < stripEnd) {
+            // The strip's data ended early: its remaining rows keep the
+            // bitmap's black in one step instead of being converted one by one.
+            p.CurrentRow = std::min(stripEnd, height);
+            progress.Row(p.CurrentRow, p.Height);
         }
     }
 }

@@ -241,8 +241,9 @@ TEST(ConvertProgram, GoldenFilesOfTheSimpleReadersConvertToTheirExpectedPam)
             const std::filesystem::path file = item.path();
             const std::filesystem::path expected = std::filesystem::path(file).replace_extension(".pam");
             if (file.extension() == ".pam" || file.extension() == ".pal" ||
-                std::filesystem::exists(std::filesystem::path(file).replace_extension(".pal")))
-                continue; // palette files are found by the reader's own file loading only
+                std::filesystem::exists(std::filesystem::path(file).replace_extension(".pal")) ||
+                file.filename().string().starts_with("regress-"))
+                continue; // palette files are found by the reader's own file loading only; hostile files have no golden picture
             const RunResult run = RunConvert(tree, Quote(file.string()) + " " + Quote(tree.Path("out.pam")));
             ASSERT_EQ(run.exitCode, 0) << file << ": " << run.err;
             EXPECT_EQ(ReadFileBytes(tree.Path("out.pam")), ReadFileBytes(expected.string())) << file;

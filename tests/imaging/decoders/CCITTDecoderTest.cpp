@@ -153,6 +153,19 @@ TEST(CCITTMHDecoder, RowsStartOnInputByteBoundaries)
     EXPECT_EQ(r.output, (Bytes{0x18, 0x00, 0x0F, 0xFF}));
 }
 
+TEST(CCITTMHDecoder, WritesOnlyTheRowsItsDataReaches)
+{
+    // Two rows of data for an output of 64 rows: the rows decoded are cleared
+    // to white and drawn; the rows beyond stay as the caller left them (a
+    // strip buffer that is still zero costs no memory).
+    const Bytes data = FromBits("1000 11 01000 00000   1011 0000111 00000");
+    TCCITTMHDecoder decoder(0, 16, false, false);
+    const auto r = RunDecoder(decoder, data, 128, SIZE_MAX, 0xEE);
+    EXPECT_EQ(r.produced, 4u);
+    EXPECT_EQ(Bytes(r.output.begin(), r.output.begin() + 4), (Bytes{0x18, 0x00, 0x0F, 0xFF}));
+    EXPECT_TRUE(std::all_of(r.output.begin() + 4, r.output.end(), [](uint8_t b) { return b == 0xEE; }));
+}
+
 TEST(CCITTMHDecoder, WordAlignmentAlignsTheInputAndKeepsRowsPacked)
 {
     // Width 8: each row of one byte of codes is followed by a byte of padding.

@@ -297,7 +297,7 @@ TEST(PNGChunks, CompressedDataErrors)
     EXPECT_EQ(LoadError(FileWith(image, {}, &corrupt)), "Cannot load image. Compression error found in PNG file.");
 
     // A stream cut short inside its data: the rows it holds are decoded, the
-    // rest keep what the row buffer held, and loading ends normally.
+    // rows it never reached stay black, and loading ends normally.
     const png::Image big = png::MakeImage(64, 64, 8, 2);
     const Bytes full = png::Zlib(png::ScanlineData(big, {.filter = 0}));
     const Bytes half(full.begin(), full.begin() + full.size() / 2);
@@ -306,6 +306,10 @@ TEST(PNGChunks, CompressedDataErrors)
     const Bytes seen = png::SeenRGBA(picture);
     const Bytes expected = png::ExpectedRGBA(big);
     EXPECT_TRUE(std::equal(expected.begin(), expected.begin() + 64 * 4, seen.begin())) << "first row";
+    Bytes black;
+    for (int x = 0; x < 64; ++x)
+        black.insert(black.end(), {0, 0, 0, 255});
+    EXPECT_EQ(Bytes(seen.end() - 64 * 4, seen.end()), black) << "last row";
 }
 
 TEST(PNGChunks, ChunkLongerThanTheFileIsTheReadersError)

@@ -92,6 +92,8 @@ TEST_P(GoldenFiles, EveryCaseDecodesToItsExpectedPicture)
         const fs::path file = item.path();
         if (file.extension() == ".pam" || file.extension() == ".pal")
             continue;
+        if (file.filename().string().starts_with("regress-"))
+            continue; // hostile files: HostileFilesTest
         ++cases;
         const std::string name = file.filename().string();
         const Pam expected = ReadPam(fs::path(file).replace_extension(".pam").string());
