@@ -58,7 +58,7 @@ private:
     // Collects the consecutive IDAT chunks' data where it can be inflated at
     // once; nullptr when it cannot (see DecodeWhole).
     const uint8_t* GatherImageData(int64_t first, size_t& packed, bool& inBitmap);
-    void UnfilterWhole(TLoadingProgress& progress, uint8_t* filtered);
+    void UnfilterWhole(TLoadingProgress& progress, const uint8_t* filtered);
     void DecodeInterlaced(TLoadingProgress& progress, uint8_t*& current, uint8_t*& previous);
     void DecodeRows(TLoadingProgress& progress, uint8_t*& current, uint8_t*& previous);
     // Inflates one stored row; false when the image data ended before it was

@@ -21,6 +21,8 @@
 
 #include <cstring>
 #include <limits>
+#include <utility>
+#include <vector>
 
 namespace orvane::imaging {
 
@@ -137,24 +139,33 @@ bool TPNGGraphic::DecodeWhole(TLoadingProgress& progress)
     return false;
 }
 
-void TPNGGraphic::UnfilterWhole(TLoadingProgress& progress, uint8_t* filtered)
+void TPNGGraphic::UnfilterWhole(TLoadingProgress& progress, const uint8_t* filtered)
 {
     const size_t width = static_cast<size_t>(Width());
     const int height = Height();
     const size_t n = header_.bitDepth == 16 ? sourceBPP_ / 2 : sourceBPP_;
     TColorManager& cm = ColorManager();
     const size_t widest = StoredRowBytes(width, header_.bitDepth, n);
-    // The row above the first row of the picture or of a pass.
-    const std::vector<uint8_t> zeros(widest, 0);
-    uint8_t* row = filtered;
+    // Each row is unfiltered into one of two row buffers, against the other
+    // (zeros above the first row of the picture or of a pass), and converted
+    // from there while it is at hand; the filtered rows are only read.
+    std::vector<uint8_t> buffers(3 * widest, 0);
+    const uint8_t* const zeros = buffers.data();
+    uint8_t* current = buffers.data() + widest;
+    uint8_t* other = current + widest;
+    const uint8_t* row = filtered;
+    auto unfilter = [&](size_t rowBytes, const uint8_t*& above) {
+        png_detail::UnfilterRowInto(row, above, current, rowBytes, sourceBPP_);
+        row += rowBytes;
+        above = current;
+        std::swap(current, other);
+        return above;
+    };
     if (header_.interlace != 1) {
-        const uint8_t* previous = zeros.data();
+        const uint8_t* above = zeros;
         for (int y = 0; y < height; ++y) {
-            png_detail::UnfilterRow(row, previous, widest, sourceBPP_);
-            cm.ConvertPixels(row + 1, 0xFF, width, ScanLine(y));
+            cm.ConvertPixels(unfilter(widest, above), 0xFF, width, ScanLine(y));
             progress.Row(y, height);
-            previous = row;
-            row += widest;
         }
         return;
     }
@@ -164,14 +175,11 @@ void TPNGGraphic::UnfilterWhole(TLoadingProgress& progress, uint8_t* filtered)
         if (pixels == 0)
             continue;
         const size_t rowBytes = StoredRowBytes(pixels, header_.bitDepth, n);
-        const uint8_t* previous = zeros.data();
+        const uint8_t* above = zeros;
         for (int64_t y = p.startRow; y < height; y += p.rowStep) {
-            png_detail::UnfilterRow(row, previous, rowBytes, sourceBPP_);
-            cm.ConvertPixels(row + 1, p.mask, width, ScanLine(static_cast<int>(y)));
+            cm.ConvertPixels(unfilter(rowBytes, above), p.mask, width, ScanLine(static_cast<int>(y)));
             if (pass == 6)
                 progress.Row(y + 1, height);
-            previous = row;
-            row += rowBytes;
         }
     }
 }

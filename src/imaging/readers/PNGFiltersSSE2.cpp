@@ -1,0 +1,177 @@
+// Unfiltering into a separate row, with SSE2 kernels for 8-bit RGB and RGBA
+// (3- and 4-byte pixels). Sub, average and Paeth depend on the pixel to the
+// left, so those go pixel by pixel, but with the pixel in a vector register:
+// four pixels come with one 16-byte load of the row and one of the row above,
+// and each pixel's bytes are worked on at once. Up has no such dependency and
+// goes 16 bytes at a time. Every other layout takes the plain loops.
+#include "imaging/readers/PNGFilters.h"
+
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#define ORVANE_PNG_SSE2 1
+#endif
+
+namespace orvane::imaging::png_detail {
+
+namespace {
+
+enum : uint8_t { FilterNone = 0, FilterSub = 1, FilterUp = 2, FilterAverage = 3, FilterPaeth = 4 };
+
+#ifdef ORVANE_PNG_SSE2
+
+inline __m128i Load16(const uint8_t* p)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+template <size_t Bpp>
+inline __m128i LoadPixel(const uint8_t* p)
+{
+    uint32_t v = 0;
+    std::memcpy(&v, p, Bpp);
+    return _mm_cvtsi32_si128(static_cast<int>(v));
+}
+
+// Stores the low `Bytes` bytes of v.
+template <size_t Bytes>
+inline void Store(uint8_t* p, __m128i v)
+{
+    const uint32_t u = static_cast<uint32_t>(_mm_cvtsi128_si32(v));
+    std::memcpy(p, &u, Bytes);
+}
+
+// Each takes the filtered pixel x, the unfiltered pixel to the left a, the one
+// above b and the one above left c, in the low bytes of the registers; the
+// bytes above the pixel are don't-cares and stay apart from it.
+struct TSub {
+    __m128i operator()(__m128i x, __m128i a, __m128i, __m128i) const { return _mm_add_epi8(x, a); }
+};
+
+struct TAverage {
+    __m128i operator()(__m128i x, __m128i a, __m128i b, __m128i) const
+    {
+        // (a + b) / 2 rounded down: the rounded-up mean less the odd bit.
+        const __m128i odd = _mm_and_si128(_mm_xor_si128(a, b), _mm_set1_epi8(1));
+        return _mm_sub_epi8(_mm_add_epi8(x, _mm_avg_epu8(a, b)), odd);
+    }
+};
+
+struct TPaeth {
+    static __m128i Abs16(__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v)); }
+    static __m128i Select(__m128i mask, __m128i yes, __m128i no)
+    {
+        return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
+    }
+    __m128i operator()(__m128i x, __m128i a8, __m128i b8, __m128i c8) const
+    {
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i a = _mm_unpacklo_epi8(a8, zero);
+        const __m128i b = _mm_unpacklo_epi8(b8, zero);
+        const __m128i c = _mm_unpacklo_epi8(c8, zero);
+        // p = a + b - c; pa = |p - a| = |b - c|, pb = |a - c|, pc = |a + b - 2c|.
+        const __m128i bc = _mm_sub_epi16(b, c);
+        const __m128i ac = _mm_sub_epi16(a, c);
+        const __m128i pa = Abs16(bc);
+        const __m128i pb = Abs16(ac);
+        const __m128i pc = Abs16(_mm_add_epi16(ac, bc));
+        // a when pa <= pb and pa <= pc, else b when pb <= pc, else c.
+        const __m128i notA = _mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc));
+        const __m128i bOrC = Select(_mm_cmpgt_epi16(pb, pc), c, b);
+        const __m128i predictor = Select(notA, bOrC, a);
+        return _mm_add_epi8(x, _mm_packus_epi16(predictor, predictor));
+    }
+};
+
+template <size_t Bpp, int K>
+inline void Step(const __m128i& xs, const __m128i& bs, __m128i& a, __m128i& c, uint8_t* out, auto op)
+{
+    const __m128i x = _mm_srli_si128(xs, K * Bpp);
+    const __m128i b = _mm_srli_si128(bs, K * Bpp);
+    a = op(x, a, b, c);
+    c = b;
+    // Four bytes: for 3-byte pixels the fourth belongs to the next pixel,
+    // which is stored after this one.
+    Store<4>(out + K * Bpp, a);
+}
+
+// n is a multiple of Bpp.
+template <size_t Bpp, class Op>
+void Run(const uint8_t* x, const uint8_t* above, uint8_t* out, size_t n, Op op)
+{
+    __m128i a = _mm_setzero_si128();
+    __m128i c = _mm_setzero_si128();
+    size_t i = 0;
+    // Four pixels per step while 16 bytes of both rows can be read; the last
+    // store of a step ends within them.
+    for (; i + 16 <= n; i += 4 * Bpp) {
+        const __m128i xs = Load16(x + i);
+        const __m128i bs = Load16(above + i);
+        Step<Bpp, 0>(xs, bs, a, c, out + i, op);
+        Step<Bpp, 1>(xs, bs, a, c, out + i, op);
+        Step<Bpp, 2>(xs, bs, a, c, out + i, op);
+        Step<Bpp, 3>(xs, bs, a, c, out + i, op);
+    }
+    for (; i < n; i += Bpp) {
+        const __m128i b = LoadPixel<Bpp>(above + i);
+        a = op(LoadPixel<Bpp>(x + i), a, b, c);
+        c = b;
+        Store<Bpp>(out + i, a);
+    }
+}
+
+void Up(const uint8_t* x, const uint8_t* above, uint8_t* out, size_t n)
+{
+    size_t i = 0;
+    for (; i + 16 <= n; i += 16)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_add_epi8(Load16(x + i), Load16(above + i)));
+    for (; i < n; ++i)
+        out[i] = static_cast<uint8_t>(x[i] + above[i]);
+}
+
+template <size_t Bpp>
+void Kernel(uint8_t type, const uint8_t* x, const uint8_t* above, uint8_t* out, size_t n)
+{
+    switch (type) {
+    case FilterSub: Run<Bpp>(x, above, out, n, TSub{}); break;
+    case FilterAverage: Run<Bpp>(x, above, out, n, TAverage{}); break;
+    case FilterPaeth: Run<Bpp>(x, above, out, n, TPaeth{}); break;
+    default: break;
+    }
+}
+
+#endif
+
+} // namespace
+
+void UnfilterRowInto(const uint8_t* row, const uint8_t* above, uint8_t* out, size_t size, size_t bpp)
+{
+    if (size < 2)
+        return;
+    const uint8_t type = row[0];
+    const uint8_t* x = row + 1;
+    const size_t n = size - 1;
+    if (type == FilterNone || type > FilterPaeth || bpp == 0) {
+        std::memcpy(out, x, n);
+        return;
+    }
+#ifdef ORVANE_PNG_SSE2
+    if (type == FilterUp) {
+        Up(x, above, out, n);
+        return;
+    }
+    if (bpp == 3 && n % 3 == 0) {
+        Kernel<3>(type, x, above, out, n);
+        return;
+    }
+    if (bpp == 4 && n % 4 == 0) {
+        Kernel<4>(type, x, above, out, n);
+        return;
+    }
+#endif
+    std::memcpy(out, x, n);
+    UnfilterData(type, out, above, n, bpp);
+}
+
+} // namespace orvane::imaging::png_detail
