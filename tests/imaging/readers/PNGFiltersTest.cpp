@@ -1,0 +1,38 @@
+// The vector unfilter kernels against the plain loops: every filter type
+// (and an unknown one), every pixel size the reader meets, widths around the
+// kernels' steps of four pixels.
+#include "imaging/readers/PNGFilters.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+using namespace orvane::imaging::png_detail;
+
+TEST(PNGFilters, UnfilteringIntoARowMatchesThePlainLoops)
+{
+    std::mt19937 random(7);
+    for (const size_t bpp : {1, 2, 3, 4, 6, 8})
+        for (const size_t width : {1, 2, 3, 4, 5, 6, 7, 8, 9, 15, 16, 17, 21, 33, 64, 101})
+            for (uint8_t type = 0; type <= 5; ++type) {
+                SCOPED_TRACE(testing::Message() << "bpp " << bpp << ", width " << width << ", filter " << int(type));
+                const size_t size = width * bpp + 1;
+                std::vector<uint8_t> row(size), previous(size);
+                for (auto& b : row)
+                    b = static_cast<uint8_t>(random());
+                for (auto& b : previous)
+                    b = static_cast<uint8_t>(random());
+                row[0] = type;
+                previous[0] = 0;
+                std::vector<uint8_t> expected = row;
+                UnfilterRow(expected.data(), previous.data(), size, bpp);
+                // Fenced by bytes the kernels must not touch.
+                std::vector<uint8_t> out(size + 15, 0xA5);
+                UnfilterRowInto(row.data(), previous.data() + 1, out.data() + 8, size, bpp);
+                EXPECT_EQ(std::vector<uint8_t>(out.begin() + 8, out.begin() + 8 + width * bpp),
+                          std::vector<uint8_t>(expected.begin() + 1, expected.end()));
+                EXPECT_EQ(out[7], 0xA5);
+                EXPECT_EQ(out[8 + width * bpp], 0xA5);
+            }
+}
