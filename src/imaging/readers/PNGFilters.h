@@ -23,4 +23,9 @@ void UnfilterData(uint8_t type, uint8_t* d, const uint8_t* p, size_t n, size_t b
 // (always on x86-64).
 void UnfilterRowInto(const uint8_t* row, const uint8_t* above, uint8_t* out, size_t size, size_t bpp);
 
+// For rows of 8-bit RGBA pixels: UnfilterRowInto with bpp 4, and the same
+// pixels with red and blue exchanged (BGRA) to bgra, which overlaps nothing
+// either. Unknown filter types leave the row as stored, as everywhere.
+void UnfilterRgbaRowInto(const uint8_t* row, const uint8_t* above, uint8_t* out, uint8_t* bgra, size_t size);
+
 } // namespace orvane::imaging::png_detail

@@ -3,7 +3,9 @@
 // left, so those go pixel by pixel, but with the pixel in a vector register:
 // four pixels come with one 16-byte load of the row and one of the row above,
 // and each pixel's bytes are worked on at once. Up has no such dependency and
-// goes 16 bytes at a time. Every other layout takes the plain loops.
+// goes 16 bytes at a time. Every other layout takes the plain loops. 8-bit
+// RGBA rows can also be written out as BGRA, the bitmap's order, in the same
+// step.
 #include "imaging/readers/PNGFilters.h"
 
 #include <cstring>
@@ -154,6 +156,93 @@ void Run(const uint8_t* x, const uint8_t* above, uint8_t* out, size_t n, Op op)
     }
 }
 
+// --- 8-bit RGBA rows unfiltered and turned into BGRA in the same step
+
+// Red and blue of four RGBA pixels exchanged.
+inline __m128i SwapRedBlue(__m128i v)
+{
+    const __m128i low = _mm_set1_epi32(0xFF);
+    const __m128i greenAlpha = _mm_and_si128(v, _mm_set1_epi32(static_cast<int>(0xFF00FF00u)));
+    const __m128i blue = _mm_and_si128(_mm_srli_epi32(v, 16), low);
+    const __m128i red = _mm_slli_epi32(_mm_and_si128(v, low), 16);
+    return _mm_or_si128(greenAlpha, _mm_or_si128(blue, red));
+}
+
+inline void StoreBoth(uint8_t* out, uint8_t* bgra, __m128i r0, __m128i r1, __m128i r2, __m128i r3)
+{
+    const __m128i v = _mm_unpacklo_epi64(_mm_unpacklo_epi32(r0, r1), _mm_unpacklo_epi32(r2, r3));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(bgra), SwapRedBlue(v));
+}
+
+inline void StorePixelBoth(uint8_t* out, uint8_t* bgra, __m128i r)
+{
+    Store<4>(out, r);
+    Store<4>(bgra, SwapRedBlue(r));
+}
+
+template <class Op>
+void RunRgba(const uint8_t* x, const uint8_t* above, uint8_t* out, uint8_t* bgra, size_t n, Op op)
+{
+    __m128i a = _mm_setzero_si128();
+    __m128i c = _mm_setzero_si128();
+    size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        const __m128i xs = Load16(x + i);
+        const __m128i bs = Load16(above + i);
+        const __m128i b1 = _mm_srli_si128(bs, 4), b2 = _mm_srli_si128(bs, 8), b3 = _mm_srli_si128(bs, 12);
+        const __m128i r0 = op(xs, a, bs, c);
+        const __m128i r1 = op(_mm_srli_si128(xs, 4), r0, b1, bs);
+        const __m128i r2 = op(_mm_srli_si128(xs, 8), r1, b2, b1);
+        const __m128i r3 = op(_mm_srli_si128(xs, 12), r2, b3, b2);
+        StoreBoth(out + i, bgra + i, r0, r1, r2, r3);
+        a = r3;
+        c = b3;
+    }
+    for (; i < n; i += 4) {
+        const __m128i b = LoadPixel<4>(above + i);
+        a = op(LoadPixel<4>(x + i), a, b, c);
+        c = b;
+        StorePixelBoth(out + i, bgra + i, a);
+    }
+}
+
+void RunRgbaAverage(const uint8_t* x, const uint8_t* above, uint8_t* out, uint8_t* bgra, size_t n)
+{
+    const __m128i ones = _mm_set1_epi8(-1);
+    __m128i notA = ones;
+    size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        const __m128i xs = Load16(x + i);
+        const __m128i notBs = _mm_xor_si128(Load16(above + i), ones);
+        const __m128i n0 = _mm_sub_epi8(_mm_avg_epu8(notA, notBs), xs);
+        const __m128i n1 = _mm_sub_epi8(_mm_avg_epu8(n0, _mm_srli_si128(notBs, 4)), _mm_srli_si128(xs, 4));
+        const __m128i n2 = _mm_sub_epi8(_mm_avg_epu8(n1, _mm_srli_si128(notBs, 8)), _mm_srli_si128(xs, 8));
+        const __m128i n3 = _mm_sub_epi8(_mm_avg_epu8(n2, _mm_srli_si128(notBs, 12)), _mm_srli_si128(xs, 12));
+        StoreBoth(out + i, bgra + i, _mm_xor_si128(n0, ones), _mm_xor_si128(n1, ones), _mm_xor_si128(n2, ones),
+                  _mm_xor_si128(n3, ones));
+        notA = n3;
+    }
+    __m128i a = _mm_xor_si128(notA, ones);
+    for (; i < n; i += 4) {
+        a = TAverage{}(LoadPixel<4>(x + i), a, LoadPixel<4>(above + i), a);
+        StorePixelBoth(out + i, bgra + i, a);
+    }
+}
+
+void RgbaKernel(uint8_t type, const uint8_t* x, const uint8_t* above, uint8_t* out, uint8_t* bgra, size_t n)
+{
+    switch (type) {
+    case FilterSub: RunRgba(x, above, out, bgra, n, TSub{}); break;
+    case FilterUp:
+        RunRgba(x, above, out, bgra, n, [](__m128i x, __m128i, __m128i b, __m128i) { return _mm_add_epi8(x, b); });
+        break;
+    case FilterAverage: RunRgbaAverage(x, above, out, bgra, n); break;
+    case FilterPaeth: RunRgba(x, above, out, bgra, n, TPaeth{}); break;
+    default: RunRgba(x, above, out, bgra, n, [](__m128i x, __m128i, __m128i, __m128i) { return x; }); break;
+    }
+}
+
 void Up(const uint8_t* x, const uint8_t* above, uint8_t* out, size_t n)
 {
     size_t i = 0;
@@ -205,6 +294,27 @@ void UnfilterRowInto(const uint8_t* row, const uint8_t* above, uint8_t* out, siz
 #endif
     std::memcpy(out, x, n);
     UnfilterData(type, out, above, n, bpp);
+}
+
+void UnfilterRgbaRowInto(const uint8_t* row, const uint8_t* above, uint8_t* out, uint8_t* bgra, size_t size)
+{
+    if (size < 2)
+        return;
+    const uint8_t type = row[0];
+    const size_t n = size - 1;
+#ifdef ORVANE_PNG_SSE2
+    if (n % 4 == 0) {
+        RgbaKernel(type, row + 1, above, out, bgra, n);
+        return;
+    }
+#endif
+    UnfilterRowInto(row, above, out, size, 4);
+    for (size_t i = 0; i + 4 <= n; i += 4) {
+        bgra[i] = out[i + 2];
+        bgra[i + 1] = out[i + 1];
+        bgra[i + 2] = out[i];
+        bgra[i + 3] = out[i + 3];
+    }
 }
 
 } // namespace orvane::imaging::png_detail

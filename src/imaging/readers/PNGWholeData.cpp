@@ -161,6 +161,20 @@ void TPNGGraphic::UnfilterWhole(TLoadingProgress& progress, const uint8_t* filte
         std::swap(current, other);
         return above;
     };
+    if (header_.interlace != 1 && header_.colorType == 6 && header_.bitDepth == 8 &&
+        (cm.TargetOptions() & coApplyGamma) == 0) {
+        // 8-bit RGBA without gamma: the bitmap's BGRA rows come out of the
+        // unfiltering itself.
+        const uint8_t* above = zeros;
+        for (int y = 0; y < height; ++y) {
+            png_detail::UnfilterRgbaRowInto(row, above, current, ScanLine(y), widest);
+            row += widest;
+            above = current;
+            std::swap(current, other);
+            progress.Row(y, height);
+        }
+        return;
+    }
     if (header_.interlace != 1) {
         const uint8_t* above = zeros;
         for (int y = 0; y < height; ++y) {

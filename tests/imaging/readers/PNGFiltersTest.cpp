@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <utility>
 #include <vector>
 
 using namespace orvane::imaging::png_detail;
@@ -34,5 +35,18 @@ TEST(PNGFilters, UnfilteringIntoARowMatchesThePlainLoops)
                           std::vector<uint8_t>(expected.begin() + 1, expected.end()));
                 EXPECT_EQ(out[7], 0xA5);
                 EXPECT_EQ(out[8 + width * bpp], 0xA5);
+                if (bpp != 4)
+                    continue;
+                // RGBA rows also written out as BGRA.
+                std::vector<uint8_t> rgba(size + 15, 0xA5), bgra(size + 15, 0xA5);
+                UnfilterRgbaRowInto(row.data(), previous.data() + 1, rgba.data() + 8, bgra.data() + 8, size);
+                std::vector<uint8_t> swapped(expected.begin() + 1, expected.end());
+                for (size_t i = 0; i < swapped.size(); i += 4)
+                    std::swap(swapped[i], swapped[i + 2]);
+                EXPECT_EQ(std::vector<uint8_t>(rgba.begin() + 8, rgba.begin() + 8 + width * 4),
+                          std::vector<uint8_t>(expected.begin() + 1, expected.end()));
+                EXPECT_EQ(std::vector<uint8_t>(bgra.begin() + 8, bgra.begin() + 8 + width * 4), swapped);
+                EXPECT_EQ(bgra[7], 0xA5);
+                EXPECT_EQ(bgra[8 + width * 4], 0xA5);
             }
 }
