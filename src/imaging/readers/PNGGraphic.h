@@ -56,7 +56,9 @@ private:
     bool DecodeWhole(TLoadingProgress& progress);
     size_t FilteredBytes() const;
     // Collects the consecutive IDAT chunks' data where it can be inflated at
-    // once; nullptr when it cannot (see DecodeWhole).
+    // once; nullptr when it cannot (see DecodeWhole). packed is the number of
+    // bytes collected, inBitmap whether they were put into the bitmap's
+    // memory (also when it fails, so that they can be cleared).
     const uint8_t* GatherImageData(int64_t first, size_t& packed, bool& inBitmap);
     void UnfilterWhole(TLoadingProgress& progress, const uint8_t* filtered);
     void DecodeInterlaced(TLoadingProgress& progress, uint8_t*& current, uint8_t*& previous);

@@ -91,19 +91,21 @@ const uint8_t* TPNGGraphic::GatherImageData(int64_t first, size_t& packed, bool&
             bytes = gathered + packed;
             input_->ReadBuffer(gathered + packed, chunkLength_);
         }
+        if (chunkLength_ > 0) {
+            if (inPlace)
+                data = bytes;
+            else if (memory)
+                std::memcpy(gathered + packed, bytes, chunkLength_);
+            // Counted before the check: what a failed check leaves in the
+            // bitmap is cleared again.
+            packed += chunkLength_;
+        }
         uint8_t stored[4];
         input_->ReadBuffer(stored, 4);
         if (chunkLength_ > 0)
             runningCrc_ = static_cast<uint32_t>(crc32(runningCrc_, bytes, chunkLength_));
         if (runningCrc_ != GetBE32(stored))
             return nullptr;
-        if (chunkLength_ > 0) {
-            if (inPlace)
-                data = bytes;
-            else if (memory)
-                std::memcpy(gathered + packed, bytes, chunkLength_);
-            packed += chunkLength_;
-        }
         ReadChunkHeader();
     }
     return data;
