@@ -28,4 +28,12 @@ void UnfilterRowInto(const uint8_t* row, const uint8_t* above, uint8_t* out, siz
 // either. Unknown filter types leave the row as stored, as everywhere.
 void UnfilterRgbaRowInto(const uint8_t* row, const uint8_t* above, uint8_t* out, uint8_t* bgra, size_t size);
 
+// For rows of 8-bit RGB pixels: unfilters row against above, the row above
+// already unfiltered and turned into BGR (zeros for the first row), and
+// writes the row as BGR to bgr (size - 1 bytes, overlapping neither).
+// Rows go straight from the filtered data into the bitmap so. False, with
+// nothing written, where there is no kernel for it (the caller then
+// unfilters and converts apart).
+bool UnfilterRgbRowToBgr(const uint8_t* row, const uint8_t* above, uint8_t* bgr, size_t size);
+
 } // namespace orvane::imaging::png_detail

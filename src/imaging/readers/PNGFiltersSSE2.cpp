@@ -72,27 +72,6 @@ inline void AverageStep(const __m128i& xs, const __m128i& notBs, __m128i& notA, 
     Store<4>(out + K * Bpp, _mm_xor_si128(notA, ones));
 }
 
-template <size_t Bpp>
-void RunAverage(const uint8_t* x, const uint8_t* above, uint8_t* out, size_t n)
-{
-    const __m128i ones = _mm_set1_epi8(-1);
-    __m128i notA = ones;
-    size_t i = 0;
-    for (; i + 16 <= n; i += 4 * Bpp) {
-        const __m128i xs = Load16(x + i);
-        const __m128i notBs = _mm_xor_si128(Load16(above + i), ones);
-        AverageStep<Bpp, 0>(xs, notBs, notA, out + i);
-        AverageStep<Bpp, 1>(xs, notBs, notA, out + i);
-        AverageStep<Bpp, 2>(xs, notBs, notA, out + i);
-        AverageStep<Bpp, 3>(xs, notBs, notA, out + i);
-    }
-    __m128i a = _mm_xor_si128(notA, ones);
-    for (; i < n; i += Bpp) {
-        a = TAverage{}(LoadPixel<Bpp>(x + i), a, LoadPixel<Bpp>(above + i), a);
-        Store<Bpp>(out + i, a);
-    }
-}
-
 struct TPaeth {
     static __m128i Abs16(__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v)); }
     static __m128i Select(__m128i mask, __m128i yes, __m128i no)
@@ -131,17 +110,39 @@ inline void Step(const __m128i& xs, const __m128i& bs, __m128i& a, __m128i& c, u
     Store<4>(out + K * Bpp, a);
 }
 
-// n is a multiple of Bpp.
-template <size_t Bpp, class Op>
+// Red and blue of four 3-byte pixels (the first 12 bytes) exchanged; the
+// last four bytes are don't-cares.
+inline __m128i SwapRedBlue3(__m128i v)
+{
+    const __m128i green = _mm_setr_epi8(0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, 0, 0, 0);
+    const __m128i first = _mm_setr_epi8(-1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, 0, 0, 0, 0);
+    const __m128i third = _mm_setr_epi8(0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, 0, 0);
+    return _mm_or_si128(_mm_and_si128(v, green), _mm_or_si128(_mm_and_si128(_mm_srli_si128(v, 2), first),
+                                                               _mm_and_si128(_mm_slli_si128(v, 2), third)));
+}
+
+// n is a multiple of Bpp. With Swap (3-byte pixels) the filtered pixels turn
+// from RGB to BGR as they are loaded, and above and out are BGR: the filters
+// work on each byte against the same byte of other pixels, so they give the
+// same result in either order.
+template <size_t Bpp, class Op, bool Swap = false>
 void Run(const uint8_t* x, const uint8_t* above, uint8_t* out, size_t n, Op op)
 {
+    static_assert(!Swap || Bpp == 3);
+    auto load = [](const uint8_t* p) {
+        const __m128i v = Load16(p);
+        if constexpr (Swap)
+            return SwapRedBlue3(v);
+        else
+            return v;
+    };
     __m128i a = _mm_setzero_si128();
     __m128i c = _mm_setzero_si128();
     size_t i = 0;
     // Four pixels per step while 16 bytes of both rows can be read; the last
     // store of a step ends within them.
     for (; i + 16 <= n; i += 4 * Bpp) {
-        const __m128i xs = Load16(x + i);
+        const __m128i xs = load(x + i);
         const __m128i bs = Load16(above + i);
         Step<Bpp, 0>(xs, bs, a, c, out + i, op);
         Step<Bpp, 1>(xs, bs, a, c, out + i, op);
@@ -149,9 +150,39 @@ void Run(const uint8_t* x, const uint8_t* above, uint8_t* out, size_t n, Op op)
         Step<Bpp, 3>(xs, bs, a, c, out + i, op);
     }
     for (; i < n; i += Bpp) {
+        __m128i xp = LoadPixel<Bpp>(x + i);
+        if constexpr (Swap)
+            xp = SwapRedBlue3(xp);
         const __m128i b = LoadPixel<Bpp>(above + i);
-        a = op(LoadPixel<Bpp>(x + i), a, b, c);
+        a = op(xp, a, b, c);
         c = b;
+        Store<Bpp>(out + i, a);
+    }
+}
+
+template <size_t Bpp, bool Swap = false>
+void RunAverage(const uint8_t* x, const uint8_t* above, uint8_t* out, size_t n)
+{
+    static_assert(!Swap || Bpp == 3);
+    const __m128i ones = _mm_set1_epi8(-1);
+    __m128i notA = ones;
+    size_t i = 0;
+    for (; i + 16 <= n; i += 4 * Bpp) {
+        __m128i xs = Load16(x + i);
+        if constexpr (Swap)
+            xs = SwapRedBlue3(xs);
+        const __m128i notBs = _mm_xor_si128(Load16(above + i), ones);
+        AverageStep<Bpp, 0>(xs, notBs, notA, out + i);
+        AverageStep<Bpp, 1>(xs, notBs, notA, out + i);
+        AverageStep<Bpp, 2>(xs, notBs, notA, out + i);
+        AverageStep<Bpp, 3>(xs, notBs, notA, out + i);
+    }
+    __m128i a = _mm_xor_si128(notA, ones);
+    for (; i < n; i += Bpp) {
+        __m128i xp = LoadPixel<Bpp>(x + i);
+        if constexpr (Swap)
+            xp = SwapRedBlue3(xp);
+        a = TAverage{}(xp, a, LoadPixel<Bpp>(above + i), a);
         Store<Bpp>(out + i, a);
     }
 }
@@ -230,6 +261,25 @@ void RunRgbaAverage(const uint8_t* x, const uint8_t* above, uint8_t* out, uint8_
     }
 }
 
+void RgbKernel(uint8_t type, const uint8_t* x, const uint8_t* above, uint8_t* bgr, size_t n)
+{
+    switch (type) {
+    case FilterSub: Run<3, TSub, true>(x, above, bgr, n, TSub{}); break;
+    case FilterUp: {
+        auto up = [](__m128i x, __m128i, __m128i b, __m128i) { return _mm_add_epi8(x, b); };
+        Run<3, decltype(up), true>(x, above, bgr, n, up);
+        break;
+    }
+    case FilterAverage: RunAverage<3, true>(x, above, bgr, n); break;
+    case FilterPaeth: Run<3, TPaeth, true>(x, above, bgr, n, TPaeth{}); break;
+    default: {
+        auto none = [](__m128i x, __m128i, __m128i, __m128i) { return x; };
+        Run<3, decltype(none), true>(x, above, bgr, n, none);
+        break;
+    }
+    }
+}
+
 void RgbaKernel(uint8_t type, const uint8_t* x, const uint8_t* above, uint8_t* out, uint8_t* bgra, size_t n)
 {
     switch (type) {
@@ -294,6 +344,17 @@ void UnfilterRowInto(const uint8_t* row, const uint8_t* above, uint8_t* out, siz
 #endif
     std::memcpy(out, x, n);
     UnfilterData(type, out, above, n, bpp);
+}
+
+bool UnfilterRgbRowToBgr(const uint8_t* row, const uint8_t* above, uint8_t* bgr, size_t size)
+{
+#ifdef ORVANE_PNG_SSE2
+    if (size >= 2 && (size - 1) % 3 == 0) {
+        RgbKernel(row[0], row + 1, above, bgr, size - 1);
+        return true;
+    }
+#endif
+    return false;
 }
 
 void UnfilterRgbaRowInto(const uint8_t* row, const uint8_t* above, uint8_t* out, uint8_t* bgra, size_t size)

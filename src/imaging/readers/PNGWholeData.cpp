@@ -163,8 +163,24 @@ void TPNGGraphic::UnfilterWhole(TLoadingProgress& progress, const uint8_t* filte
         std::swap(current, other);
         return above;
     };
-    if (header_.interlace != 1 && header_.colorType == 6 && header_.bitDepth == 8 &&
-        (cm.TargetOptions() & coApplyGamma) == 0) {
+    const bool plain8 = header_.interlace != 1 && header_.bitDepth == 8 && (cm.TargetOptions() & coApplyGamma) == 0;
+    if (plain8 && header_.colorType == 2) {
+        // 8-bit RGB without gamma: unfiltered from the filtered data straight
+        // into the bitmap's BGR rows, each against the bitmap row above it.
+        uint8_t* line = ScanLine(0);
+        if (png_detail::UnfilterRgbRowToBgr(row, zeros, line, widest)) {
+            progress.Row(0, height);
+            for (int y = 1; y < height; ++y) {
+                row += widest;
+                const uint8_t* above = line;
+                line = ScanLine(y);
+                png_detail::UnfilterRgbRowToBgr(row, above, line, widest);
+                progress.Row(y, height);
+            }
+            return;
+        }
+    }
+    if (plain8 && header_.colorType == 6) {
         // 8-bit RGBA without gamma: the bitmap's BGRA rows come out of the
         // unfiltering itself.
         const uint8_t* above = zeros;

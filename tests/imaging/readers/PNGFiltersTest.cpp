@@ -35,17 +35,28 @@ TEST(PNGFilters, UnfilteringIntoARowMatchesThePlainLoops)
                           std::vector<uint8_t>(expected.begin() + 1, expected.end()));
                 EXPECT_EQ(out[7], 0xA5);
                 EXPECT_EQ(out[8 + width * bpp], 0xA5);
+                auto swapped = [](std::vector<uint8_t> v, size_t step) {
+                    for (size_t i = 0; i + step <= v.size(); i += step)
+                        std::swap(v[i], v[i + 2]);
+                    return v;
+                };
+                const std::vector<uint8_t> unfiltered(expected.begin() + 1, expected.end());
+                if (bpp == 3) {
+                    // RGB rows straight to BGR, against a BGR row above.
+                    const std::vector<uint8_t> aboveBgr = swapped({previous.begin() + 1, previous.end()}, 3);
+                    std::vector<uint8_t> bgr(size + 15, 0xA5);
+                    ASSERT_TRUE(UnfilterRgbRowToBgr(row.data(), aboveBgr.data(), bgr.data() + 8, size));
+                    EXPECT_EQ(std::vector<uint8_t>(bgr.begin() + 8, bgr.begin() + 8 + width * 3), swapped(unfiltered, 3));
+                    EXPECT_EQ(bgr[7], 0xA5);
+                    EXPECT_EQ(bgr[8 + width * 3], 0xA5);
+                }
                 if (bpp != 4)
                     continue;
                 // RGBA rows also written out as BGRA.
                 std::vector<uint8_t> rgba(size + 15, 0xA5), bgra(size + 15, 0xA5);
                 UnfilterRgbaRowInto(row.data(), previous.data() + 1, rgba.data() + 8, bgra.data() + 8, size);
-                std::vector<uint8_t> swapped(expected.begin() + 1, expected.end());
-                for (size_t i = 0; i < swapped.size(); i += 4)
-                    std::swap(swapped[i], swapped[i + 2]);
-                EXPECT_EQ(std::vector<uint8_t>(rgba.begin() + 8, rgba.begin() + 8 + width * 4),
-                          std::vector<uint8_t>(expected.begin() + 1, expected.end()));
-                EXPECT_EQ(std::vector<uint8_t>(bgra.begin() + 8, bgra.begin() + 8 + width * 4), swapped);
+                EXPECT_EQ(std::vector<uint8_t>(rgba.begin() + 8, rgba.begin() + 8 + width * 4), unfiltered);
+                EXPECT_EQ(std::vector<uint8_t>(bgra.begin() + 8, bgra.begin() + 8 + width * 4), swapped(unfiltered, 4));
                 EXPECT_EQ(bgra[7], 0xA5);
                 EXPECT_EQ(bgra[8 + width * 4], 0xA5);
             }
