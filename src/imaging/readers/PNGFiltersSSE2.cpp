@@ -4,7 +4,8 @@
 // four pixels come with one 16-byte load of the row and one of the row above,
 // and each pixel's bytes are worked on at once. Up has no such dependency and
 // goes 16 bytes at a time. Every other layout takes the plain loops. 8-bit
-// RGBA rows can also be written out as BGRA, the bitmap's order, in the same
+// RGB rows can also go straight to BGR against a BGR row above, and 8-bit
+// RGBA rows be written out as BGRA besides: the bitmap's orders, in the same
 // step.
 #include "imaging/readers/PNGFilters.h"
 
