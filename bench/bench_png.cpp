@@ -2,6 +2,16 @@
 // our reader next to libpng decoding the same files into the same BGR(A)
 // rows. The files are written by libpng with its default filter choice and
 // compression, from a smooth photo-like picture with noise.
+//
+// The Process benchmarks time whole programs turning the same files into a
+// PPM file: orvane-convert against this program itself run as a libpng
+// converter (--libpng-to-ppm INPUT OUTPUT), both started afresh for every
+// run; the child's processor time is reported as cpu_ms. Run with
+// --benchmark_enable_random_interleaving=true and repetitions so that the
+// two alternate on a busy machine. The reader benchmarks also report the
+// peak memory one load takes above what was held before it, as a multiple
+// of the decoded pixels (peak_ratio; resident pages, so memory taken
+// straight from the kernel counts too).
 #include "imaging/readers/PNGGraphic.h"
 
 #include <benchmark/benchmark.h>
@@ -12,12 +22,23 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <random>
 #include <stdexcept>
+#include <string>
 #include <vector>
+
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
 
 using namespace orvane::imaging;
 using Bytes = std::vector<uint8_t>;
@@ -141,6 +162,41 @@ void DecodeWithReader(const Bytes& file, bool withProgress)
     benchmark::DoNotOptimize(rows);
 }
 
+
+// Resident memory of this process in bytes: the current and the peak
+// ("VmRSS", "VmHWM").
+size_t ResidentBytes(const char* field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const size_t length = std::strlen(field);
+    while (std::getline(status, line))
+        if (line.compare(0, length, field) == 0 && line.size() > length && line[length] == ':')
+            return std::stoull(line.substr(length + 1)) * 1024;
+    return 0;
+}
+
+// Peak memory of one load above what was resident before it; 0 where the
+// kernel cannot reset the peak.
+double PeakRatio(const Bytes& file, size_t decodedBytes)
+{
+    {
+        std::ofstream reset("/proc/self/clear_refs");
+        reset << "5";
+        if (!reset)
+            return 0;
+    }
+    const size_t before = ResidentBytes("VmRSS");
+    {
+        TPNGGraphic picture;
+        TMemoryStream stream(file.data(), file.size());
+        picture.LoadFromStream(stream);
+        benchmark::DoNotOptimize(picture.ScanLine(0));
+    }
+    const size_t peak = ResidentBytes("VmHWM");
+    return peak > before ? double(peak - before) / double(decodedBytes) : 0;
+}
+
 void SetCounters(benchmark::State& state, int channels)
 {
     // Bytes of decoded pixels per second.
@@ -154,6 +210,7 @@ void BM_Reader(benchmark::State& state, int channels, bool interlaced, bool with
     for (auto _ : state)
         DecodeWithReader(file, withProgress);
     SetCounters(state, channels);
+    state.counters["peak_ratio"] = PeakRatio(file, size_t{kWidth} * kHeight * channels);
 #else
     state.SkipWithError("benchmark files are written with libpng");
 #endif
@@ -169,6 +226,117 @@ void BM_Libpng(benchmark::State& state, int channels, bool interlaced)
 }
 #endif
 
+
+#ifdef ORVANE_HAVE_LIBPNG
+// --- Whole programs
+
+// libpng's side of the Process benchmarks: INPUT to a binary PPM, as a
+// converter would (RGB rows, alpha dropped).
+int LibpngToPpm(const char* input, const char* output)
+{
+    std::FILE* in = std::fopen(input, "rb");
+    if (!in)
+        return 1;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    std::vector<uint8_t> pixels;
+    std::vector<png_bytep> rows;
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        std::fclose(in);
+        return 1;
+    }
+    png_init_io(png, in);
+    png_read_info(png, info);
+    png_set_strip_alpha(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    const uint32_t width = png_get_image_width(png, info);
+    const uint32_t height = png_get_image_height(png, info);
+    const size_t rowBytes = png_get_rowbytes(png, info);
+    pixels.resize(rowBytes * height);
+    rows.resize(height);
+    for (uint32_t y = 0; y < height; ++y)
+        rows[y] = pixels.data() + y * rowBytes;
+    png_read_image(png, rows.data());
+    png_read_end(png, nullptr);
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(in);
+    std::FILE* out = std::fopen(output, "wb");
+    if (!out)
+        return 1;
+    std::fprintf(out, "P6\n%u %u\n255\n", width, height);
+    const bool written = std::fwrite(pixels.data(), 1, pixels.size(), out) == pixels.size();
+    return std::fclose(out) == 0 && written ? 0 : 1;
+}
+
+std::string SelfPath()
+{
+    return std::filesystem::read_symlink("/proc/self/exe").string();
+}
+
+// orvane-convert of the same build, or the one ORVANE_CONVERT names.
+std::string ConvertPath()
+{
+    if (const char* path = std::getenv("ORVANE_CONVERT"))
+        return path;
+    return (std::filesystem::path(SelfPath()).parent_path().parent_path() / "src/imaging/convert/orvane-convert")
+        .string();
+}
+
+std::string ScratchFolder()
+{
+    return std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path().string();
+}
+
+// The benchmark file on disk (in memory where the system has a memory file
+// system, so that the disk's noise stays out).
+const std::string& FileOnDisk(int channels, bool interlaced)
+{
+    static std::map<std::pair<int, bool>, std::string> paths;
+    std::string& path = paths[{channels, interlaced}];
+    if (path.empty()) {
+        path = ScratchFolder() + "/orvane-bench-png-" + std::to_string(channels) + (interlaced ? "-adam7" : "") +
+               "-" + std::to_string(::getpid()) + ".png";
+        const Bytes& file = File(channels, interlaced);
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
+    }
+    return path;
+}
+
+// Runs a program to its end; its processor time in seconds.
+double RunProgram(const std::vector<std::string>& arguments)
+{
+    std::vector<char*> argv;
+    for (const std::string& a : arguments)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    if (posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+        throw std::runtime_error("cannot start " + arguments[0]);
+    int status = 0;
+    rusage usage{};
+    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw std::runtime_error(arguments[0] + " failed");
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+void BM_Process(benchmark::State& state, bool orvane, int channels, bool interlaced)
+{
+    const std::string& input = FileOnDisk(channels, interlaced);
+    const std::string output = ScratchFolder() + "/orvane-bench-png-out-" + std::to_string(::getpid()) + ".ppm";
+    const std::vector<std::string> command = orvane ? std::vector<std::string>{ConvertPath(), input, output}
+                                                    : std::vector<std::string>{SelfPath(), "--libpng-to-ppm", input,
+                                                                               output};
+    double cpu = 0;
+    for (auto _ : state)
+        cpu += RunProgram(command);
+    std::filesystem::remove(output);
+    state.counters["cpu_ms"] = benchmark::Counter(cpu * 1000 / double(state.iterations()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kWidth * kHeight * 3);
+}
+#endif
+
 } // namespace
 
 BENCHMARK_CAPTURE(BM_Reader, PNG_RGB8_12MP, 3, false, false)->Unit(benchmark::kMillisecond);
@@ -181,6 +349,33 @@ BENCHMARK_CAPTURE(BM_Libpng, PNG_RGB8_12MP, 3, false)->Unit(benchmark::kMillisec
 BENCHMARK_CAPTURE(BM_Libpng, PNG_RGBA8_12MP, 4, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Libpng, PNG_RGB8_Adam7_12MP, 3, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Libpng, PNG_RGBA8_Adam7_12MP, 4, true)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_CAPTURE(BM_Process, Orvane_ToPPM_RGB8_12MP, true, 3, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Process, Libpng_ToPPM_RGB8_12MP, false, 3, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Process, Orvane_ToPPM_RGBA8_12MP, true, 4, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Process, Libpng_ToPPM_RGBA8_12MP, false, 4, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Process, Orvane_ToPPM_RGB8_Adam7_12MP, true, 3, true)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Process, Libpng_ToPPM_RGB8_Adam7_12MP, false, 3, true)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Process, Orvane_ToPPM_RGBA8_Adam7_12MP, true, 4, true)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Process, Libpng_ToPPM_RGBA8_Adam7_12MP, false, 4, true)->Unit(benchmark::kMillisecond)->UseRealTime();
 #endif
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+#ifdef ORVANE_HAVE_LIBPNG
+    if (argc == 4 && std::strcmp(argv[1], "--libpng-to-ppm") == 0)
+        return LibpngToPpm(argv[2], argv[3]);
+#endif
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+#ifdef ORVANE_HAVE_LIBPNG
+    for (int channels : {3, 4})
+        for (bool interlaced : {false, true})
+            std::filesystem::remove(ScratchFolder() + "/orvane-bench-png-" + std::to_string(channels) +
+                                    (interlaced ? "-adam7" : "") + "-" + std::to_string(::getpid()) + ".png");
+#endif
+    return 0;
+}

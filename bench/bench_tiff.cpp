@@ -1,7 +1,10 @@
 // TIFF decoding speed: our reader against libtiff's RGBA interface
 // (TIFFReadRGBAImage) on the same 12-megapixel RGB files, uncompressed and
-// deflate-compressed, in the same run. Both read the file from disk (cached)
-// and produce a whole picture in memory.
+// deflate-compressed (plain and with the horizontal predictor), in the same
+// run. Both read the file from disk (cached) and produce a whole picture in
+// memory; both inflate deflate strips with libdeflate. On a busy machine run
+// with --benchmark_enable_random_interleaving=true and repetitions, and
+// compare medians.
 #include "imaging/core/Stream.h"
 #include "imaging/readers/TIFFGraphic.h"
 

@@ -1,13 +1,11 @@
 #include "imaging/decoders/LZ77Decoder.h"
 
+#include "imaging/decoders/WholeInflate.h"
+
 #include <algorithm>
 #include <climits>
 
 #include <zlib.h>
-
-#if ORVANE_HAVE_LIBDEFLATE
-#include <libdeflate.h>
-#endif
 
 namespace orvane::imaging {
 
@@ -17,14 +15,7 @@ const char* const LZ77Error = "LZ77 decompression error.";
 
 struct TLZ77Decoder::Stream {
     z_stream z{};
-#if ORVANE_HAVE_LIBDEFLATE
-    libdeflate_decompressor* fast = nullptr;
-    ~Stream()
-    {
-        if (fast)
-            libdeflate_free_decompressor(fast);
-    }
-#endif
+    TWholeInflater whole;
 };
 
 TLZ77Decoder::TLZ77Decoder(int flushMode, bool autoReset)
@@ -62,14 +53,11 @@ void TLZ77Decoder::Decode(const uint8_t*& source, uint8_t*& target, size_t packe
     z_stream& z = stream_->z;
     if (autoReset_) {
 #if ORVANE_HAVE_LIBDEFLATE
-        // A whole stream at once: when libdeflate decodes it completely the
-        // outcome is zlib's; anything else (damage, too little room) is left
-        // to zlib, which also yields the partial output.
-        if (!stream_->fast)
-            stream_->fast = libdeflate_alloc_decompressor();
+        // A whole stream at once: when it decodes completely the outcome is
+        // zlib's; anything else (damage, too little room) is left to zlib,
+        // which also yields the partial output.
         size_t used = 0, produced = 0;
-        if (stream_->fast && libdeflate_zlib_decompress_ex(stream_->fast, source, packedSize, target, unpackedSize,
-                                                           &used, &produced) == LIBDEFLATE_SUCCESS) {
+        if (stream_->whole.Inflate(source, packedSize, target, unpackedSize, used, produced)) {
             result_ = Z_STREAM_END;
             availableInput_ = packedSize - used;
             availableOutput_ = unpackedSize - produced;

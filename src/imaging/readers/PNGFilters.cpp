@@ -1,3 +1,5 @@
+// The plain unfilter loops: the reference the vector kernels
+// (PNGFiltersSSE2.cpp) are held to, and the path for every other layout.
 #include "imaging/readers/PNGFilters.h"
 
 #include <cstdlib>
@@ -58,12 +60,13 @@ void UnfilterRow(uint8_t* row, const uint8_t* previous, size_t size, size_t bpp)
 {
     if (size < 2 || bpp == 0)
         return;
-    const uint8_t type = row[0];
-    if (type == FilterNone || type > FilterPaeth)
+    UnfilterData(row[0], row + 1, previous + 1, size - 1, bpp);
+}
+
+void UnfilterData(uint8_t type, uint8_t* d, const uint8_t* p, size_t n, size_t bpp)
+{
+    if (n == 0 || bpp == 0 || type == FilterNone || type > FilterPaeth)
         return;
-    uint8_t* d = row + 1;
-    const uint8_t* p = previous + 1;
-    const size_t n = size - 1;
     switch (bpp) {
     case 1:
         Unfilter<1>(type, d, p, n, bpp);

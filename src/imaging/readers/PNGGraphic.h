@@ -1,7 +1,8 @@
 #pragma once
 // Reader of Portable Network Graphics files: walks the chunks, checks each
-// chunk it reads against its CRC-32, inflates the image data row by row,
-// undoes the row filters, de-interlaces Adam7 and converts every row straight
+// chunk it reads against its CRC-32, inflates the image data (in one call
+// when the picture and its filtered data fit in memory together, else row by
+// row), undoes the row filters, de-interlaces Adam7 and converts every row
 // into the bitmap's scan line.
 #include "imaging/readers/ReaderGraphic.h"
 
@@ -47,6 +48,19 @@ private:
     void ReadBackground();
     void ReadTransparency();
     void DecodeImage(TLoadingProgress& progress);
+    // The image data inflated in one call and unfiltered from there. False,
+    // with the stream back at the first IDAT chunk and the bitmap still
+    // black, when the picture takes the row by row path instead: too large
+    // to hold its filtered data, or data that does not decode cleanly (the
+    // row by row path then gives the partial picture or the error).
+    bool DecodeWhole(TLoadingProgress& progress);
+    size_t FilteredBytes() const;
+    // Collects the consecutive IDAT chunks' data where it can be inflated at
+    // once; nullptr when it cannot (see DecodeWhole). packed is the number of
+    // bytes collected, inBitmap whether they were put into the bitmap's
+    // memory (also when it fails, so that they can be cleared).
+    const uint8_t* GatherImageData(int64_t first, size_t& packed, bool& inBitmap);
+    void UnfilterWhole(TLoadingProgress& progress, const uint8_t* filtered);
     void DecodeInterlaced(TLoadingProgress& progress, uint8_t*& current, uint8_t*& previous);
     void DecodeRows(TLoadingProgress& progress, uint8_t*& current, uint8_t*& previous);
     // Inflates one stored row; false when the image data ended before it was

@@ -1,7 +1,9 @@
-// PNG image data: rows inflated into one of two row buffers, unfiltered in
-// place and converted straight into the bitmap's scan lines. No buffer for
-// the whole image is made.
+// PNG image data row by row: rows inflated into one of two row buffers,
+// unfiltered in place and converted straight into the bitmap's scan lines.
+// The path of pictures whose image data is not inflated whole
+// (PNGWholeData.cpp), and of damaged data.
 #include "imaging/readers/PNGFilters.h"
+#include "imaging/readers/PNGLayout.h"
 #include "imaging/readers/PNGGraphic.h"
 
 #include "imaging/color/ColorManager.h"
@@ -14,27 +16,13 @@
 
 namespace orvane::imaging {
 
+using png_detail::kPasses;
+using png_detail::StoredRowBytes;
+using png_detail::TAdam7Pass;
+
 namespace {
 
 const char* const kFormat = "PNG";
-
-struct TAdam7Pass {
-    uint8_t startRow, startColumn, rowStep, columnStep, mask;
-};
-
-// The pixel mask selects the pass's pixels of each group of 8 target pixels.
-const TAdam7Pass kPasses[7] = {
-    {0, 0, 8, 8, 0x80}, {0, 4, 8, 8, 0x08}, {4, 0, 8, 4, 0x88}, {0, 2, 4, 4, 0x22},
-    {2, 0, 4, 2, 0xAA}, {0, 1, 2, 2, 0x55}, {1, 0, 2, 1, 0xFF},
-};
-
-// Bytes of a stored row of `pixels` pixels with its filter-type byte.
-size_t StoredRowBytes(size_t pixels, unsigned depth, size_t bytesPerSampleGroup)
-{
-    const char* tooLarge = "The picture is too large to be shown";
-    const size_t bits = CheckedMul(pixels, depth, tooLarge);
-    return CheckedMul(bits / 8 + (bits % 8 != 0), bytesPerSampleGroup, tooLarge) + 1;
-}
 
 } // namespace
 
@@ -60,6 +48,9 @@ void TPNGGraphic::DecodeImage(TLoadingProgress& progress)
     // Every pixel is written by the rows below (the interlace passes together
     // cover the whole picture), so the background colour is never seen and
     // the canvas is not filled with it first.
+    // Held whole, the image data inflates in one call; else row by row.
+    if (DecodeWhole(progress))
+        return;
     std::vector<uint8_t> buffers(bufferBytes, 0);
     uint8_t* current = buffers.data();
     uint8_t* previous = buffers.data() + rowBytes;

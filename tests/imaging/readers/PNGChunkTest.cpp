@@ -297,19 +297,55 @@ TEST(PNGChunks, CompressedDataErrors)
     EXPECT_EQ(LoadError(FileWith(image, {}, &corrupt)), "Cannot load image. Compression error found in PNG file.");
 
     // A stream cut short inside its data: the rows it holds are decoded, the
-    // rows it never reached stay black, and loading ends normally.
+    // rows it never reached stay black, and loading ends normally. Split
+    // over several chunks, the data is first put together in the picture's
+    // own memory, which must not show through.
     const png::Image big = png::MakeImage(64, 64, 8, 2);
     const Bytes full = png::Zlib(png::ScanlineData(big, {.filter = 0}));
     const Bytes half(full.begin(), full.begin() + full.size() / 2);
+    for (const size_t chunks : {1, 3}) {
+        SCOPED_TRACE(testing::Message() << chunks << " IDAT chunks");
+        png::Writer w;
+        w.Chunk("IHDR", png::IHDR(64, 64, 8, 2, 0));
+        const size_t piece = (half.size() + chunks - 1) / chunks;
+        for (size_t at = 0; at < half.size(); at += piece)
+            w.Chunk("IDAT", Bytes(half.begin() + at, half.begin() + std::min(half.size(), at + piece)));
+        w.Chunk("IEND", {});
+        TPNGGraphic picture;
+        ASSERT_NO_THROW(Load(picture, w.bytes));
+        const Bytes seen = png::SeenRGBA(picture);
+        const Bytes expected = png::ExpectedRGBA(big);
+        EXPECT_TRUE(std::equal(expected.begin(), expected.begin() + 64 * 4, seen.begin())) << "first row";
+        Bytes black;
+        for (int x = 0; x < 64; ++x)
+            black.insert(black.end(), {0, 0, 0, 255});
+        EXPECT_EQ(Bytes(seen.end() - 64 * 4, seen.end()), black) << "last row";
+    }
+    // Empty stored blocks first: much data that decodes to nothing, more
+    // than the rows the cut-short data reaches. Every pixel is decoded or
+    // black, but for the one the data ends in.
+    Bytes padded = {0x78, 0x01};
+    for (int i = 0; i < 1000; ++i)
+        padded.insert(padded.end(), {0x00, 0x00, 0x00, 0xFF, 0xFF});
+    padded.insert(padded.end(), full.begin() + 2, full.begin() + 2 + (full.size() - 2) / 2);
+    png::Writer w;
+    w.Chunk("IHDR", png::IHDR(64, 64, 8, 2, 0));
+    w.Chunk("IDAT", Bytes(padded.begin(), padded.begin() + 100));
+    w.Chunk("IDAT", Bytes(padded.begin() + 100, padded.end()));
+    w.Chunk("IEND", {});
     TPNGGraphic picture;
-    ASSERT_NO_THROW(Load(picture, FileWith(big, {}, &half)));
+    ASSERT_NO_THROW(Load(picture, w.bytes));
     const Bytes seen = png::SeenRGBA(picture);
     const Bytes expected = png::ExpectedRGBA(big);
-    EXPECT_TRUE(std::equal(expected.begin(), expected.begin() + 64 * 4, seen.begin())) << "first row";
-    Bytes black;
-    for (int x = 0; x < 64; ++x)
-        black.insert(black.end(), {0, 0, 0, 255});
-    EXPECT_EQ(Bytes(seen.end() - 64 * 4, seen.end()), black) << "last row";
+    const Bytes black = {0, 0, 0, 255};
+    int decoded = 0, wrong = 0;
+    for (size_t i = 0; i < seen.size(); i += 4) {
+        const bool same = std::equal(seen.begin() + i, seen.begin() + i + 4, expected.begin() + i);
+        decoded += same;
+        wrong += !same && !std::equal(black.begin(), black.end(), seen.begin() + i);
+    }
+    EXPECT_LE(wrong, 1);
+    EXPECT_GT(decoded, 0);
 }
 
 TEST(PNGChunks, ChunkLongerThanTheFileIsTheReadersError)

@@ -1,5 +1,6 @@
-// Every file of PngSuite decoded by the reader and by libpng: the pictures
-// must be the same; every corrupt file (x...) must be refused.
+// Every file of PngSuite decoded by the reader (inflated whole and row by
+// row) and by libpng: the pictures must be the same; every corrupt file
+// (x...) must be refused.
 #include "PNGTestFiles.h"
 
 #include "imaging/readers/PNGGraphic.h"
@@ -39,21 +40,30 @@ void CompareWithLibpng(const char* folder)
         std::string libpngError;
         ASSERT_TRUE(png::DecodeWithLibpng(file, reference, libpngError)) << libpngError;
 
-        TPNGGraphic picture;
-        TMemoryStream stream(file.data(), file.size());
-        ASSERT_NO_THROW(picture.LoadFromStream(stream));
-        ASSERT_EQ(picture.Width(), static_cast<int>(reference.width));
-        ASSERT_EQ(picture.Height(), static_cast<int>(reference.height));
-        const png::Bytes seen = png::SeenRGBA(picture);
-        const png::Bytes expected = png::ExpectedRGBA(reference);
-        ASSERT_EQ(seen.size(), expected.size());
-        size_t firstDifference = seen.size();
-        for (size_t i = 0; i < seen.size() && firstDifference == seen.size(); ++i)
-            if (seen[i] != expected[i])
-                firstDifference = i;
-        EXPECT_EQ(firstDifference, seen.size())
-            << "pixel " << firstDifference / 4 << " channel " << firstDifference % 4 << ": seen "
-            << int(seen[firstDifference]) << ", expected " << int(expected[firstDifference]);
+        // Both decoding paths: the image data inflated whole, and row by row
+        // (a memory limit that holds the picture but not its filtered rows).
+        size_t pictureBytes = 0;
+        for (const bool rowByRow : {false, true}) {
+            SCOPED_TRACE(rowByRow ? "row by row" : "inflated whole");
+            TBitmap::SetMaxImageBytes(rowByRow ? pictureBytes : 0);
+            TPNGGraphic picture;
+            TMemoryStream stream(file.data(), file.size());
+            ASSERT_NO_THROW(picture.LoadFromStream(stream));
+            TBitmap::SetMaxImageBytes(0);
+            pictureBytes = picture.ImageSize();
+            ASSERT_EQ(picture.Width(), static_cast<int>(reference.width));
+            ASSERT_EQ(picture.Height(), static_cast<int>(reference.height));
+            const png::Bytes seen = png::SeenRGBA(picture);
+            const png::Bytes expected = png::ExpectedRGBA(reference);
+            ASSERT_EQ(seen.size(), expected.size());
+            size_t firstDifference = seen.size();
+            for (size_t i = 0; i < seen.size() && firstDifference == seen.size(); ++i)
+                if (seen[i] != expected[i])
+                    firstDifference = i;
+            EXPECT_EQ(firstDifference, seen.size())
+                << "pixel " << firstDifference / 4 << " channel " << firstDifference % 4 << ": seen "
+                << int(seen[firstDifference]) << ", expected " << int(expected[firstDifference]);
+        }
         ++compared;
     }
     EXPECT_GT(compared, 100);

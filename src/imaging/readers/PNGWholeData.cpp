@@ -1,0 +1,219 @@
+// PNG image data inflated in one call. The consecutive IDAT chunks are
+// checked against their CRC-32 and their data is put together (read where it
+// lies when one chunk holds it all, else copied into the bitmap's own pixel
+// memory, which is not needed before the first row is converted); the whole
+// zlib stream then inflates at once into one buffer of filtered rows, which
+// are unfiltered in place, each against the row above it, and converted into
+// the bitmap. Peak memory is the bitmap and the filtered rows.
+//
+// Anything unusual (a CRC error, damaged or short data, data beyond the
+// stream's end) sends the picture back to the row by row path of
+// PNGImageData.cpp, which has the final word on partial pictures and errors.
+#include "imaging/readers/PNGFilters.h"
+#include "imaging/readers/PNGGraphic.h"
+#include "imaging/readers/PNGLayout.h"
+
+#include "imaging/color/ColorManager.h"
+#include "imaging/core/LargeBuffer.h"
+#include "imaging/decoders/WholeInflate.h"
+
+#include <zlib.h>
+
+#include <cstring>
+#include <limits>
+#include <utility>
+#include <vector>
+
+namespace orvane::imaging {
+
+using png_detail::kPasses;
+using png_detail::PassPixels;
+using png_detail::PassRows;
+using png_detail::StoredRowBytes;
+
+size_t TPNGGraphic::FilteredBytes() const
+{
+    const size_t width = static_cast<size_t>(Width());
+    const size_t height = static_cast<size_t>(Height());
+    const size_t n = header_.bitDepth == 16 ? sourceBPP_ / 2 : sourceBPP_;
+    if (header_.interlace != 1)
+        return CheckedMul(StoredRowBytes(width, header_.bitDepth, n), height, png_detail::kTooLarge);
+    size_t total = 0;
+    for (const auto& pass : kPasses) {
+        const size_t pixels = PassPixels(pass, width);
+        if (pixels == 0)
+            continue;
+        const size_t bytes = CheckedMul(StoredRowBytes(pixels, header_.bitDepth, n), PassRows(pass, height),
+                                        png_detail::kTooLarge);
+        if (bytes > std::numeric_limits<size_t>::max() - total)
+            throw EInvalidGraphic(png_detail::kTooLarge);
+        total += bytes;
+    }
+    return total;
+}
+
+const uint8_t* TPNGGraphic::GatherImageData(int64_t first, size_t& packed, bool& inBitmap)
+{
+    packed = 0;
+    inBitmap = false;
+    // The chunks' sizes first, without reading their data. Each must be
+    // followed by its CRC and the next chunk's header: a file that ends
+    // inside the image data is the row by row path's to report.
+    uint64_t total = 0;
+    size_t pieces = 0;
+    while (IsChunk("IDAT")) {
+        const int64_t remaining = input_->Remaining();
+        if (remaining < 12 || static_cast<uint64_t>(remaining) - 12 < chunkLength_)
+            return nullptr;
+        total += chunkLength_; // at most the stream's size
+        pieces += chunkLength_ > 0;
+        input_->Seek(int64_t{chunkLength_} + 4, TSeekOrigin::soCurrent);
+        ReadChunkHeader();
+    }
+    if (pieces == 0)
+        return nullptr;
+    const uint8_t* memory = input_->Memory();
+    const bool inPlace = pieces == 1 && memory;
+    if (!inPlace && total > ImageSize())
+        return nullptr;
+    uint8_t* const gathered = inPlace ? nullptr : Bits();
+    inBitmap = !inPlace;
+
+    input_->SetPosition(first);
+    ReadChunkHeader();
+    const uint8_t* data = gathered;
+    while (IsChunk("IDAT")) {
+        const uint8_t* bytes;
+        if (memory) {
+            bytes = memory + input_->Position();
+            input_->Seek(chunkLength_, TSeekOrigin::soCurrent);
+        } else {
+            bytes = gathered + packed;
+            input_->ReadBuffer(gathered + packed, chunkLength_);
+        }
+        if (chunkLength_ > 0) {
+            if (inPlace)
+                data = bytes;
+            else if (memory)
+                std::memcpy(gathered + packed, bytes, chunkLength_);
+            // Counted before the check: what a failed check leaves in the
+            // bitmap is cleared again.
+            packed += chunkLength_;
+        }
+        uint8_t stored[4];
+        input_->ReadBuffer(stored, 4);
+        if (chunkLength_ > 0)
+            runningCrc_ = static_cast<uint32_t>(crc32(runningCrc_, bytes, chunkLength_));
+        if (runningCrc_ != GetBE32(stored))
+            return nullptr;
+        ReadChunkHeader();
+    }
+    return data;
+}
+
+bool TPNGGraphic::DecodeWhole(TLoadingProgress& progress)
+{
+    // The filtered rows count against the same limit as the bitmap, before
+    // anything is allocated for them.
+    const size_t filtered = FilteredBytes();
+    const size_t limit = TBitmap::MaxImageBytes();
+    if (ImageSize() > limit || filtered > limit - ImageSize())
+        return false;
+
+    const int64_t first = input_->Position() - 8;
+    size_t packed = 0;
+    bool inBitmap = false;
+    if (const uint8_t* source = GatherImageData(first, packed, inBitmap)) {
+        TZeroedBuffer buffer;
+        uint8_t* rows = buffer.Reserve(filtered);
+        size_t used = 0, produced = 0;
+        if (rows && TWholeInflater().Inflate(source, packed, rows, filtered, used, produced) && used == packed &&
+            produced == filtered) {
+            UnfilterWhole(progress, rows);
+            return true;
+        }
+    }
+    // Back to the first IDAT chunk with a black picture.
+    if (inBitmap && packed > 0)
+        std::memset(Bits(), 0, packed);
+    input_->SetPosition(first);
+    ReadChunkHeader();
+    return false;
+}
+
+void TPNGGraphic::UnfilterWhole(TLoadingProgress& progress, const uint8_t* filtered)
+{
+    const size_t width = static_cast<size_t>(Width());
+    const int height = Height();
+    const size_t n = header_.bitDepth == 16 ? sourceBPP_ / 2 : sourceBPP_;
+    TColorManager& cm = ColorManager();
+    const size_t widest = StoredRowBytes(width, header_.bitDepth, n);
+    // Each row is unfiltered into one of two row buffers, against the other
+    // (zeros above the first row of the picture or of a pass), and converted
+    // from there while it is at hand; the filtered rows are only read.
+    std::vector<uint8_t> buffers(3 * widest, 0);
+    const uint8_t* const zeros = buffers.data();
+    uint8_t* current = buffers.data() + widest;
+    uint8_t* other = current + widest;
+    const uint8_t* row = filtered;
+    auto unfilter = [&](size_t rowBytes, const uint8_t*& above) {
+        png_detail::UnfilterRowInto(row, above, current, rowBytes, sourceBPP_);
+        row += rowBytes;
+        above = current;
+        std::swap(current, other);
+        return above;
+    };
+    const bool plain8 = header_.interlace != 1 && header_.bitDepth == 8 && (cm.TargetOptions() & coApplyGamma) == 0;
+    if (plain8 && header_.colorType == 2) {
+        // 8-bit RGB without gamma: unfiltered from the filtered data straight
+        // into the bitmap's BGR rows, each against the bitmap row above it.
+        uint8_t* line = ScanLine(0);
+        if (png_detail::UnfilterRgbRowToBgr(row, zeros, line, widest)) {
+            progress.Row(0, height);
+            for (int y = 1; y < height; ++y) {
+                row += widest;
+                const uint8_t* above = line;
+                line = ScanLine(y);
+                png_detail::UnfilterRgbRowToBgr(row, above, line, widest);
+                progress.Row(y, height);
+            }
+            return;
+        }
+    }
+    if (plain8 && header_.colorType == 6) {
+        // 8-bit RGBA without gamma: the bitmap's BGRA rows come out of the
+        // unfiltering itself.
+        const uint8_t* above = zeros;
+        for (int y = 0; y < height; ++y) {
+            png_detail::UnfilterRgbaRowInto(row, above, current, ScanLine(y), widest);
+            row += widest;
+            above = current;
+            std::swap(current, other);
+            progress.Row(y, height);
+        }
+        return;
+    }
+    if (header_.interlace != 1) {
+        const uint8_t* above = zeros;
+        for (int y = 0; y < height; ++y) {
+            cm.ConvertPixels(unfilter(widest, above), 0xFF, width, ScanLine(y));
+            progress.Row(y, height);
+        }
+        return;
+    }
+    for (int pass = 0; pass < 7; ++pass) {
+        const auto& p = kPasses[pass];
+        const size_t pixels = PassPixels(p, width);
+        if (pixels == 0)
+            continue;
+        const size_t rowBytes = StoredRowBytes(pixels, header_.bitDepth, n);
+        const uint8_t* above = zeros;
+        for (int64_t y = p.startRow; y < height; y += p.rowStep) {
+            cm.ConvertPixels(unfilter(rowBytes, above), p.mask, width, ScanLine(static_cast<int>(y)));
+            if (pass == 6)
+                progress.Row(y + 1, height);
+        }
+    }
+}
+
+} // namespace orvane::imaging
