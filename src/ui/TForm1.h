@@ -272,7 +272,9 @@ private:
     void GroupDblClick(QGroupBox* group, int fullHeight);
     QMargins FrameMargins() const;
     void ApplyFrameBounds();
+    void ReapplyFrameIfReframed();
     void LayoutFullScreen();
+    bool ShownPictureWouldBeEnlarged() const;
     void RefinePictureLater();
     void RefinePicture();
     void LayoutPanel1();

@@ -108,26 +108,26 @@ QSize TForm1::LoadPicture(const QString& path)
     return QSize(picture->SourceWidth(), picture->SourceHeight());
 }
 
-void TForm1::RefinePictureLater()
+bool TForm1::ShownPictureWouldBeEnlarged() const
 {
     const auto picture = im2->Picture();
     if (!picture || !picture->Reduced() || shownPicturePath_.isEmpty())
-        return;
+        return false;
     const QRect fitted = viewer::FitCentered(QSize(picture->SourceWidth(), picture->SourceHeight()), im2->size());
-    if (fitted.width() <= picture->Width() && fitted.height() <= picture->Height())
-        return;
+    return fitted.width() > picture->Width() || fitted.height() > picture->Height();
+}
+
+void TForm1::RefinePictureLater()
+{
     // The area grew past what was decoded (full screen, a wider column):
     // decode again at the larger scale once the resizing has settled.
-    refineTimer_.start();
+    if (ShownPictureWouldBeEnlarged())
+        refineTimer_.start();
 }
 
 void TForm1::RefinePicture()
 {
-    const auto picture = im2->Picture();
-    if (!picture || !picture->Reduced() || shownPicturePath_.isEmpty() || !QFile::exists(shownPicturePath_))
-        return;
-    const QRect fitted = viewer::FitCentered(QSize(picture->SourceWidth(), picture->SourceHeight()), im2->size());
-    if (fitted.width() <= picture->Width() && fitted.height() <= picture->Height())
+    if (!ShownPictureWouldBeEnlarged() || !QFile::exists(shownPicturePath_))
         return;
     // Quietly: the status line and the title stay as the display step left
     // them, and a failure keeps the picture on screen.

@@ -142,13 +142,17 @@ void TForm1::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     FormResize();
-    if (QDateTime::currentMSecsSinceEpoch() < frameDeadline_ && FrameMargins() != appliedMargins_)
-        ApplyFrameBounds();
+    ReapplyFrameIfReframed();
 }
 
 void TForm1::moveEvent(QMoveEvent* event)
 {
     QMainWindow::moveEvent(event);
+    ReapplyFrameIfReframed();
+}
+
+void TForm1::ReapplyFrameIfReframed()
+{
     // The window manager has framed (or re-framed) the window: its frame, not
     // its inside, takes the wanted rectangle.
     if (QDateTime::currentMSecsSinceEpoch() < frameDeadline_ && FrameMargins() != appliedMargins_)
@@ -171,10 +175,7 @@ void TForm1::SetFrameBounds(const QRect& frame)
     // Some window managers frame the window without a move or resize the
     // program hears of: look again a little later.
     for (int delay : {150, 600, 1500})
-        QTimer::singleShot(delay, this, [this] {
-            if (QDateTime::currentMSecsSinceEpoch() < frameDeadline_ && FrameMargins() != appliedMargins_)
-                ApplyFrameBounds();
-        });
+        QTimer::singleShot(delay, this, &TForm1::ReapplyFrameIfReframed);
 }
 
 void TForm1::ApplyFrameBounds()

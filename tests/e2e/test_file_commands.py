@@ -20,6 +20,16 @@ def open_menu_on(s, line):
     return wait_for(s.popup_menus, 5, what="the pop-up menu")[0]
 
 
+def ask_command(s, line, command, dialog, text):
+    """Selects one line, chooses a command from its pop-up menu and types
+    the name into the command's dialog (left open for OK, Cancel or Enter)."""
+    s.click_node(s.line(line))
+    open_menu_on(s, line)
+    s.choose(command)
+    s.one("dialog", dialog)
+    s.type(text)
+
+
 def trashed(s):
     folder = s.home / ".local/share/Trash/files"
     return sorted(p.name for p in folder.iterdir()) if folder.exists() else []
@@ -56,11 +66,7 @@ def test_with_no_line_selected_the_menu_offers_no_command(make_session):
 
 def test_the_folder_name_is_taken_as_typed_and_enter_is_ok(make_session):
     s = start_on(make_session, ["a.jpg", "b.jpg"], popfolders="Holiday\r\n")
-    s.click_node(s.line("a.jpg"))
-    open_menu_on(s, "a.jpg")
-    s.choose(MOVE)
-    s.one("dialog", "Enter folder name")
-    s.type("hol")
+    ask_command(s, "a.jpg", MOVE, "Enter folder name", "hol")
     s.key("Return")
     wait_for(lambda: not s.find("dialog", "Enter folder name"), 5, what="the dialog closed by one Enter")
     wait_for(lambda: (s.photos / "hol/a.jpg").exists(), 5, what="a.jpg moved into hol")
@@ -72,19 +78,11 @@ def test_the_folder_name_is_taken_as_typed_and_enter_is_ok(make_session):
 
 def test_add_to_file_name_and_cancel(make_session):
     s = start_on(make_session, ["trip/x.jpg", "y.jpg"])
-    s.click_node(s.line("trip/x.jpg"))
-    open_menu_on(s, "trip/x.jpg")
-    s.choose(ADD)
-    s.one("dialog", "Enter a part of file name")
-    s.type("2024")
+    ask_command(s, "trip/x.jpg", ADD, "Enter a part of file name", "2024")
     s.click_node(s.one("push button", "OK"))
     wait_for(lambda: (s.photos / "trip/x 2024.jpg").exists(), 5, what="the renamed file")
     # Cancel changes nothing.
-    s.click_node(s.line("y.jpg"))
-    open_menu_on(s, "y.jpg")
-    s.choose(CHANGE)
-    s.one("dialog", "Enter folder name")
-    s.type("elsewhere")
+    ask_command(s, "y.jpg", CHANGE, "Enter folder name", "elsewhere")
     s.click_node(s.one("push button", "Cancel"))
     wait_for(lambda: not s.find("dialog", "Enter folder name"), 5)
     assert (s.photos / "y.jpg").exists() and not (s.photos / "elsewhere").exists()
