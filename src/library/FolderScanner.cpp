@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -109,43 +110,56 @@ private:
     bool hasOther_ = false;
 };
 
+// Folders along the walked path keep their descriptors open so that each
+// sub-folder opens relative to its parent (no path lookup from the root for
+// every folder); below this depth a folder is closed as soon as it is listed
+// and its sub-folders open by full path, so deep trees never run out of
+// descriptors.
+constexpr size_t kHeldDepth = 128;
+
 class Walker {
 public:
     Walker(const NameList& extensions, const NameList& badNames, QStringList& output, const std::function<void()>& pump)
-        : extensions_(extensions), badNames_(badNames), output_(output), pump_(pump)
+        : extensions_(extensions), badNames_(badNames), output_(output), pump_(pump), listing_(kListingBytes)
     {
     }
 
-    void Walk(const QByteArray& folder, const QString& prefix)
+    void WalkRoot(const QByteArray& folder, const QString& prefix)
+    {
+        const int fd = ::open(folder.isEmpty() ? "/" : folder.constData(), kOpenFolder);
+        if (fd >= 0)
+            Walk(fd, folder, prefix);
+    }
+
+private:
+    static constexpr int kOpenFolder = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK;
+    static constexpr size_t kListingBytes = 64 * 1024;
+
+    // Lists the folder open as fd (which it closes), then walks its
+    // sub-folders. folder is its full path, used only where a sub-folder
+    // cannot be opened relative to it.
+    void Walk(int fd, const QByteArray& folder, const QString& prefix)
     {
         if (pump_)
             pump_();
-        DIR* listing = ::opendir(folder.isEmpty() ? "/" : folder.constData());
-        if (!listing)
-            return;
         struct stat self {};
-        if (::fstat(::dirfd(listing), &self) != 0 || OnPath(self)) {
-            ::closedir(listing);
+        if (::fstat(fd, &self) != 0 || OnPath(self)) {
+            ::close(fd);
             return;
         }
         path_.emplace_back(self.st_dev, self.st_ino);
-        // Read the whole folder first: sub-folders are walked while this one
-        // would otherwise stay open, and deep trees would run out of handles.
-        // The names of every folder on the current path share one buffer
-        // (NUL-separated) and one entry table, used as stacks: a folder's
-        // names are dropped again when it is done, so a walk allocates per
-        // folder only while it reaches new depths.
+        // Read the whole folder first. The names of every folder on the
+        // current path share one buffer (NUL-separated) and one entry table,
+        // used as stacks: a folder's names are dropped again when it is
+        // done, so a walk allocates per folder only while it reaches new
+        // depths.
         const size_t namesBegin = names_.size();
         const size_t entriesBegin = entries_.size();
-        while (dirent* entry = ::readdir(listing)) {
-            const char* name = entry->d_name;
-            if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
-                continue;
-            const size_t length = std::strlen(name);
-            entries_.push_back({names_.size(), static_cast<uint32_t>(length), entry->d_type});
-            names_.append(name, length + 1);
+        ReadEntries(fd);
+        if (path_.size() >= kHeldDepth) {
+            ::close(fd);
+            fd = -1;
         }
-        ::closedir(listing);
         const size_t entriesEnd = entries_.size();
 
         // Indexes, not iterators or pointers: walking a sub-folder appends
@@ -161,20 +175,21 @@ public:
                     continue;
             }
             const unsigned char type = entry.type;
-            bool isFolder = type == DT_DIR;
-            QByteArray childPath;
             if (type == DT_DIR || type == DT_LNK || type == DT_UNKNOWN) {
-                childPath = folder + '/' + QByteArray::fromRawData(raw, static_cast<qsizetype>(length));
-                if (type != DT_DIR) {
-                    struct stat info {};
-                    isFolder = ::stat(childPath.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+                // Links and unknown types are followed by opening them as
+                // folders: anything else fails with ENOTDIR, before a FIFO
+                // or device is ever opened.
+                const QByteArray childPath = folder + '/' + QByteArray::fromRawData(raw, static_cast<qsizetype>(length));
+                const int child = fd >= 0 ? ::openat(fd, raw, kOpenFolder) : ::open(childPath.constData(), kOpenFolder);
+                if (child >= 0) {
+                    if (name.isNull())
+                        name = QFile::decodeName(raw);
+                    Walk(child, childPath, prefix + name + QLatin1Char('/'));
+                    continue;
                 }
-            }
-            if (isFolder) {
-                if (name.isNull())
-                    name = QFile::decodeName(raw);
-                Walk(childPath, prefix + name + QLatin1Char('/'));
-                continue;
+                // A folder that cannot be listed adds nothing.
+                if (type == DT_DIR || (errno != ENOTDIR && IsFolder(fd, raw, childPath)))
+                    continue;
             }
             if (ascii) {
                 const char* dot = static_cast<const char*>(::memrchr(raw, '.', length));
@@ -188,12 +203,42 @@ public:
                     output_.append(prefix + name);
             }
         }
+        if (fd >= 0)
+            ::close(fd);
         names_.resize(namesBegin);
         entries_.resize(entriesBegin);
         path_.pop_back();
     }
 
-private:
+    // Appends the folder's entries (without "." and "..") to the stacks,
+    // reading the directory records straight into one buffer shared by the
+    // whole walk.
+    void ReadEntries(int fd)
+    {
+        for (;;) {
+            const ssize_t got = ::getdents64(fd, listing_.data(), listing_.size());
+            if (got <= 0)
+                return; // the end, or a folder that stops listing: keep what came
+            for (ssize_t at = 0; at < got;) {
+                const auto* record = reinterpret_cast<const struct dirent64*>(listing_.data() + at);
+                at += record->d_reclen;
+                const char* name = record->d_name;
+                if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+                    continue;
+                const size_t length = std::strlen(name);
+                entries_.push_back({names_.size(), static_cast<uint32_t>(length), record->d_type});
+                names_.append(name, length + 1);
+            }
+        }
+    }
+
+    static bool IsFolder(int fd, const char* name, const QByteArray& path)
+    {
+        struct stat info {};
+        return ::fstatat(fd >= 0 ? fd : AT_FDCWD, fd >= 0 ? name : path.constData(), &info, 0) == 0 &&
+               S_ISDIR(info.st_mode);
+    }
+
     bool OnPath(const struct stat& info) const
     {
         for (const auto& [device, inode] : path_)
@@ -226,6 +271,7 @@ private:
     QStringList& output_;
     const std::function<void()>& pump_;
     std::vector<std::pair<dev_t, ino_t>> path_;
+    std::vector<char> listing_;
 };
 
 } // namespace
@@ -242,7 +288,7 @@ void ScanDir(const QString& root, const QString& prefix, const NameList& extensi
             relative.append(QLatin1Char('/'));
         folder += '/' + QFile::encodeName(relative.left(relative.size() - 1));
     }
-    Walker(extensions, badNames, output, pump).Walk(folder, relative);
+    Walker(extensions, badNames, output, pump).WalkRoot(folder, relative);
 }
 
 } // namespace orvane::library

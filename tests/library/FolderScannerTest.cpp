@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <sys/stat.h>
 #include <filesystem>
 
 using namespace orvane::library;
@@ -123,4 +124,21 @@ TEST(FolderScanner, PumpsMessagesOncePerFolder)
     ScanDir(QString::fromStdString(tree.RootText()), QString(), {"jpg"}, kBad, found, [&] { ++pumps; });
     EXPECT_EQ(pumps, 4); // root, a, b, b/c
     EXPECT_EQ(found.size(), 4);
+}
+
+TEST(FolderScanner, DeepTreesAndLinksToPipesAreWalkedWithoutHanging)
+{
+    // 200 levels: deeper than the walk keeps folders open for, so the lower
+    // ones open by full path.
+    std::string deep;
+    for (int level = 0; level < 200; ++level)
+        deep += "d/";
+    TempTree tree({deep + "bottom.jpg", "d/top.jpg"});
+    ASSERT_EQ(::mkfifo(tree.Path("pipe").c_str(), 0600), 0);
+    // A link to a pipe is looked at as a possible folder: opening the pipe
+    // itself would wait for a writer for ever.
+    std::filesystem::create_symlink(tree.Root() / "pipe", tree.Root() / "pipe.jpg");
+    QStringList found = Scan(tree, {"jpg"});
+    found.sort();
+    EXPECT_EQ(found, QStringList({QString::fromStdString(deep + "bottom.jpg"), "d/top.jpg", "pipe.jpg"}));
 }
