@@ -3,7 +3,10 @@
 // by whole-block averaging to near the viewing area's size (built band by
 // band while the picture decodes), and the final smooth scaling for the
 // current area. Painting again at the same size costs nothing; a resize by a
-// pixel re-scales only the reduced picture, never the full one.
+// pixel re-scales only the reduced picture, never the full one. Rows no
+// reader wrote (a file that claims more rows than its data reaches) are
+// reduced without being read, so showing such a picture costs what its data
+// holds.
 #include <QImage>
 #include <QRect>
 #include <QSize>
@@ -33,12 +36,16 @@ private:
     void ReduceRows(int upTo);
     void RestartReduction();
 
+    const QImage& View();
+
     const imaging::TBitmap* bitmap_ = nullptr;
-    QImage view_;          // the bitmap's pixels
+    QSize size_;           // the bitmap's
+    bool alpha_ = false;   // the bitmap has transparency
+    QImage view_;          // the bitmap's pixels, made when drawn unreduced
     int available_ = 0;    // decoded rows
     bool outOfOrder_ = false;
     int factor_ = 1;       // block size of the reduction
-    QImage reduced_;       // RGB32, picture size / factor
+    QImage reduced_;       // RGB32 (premultiplied ARGB32 with alpha), picture size / factor
     int reducedRows_ = 0;  // picture rows already reduced
     QImage rendered_;
     QSize renderedArea_;

@@ -114,3 +114,54 @@ TEST(DisplayCache, InterlacedRowsReportedOutOfOrderAreReducedAgainAtTheEnd)
     const QImage shown = cache.Render(QSize(160, 120));
     EXPECT_EQ(shown.pixel(80, 60), qRgb(200, 200, 200));
 }
+
+TEST(DisplayCache, RowsNoReaderWroteShowTheZeroColourWithoutBeingRead)
+{
+    // An indexed picture claiming 4000 rows whose data reached 100: those
+    // rows show palette entry 1, the rest entry 0, the colour of zero bytes.
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(TPixelFormat::pf8bit);
+    bitmap.SetSize(4000, 4000);
+    std::vector<imaging::TRGBQuad> palette(256);
+    palette[0] = {0, 0, 200, 0}; // red
+    palette[1] = {200, 0, 0, 0}; // blue
+    bitmap.SetPalette(palette);
+    for (int y = 0; y < 100; ++y)
+        std::fill(bitmap.ScanLine(y), bitmap.ScanLine(y) + 4000, uint8_t(1));
+    // A byte below the written rows that no reader handed out: never read.
+    bitmap.RawBits()[static_cast<size_t>(bitmap.BytesPerLine()) * 3000] = 1;
+
+    viewer::DisplayCache cache;
+    cache.SetPicture(&bitmap);
+    cache.Finished();
+    const QImage shown = cache.Render(QSize(400, 400));
+    ASSERT_EQ(shown.size(), QSize(400, 400));
+    EXPECT_EQ(cache.ReductionFactor(), 10);
+    EXPECT_EQ(shown.pixel(200, 3), qRgb(0, 0, 200));
+    EXPECT_EQ(shown.pixel(0, 300), qRgb(200, 0, 0));
+    EXPECT_EQ(shown.pixel(399, 399), qRgb(200, 0, 0));
+}
+
+TEST(DisplayCache, PicturesWithTransparencyAreReducedKeepingTheirAlpha)
+{
+    // Left half transparent, right half opaque green: reduced like any
+    // other picture, without the transparent half darkening the edge.
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(TPixelFormat::pf32bit);
+    bitmap.SetHasAlpha(true);
+    bitmap.SetSize(2000, 1000);
+    for (int y = 0; y < 1000; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(bitmap.ScanLine(y));
+        for (int x = 1000; x < 2000; ++x)
+            row[x] = 0xFF00C000u; // BGRA in memory: opaque green
+    }
+    viewer::DisplayCache cache;
+    cache.SetPicture(&bitmap);
+    cache.Finished();
+    const QImage shown = cache.Render(QSize(200, 100));
+    EXPECT_EQ(cache.ReductionFactor(), 10);
+    ASSERT_EQ(shown.size(), QSize(200, 100));
+    EXPECT_EQ(qAlpha(shown.pixel(10, 50)), 0);
+    EXPECT_EQ(shown.pixel(150, 50), qRgb(0, 0xC0, 0));
+    EXPECT_EQ(qAlpha(shown.pixel(199, 0)), 255);
+}

@@ -2,6 +2,7 @@
 
 #include "imaging/core/LargeBuffer.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -104,6 +105,7 @@ void TBitmap::Allocate()
 {
     pixels_.reset();
     stride_ = 0;
+    writtenBegin_ = writtenEnd_ = 0;
     int bits = BitsPerPixel(pixelFormat_);
     if (bits == 0)
         bits = 24; // device and custom formats are held as 24-bit
@@ -135,6 +137,7 @@ void TBitmap::FreeImage()
     pixels_.reset();
     width_ = height_ = 0;
     stride_ = 0;
+    writtenBegin_ = writtenEnd_ = 0;
     palette_.clear();
     hasAlpha_ = false;
     sourceWidth_ = sourceHeight_ = 0;
@@ -144,12 +147,30 @@ uint8_t* TBitmap::ScanLine(int row)
 {
     if (row < 0 || row >= height_ || !pixels_)
         throw EInvalidGraphic("Scan line index out of range");
+    MarkRowsWritten(row, row + 1);
     return pixels_.get() + stride_ * static_cast<size_t>(row);
 }
 
 const uint8_t* TBitmap::ScanLine(int row) const
 {
-    return const_cast<TBitmap*>(this)->ScanLine(row);
+    if (row < 0 || row >= height_ || !pixels_)
+        throw EInvalidGraphic("Scan line index out of range");
+    return pixels_.get() + stride_ * static_cast<size_t>(row);
+}
+
+void TBitmap::MarkRowsWritten(int begin, int end)
+{
+    begin = std::max(begin, 0);
+    end = std::min(end, height_);
+    if (begin >= end)
+        return;
+    if (writtenBegin_ >= writtenEnd_) {
+        writtenBegin_ = begin;
+        writtenEnd_ = end;
+        return;
+    }
+    writtenBegin_ = std::min(writtenBegin_, begin);
+    writtenEnd_ = std::max(writtenEnd_, end);
 }
 
 void TBitmap::Assign(const TBitmap& source)
@@ -159,8 +180,10 @@ void TBitmap::Assign(const TBitmap& source)
     FreeImage();
     pixelFormat_ = source.pixelFormat_;
     SetSize(source.width_, source.height_);
-    if (pixels_ && source.pixels_)
+    if (pixels_ && source.pixels_) {
         std::memcpy(pixels_.get(), source.pixels_.get(), ImageSize());
+        MarkRowsWritten(source.writtenBegin_, source.writtenEnd_);
+    }
     palette_ = source.palette_;
     hasAlpha_ = source.hasAlpha_;
     sourceWidth_ = source.sourceWidth_;

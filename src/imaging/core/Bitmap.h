@@ -79,10 +79,28 @@ public:
     // Release the current image: size 0 x 0, no palette; the format stays.
     void FreeImage();
 
+    // A row handed out for writing counts as written (see WrittenRowsBegin).
     uint8_t* ScanLine(int row);
     const uint8_t* ScanLine(int row) const;
-    uint8_t* Bits() { return pixels_.get(); }
+    // All of the pixel memory, every row counted as written.
+    uint8_t* Bits()
+    {
+        MarkRowsWritten(0, height_);
+        return pixels_.get();
+    }
     const uint8_t* Bits() const { return pixels_.get(); }
+    // The pixel memory without counting anything as written: for a reader
+    // that marks what it writes (MarkRowsWritten) or leaves it zero again.
+    uint8_t* RawBits() { return pixels_.get(); }
+
+    // Rows outside [WrittenRowsBegin, WrittenRowsEnd) have not been handed
+    // out for writing since the pixels were allocated, so they hold zero
+    // bytes: a file claiming far more rows than its data reaches costs the
+    // viewer only the rows its data wrote. Empty (begin == end) when nothing
+    // was written.
+    int WrittenRowsBegin() const { return writtenBegin_; }
+    int WrittenRowsEnd() const { return writtenEnd_; }
+    void MarkRowsWritten(int begin, int end);
     size_t ImageSize() const { return stride_ * static_cast<size_t>(height_); }
 
     std::vector<TRGBQuad>& Palette() { return palette_; }
@@ -153,6 +171,8 @@ private:
         void operator()(uint8_t* p) const;
     };
     std::unique_ptr<uint8_t, FreeDeleter> pixels_;
+    int writtenBegin_ = 0;
+    int writtenEnd_ = 0;
     std::vector<TRGBQuad> palette_;
     bool hasAlpha_ = false;
 };

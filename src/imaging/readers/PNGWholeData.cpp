@@ -76,7 +76,7 @@ const uint8_t* TPNGGraphic::GatherImageData(int64_t first, size_t& packed, bool&
     const bool inPlace = pieces == 1 && memory;
     if (!inPlace && total > ImageSize())
         return nullptr;
-    uint8_t* const gathered = inPlace ? nullptr : Bits();
+    uint8_t* const gathered = inPlace ? nullptr : RawBits(); // left zero again or written row by row
     inBitmap = !inPlace;
 
     input_->SetPosition(first);
@@ -135,7 +135,7 @@ bool TPNGGraphic::DecodeWhole(TLoadingProgress& progress)
     }
     // Back to the first IDAT chunk with a black picture.
     if (inBitmap && packed > 0)
-        std::memset(Bits(), 0, packed);
+        std::memset(RawBits(), 0, packed);
     input_->SetPosition(first);
     ReadChunkHeader();
     return false;

@@ -129,18 +129,30 @@ void TTargaGraphic::PlaceExpandedRows(TLoadingProgress& progress, uint8_t* bits,
                                       size_t rowBytes, bool topDown, bool fifteenBit)
 {
     const size_t height = static_cast<size_t>(Height());
+    // Rows the data reached; the rest of the bitmap is still zero.
+    const size_t filled = std::min(height, (available + rowBytes - 1) / rowBytes);
     progress.Step("Transfering...");
     if (!topDown) {
-        // Stored bottom row first: swap rows end for end.
+        // Stored bottom row first: rows go end for end. Only rows the data
+        // reached move; a row moving into the untouched part leaves zeros.
         std::vector<uint8_t> row(rowBytes);
-        for (size_t r = 0; r < height / 2; ++r) {
+        for (size_t r = 0; r < std::min(filled, height / 2); ++r) {
             uint8_t* a = bits + r * rowBytes;
             uint8_t* b = bits + (height - 1 - r) * rowBytes;
-            std::memcpy(row.data(), a, rowBytes);
-            std::memcpy(a, b, rowBytes);
-            std::memcpy(b, row.data(), rowBytes);
+            if (height - 1 - r < filled) {
+                std::memcpy(row.data(), a, rowBytes);
+                std::memcpy(a, b, rowBytes);
+                std::memcpy(b, row.data(), rowBytes);
+            } else {
+                std::memcpy(b, a, rowBytes);
+                std::memset(a, 0, rowBytes);
+            }
         }
     }
+    if (topDown)
+        MarkRowsWritten(0, static_cast<int>(filled));
+    else
+        MarkRowsWritten(static_cast<int>(height - filled), static_cast<int>(height));
     for (size_t r = 0; r < height; ++r) {
         if (r * rowBytes >= available)
             break; // the data ended: the rest stays black
@@ -229,7 +241,7 @@ void TTargaGraphic::LoadFromStream(TStream& stream)
             if (!expanded)
                 GraphicErrorFmt("Not enough memory for a picture of %d x %d pixels", p.Width, p.Height);
         }
-        uint8_t* const first = direct ? Bits() : expanded.get();
+        uint8_t* const first = direct ? RawBits() : expanded.get(); // marked once placed
         uint8_t* target = first;
         TTargaRLEDecoder decoder(h.pixelDepth);
         decoder.BeginDecoding();

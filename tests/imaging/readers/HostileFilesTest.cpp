@@ -99,6 +99,24 @@ TEST_F(HostileFiles, PngWhoseImageDataEndsEarlyShowsItsRowsAndBlackBeyond)
     EXPECT_TRUE(RowIs(*png, 65534, 0, 65535, 0));
 }
 
+TEST_F(HostileFiles, OnlyTheRowsTheirDataReachedCountAsWritten)
+{
+    // The viewer reads no row outside the written ones, so each shows at
+    // the cost of its data, not of the 65535 rows it claims.
+    struct Case { const char* file; int writtenEnd; };
+    const Case cases[] = {
+        {"tiff/regress-packbits-claimed-size.tif", 5},
+        {"tiff/regress-strips-share-their-data.tif", 4096},
+        {"png/regress-png-data-ends-early.png", 5}, // the row the data ended in
+        {"tiff/regress-ccitt-claimed-size.tif", 4096},
+    };
+    for (const Case& c : cases) {
+        const auto picture = TPictureLoader::Instance().LoadFromFile(Dir + c.file);
+        EXPECT_EQ(picture->WrittenRowsBegin(), 0) << c.file;
+        EXPECT_LE(picture->WrittenRowsEnd(), c.writtenEnd) << c.file;
+    }
+}
+
 TEST_F(HostileFiles, ProgressiveBuffersStayWithinTheMemoryLimit)
 {
     // 1024 x 1024 gray: a 1 MB bitmap, but libjpeg keeps 2 MB of

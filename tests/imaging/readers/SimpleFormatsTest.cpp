@@ -130,6 +130,21 @@ TEST(TargaReader, RunLengthPacketsStayInsideThePicture)
     const auto shortData = Load<TTargaGraphic>(Targa(10, 24, 4, 4, 0x20, {0x80, 1, 2, 3}));
     EXPECT_EQ(shortData->ScanLine(0)[0], 1);
     EXPECT_EQ(shortData->ScanLine(3)[9], 0);
+
+    // Stored bottom row first and ending early: the rows the data reached
+    // are at the bottom, the rows above stay black and count as unwritten.
+    struct BottomUp { uint8_t packet; int filledRows; };
+    for (const BottomUp c : {BottomUp{0x84, 2}, BottomUp{0x8A, 3}}) { // 5 and 11 pixels of 16
+        const auto picture = Load<TTargaGraphic>(Targa(10, 24, 4, 4, 0, {c.packet, 1, 2, 3}));
+        EXPECT_EQ(picture->WrittenRowsBegin(), 4 - c.filledRows);
+        EXPECT_EQ(picture->WrittenRowsEnd(), 4);
+        const TBitmap& shown = *picture;
+        const int pixels = (c.packet & 0x7F) + 1;
+        for (int i = 0; i < 16; ++i) {
+            const uint8_t* pixel = shown.ScanLine(3 - i / 4) + 3 * (i % 4);
+            EXPECT_EQ(pixel[0], i < pixels ? 1 : 0) << "pixel " << i << " of " << pixels;
+        }
+    }
 }
 
 TEST(TargaReader, DamagedFiles)
