@@ -20,6 +20,11 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <vector>
+
+extern "C" {
+#include <jpeglib.h>
+}
 
 namespace {
 
@@ -145,6 +150,36 @@ void BM_Orvane_StartUpWithStoredRoot_10kFiles_24MP(benchmark::State& state)
     }
 }
 BENCHMARK(BM_Orvane_StartUpWithStoredRoot_10kFiles_24MP)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+// What start-up cannot do without: libjpeg alone decoding the stored picture
+// at the 1/8 scale the window shows it at (its entropy decoding is the same
+// at every scale).
+void BM_Libjpeg_DecodeEighthScale_24MP(benchmark::State& state)
+{
+    EnsureTree(kSmall, 100, 100);
+    for (auto _ : state) {
+        std::ifstream in(kSmall + "/shown.jpg", std::ios::binary);
+        const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        jpeg_decompress_struct info{};
+        jpeg_error_mgr error{};
+        info.err = jpeg_std_error(&error);
+        jpeg_create_decompress(&info);
+        jpeg_mem_src(&info, bytes.data(), bytes.size());
+        jpeg_read_header(&info, TRUE);
+        info.scale_num = 1;
+        info.scale_denom = 8;
+        jpeg_start_decompress(&info);
+        std::vector<uint8_t> pixels(static_cast<size_t>(info.output_width) * info.output_height * 3);
+        while (info.output_scanline < info.output_height) {
+            JSAMPROW row = &pixels[static_cast<size_t>(info.output_scanline) * info.output_width * 3];
+            jpeg_read_scanlines(&info, &row, 1);
+        }
+        jpeg_finish_decompress(&info);
+        jpeg_destroy_decompress(&info);
+        benchmark::DoNotOptimize(pixels.data());
+    }
+}
+BENCHMARK(BM_Libjpeg_DecodeEighthScale_24MP)->Unit(benchmark::kMillisecond)->MinTime(2);
 
 } // namespace
 

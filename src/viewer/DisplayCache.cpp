@@ -5,15 +5,17 @@
 #include "viewer/PictureImage.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace orvane::viewer {
 
 void DisplayCache::SetPicture(const imaging::TBitmap* bitmap)
 {
-    bitmap_ = bitmap && !bitmap->Empty() && bitmap->Bits() ? bitmap : nullptr;
-    size_ = bitmap_ ? QSize(bitmap_->Width(), bitmap_->Height()) : QSize();
-    alpha_ = bitmap_ && bitmap_->PixelFormat() == imaging::TPixelFormat::pf32bit && bitmap_->HasAlpha();
+    bitmap_ = bitmap;
+    pixels_ = nullptr;
+    size_ = QSize();
+    alpha_ = false;
     view_ = QImage();
     available_ = 0;
     outOfOrder_ = false;
@@ -23,11 +25,31 @@ void DisplayCache::SetPicture(const imaging::TBitmap* bitmap)
     rendered_ = QImage();
     renderedArea_ = QSize();
     renderedRows_ = -1;
+    Sync();
+}
+
+void DisplayCache::Sync()
+{
+    // A picture is usually handed over before it loads: its pixels appear
+    // (or move) while it decodes.
+    if (!bitmap_)
+        return;
+    const QSize size = bitmap_->Bits() ? QSize(bitmap_->Width(), bitmap_->Height()) : QSize();
+    if (bitmap_->Bits() == pixels_ && size == size_)
+        return;
+    pixels_ = bitmap_->Bits();
+    size_ = size;
+    alpha_ = bitmap_->PixelFormat() == imaging::TPixelFormat::pf32bit && bitmap_->HasAlpha();
+    view_ = QImage();
+    reduced_ = QImage();
+    reducedRows_ = 0;
+    renderedRows_ = -1;
+    available_ = std::min(available_, size_.height());
 }
 
 const QImage& DisplayCache::View()
 {
-    if (view_.isNull() && bitmap_)
+    if (view_.isNull() && bitmap_ && !size_.isEmpty())
         view_ = BitmapView(*bitmap_);
     return view_;
 }
@@ -36,6 +58,7 @@ void DisplayCache::RowsAvailable(int rows)
 {
     if (!bitmap_)
         return;
+    Sync();
     rows = std::clamp(rows, 0, size_.height());
     if (rows < available_)
         outOfOrder_ = true;
@@ -49,15 +72,12 @@ void DisplayCache::Finished()
 {
     if (!bitmap_)
         return;
-    // The pixels may have been reallocated while loading; look again.
-    if (bitmap_->Empty() || !bitmap_->Bits() || QSize(bitmap_->Width(), bitmap_->Height()) != size_) {
-        SetPicture(bitmap_);
-        if (!bitmap_)
-            return;
-    }
+    Sync();
+    // The format or palette may have changed while loading; look again.
     view_ = QImage();
+    alpha_ = bitmap_->PixelFormat() == imaging::TPixelFormat::pf32bit && bitmap_->HasAlpha();
     available_ = size_.height();
-    if (outOfOrder_) {
+    if (outOfOrder_ || (!reduced_.isNull() && reduced_.hasAlphaChannel() != alpha_)) {
         outOfOrder_ = false;
         RestartReduction();
     } else if (!reduced_.isNull()) {
@@ -84,6 +104,92 @@ void DisplayCache::RestartReduction()
     ReduceRows(available_);
 }
 
+namespace {
+
+// One row of the picture as premultiplied 32-bit pixels. Indexed, one-bit
+// and 32-bit rows are read in place; other formats go through Qt a row at a
+// time, so a band never costs a converted copy of itself.
+class RowReader {
+public:
+    RowReader(const imaging::TBitmap& bitmap, bool alpha) : bitmap_(bitmap), alpha_(alpha)
+    {
+        const QImage probe = BitmapBand(bitmap, 0, 1);
+        format_ = probe.format();
+        for (const QRgb colour : probe.colorTable())
+            table_.push_back(qPremultiply(colour));
+        table_.resize(256, qRgb(0, 0, 0));
+        line_.resize(static_cast<size_t>(bitmap.Width()));
+    }
+
+    QImage::Format Format() const { return format_; }
+
+    // Whether row y is one byte value repeated where that makes it one
+    // colour (rows a decoder cleared, or filled with one run): such a row
+    // is counted whole instead of pixel by pixel.
+    bool Uniform(int y, QRgb& colour) const
+    {
+        using imaging::TPixelFormat;
+        const TPixelFormat format = bitmap_.PixelFormat();
+        const int bits = imaging::BitsPerPixel(format);
+        if (format != TPixelFormat::pf1bit && format != TPixelFormat::pf8bit && format != TPixelFormat::pf24bit &&
+            format != TPixelFormat::pf32bit)
+            return false;
+        const size_t bytes = (static_cast<size_t>(bitmap_.Width()) * static_cast<size_t>(bits) + 7) / 8;
+        const uint8_t* row = bitmap_.ScanLine(y);
+        if (bytes == 0 || (bytes > 1 && std::memcmp(row, row + 1, bytes - 1) != 0))
+            return false;
+        const uint8_t v = row[0];
+        switch (format) {
+        case TPixelFormat::pf1bit:
+            if (v != 0 && v != 0xFF)
+                return false;
+            colour = table_[v & 1];
+            return true;
+        case TPixelFormat::pf8bit: colour = table_[v]; return true;
+        case TPixelFormat::pf32bit: colour = alpha_ ? qPremultiply(qRgba(v, v, v, v)) : qRgb(v, v, v); return true;
+        default: colour = qRgb(v, v, v); return true;
+        }
+    }
+
+    const QRgb* Row(int y)
+    {
+        const int width = bitmap_.Width();
+        if (format_ == QImage::Format_Indexed8 && bitmap_.PixelFormat() == imaging::TPixelFormat::pf8bit) {
+            const uint8_t* source = bitmap_.ScanLine(y);
+            for (int x = 0; x < width; ++x)
+                line_[x] = table_[source[x]];
+            return line_.data();
+        }
+        if (format_ == QImage::Format_Mono) {
+            const uint8_t* source = bitmap_.ScanLine(y);
+            for (int x = 0; x < width; ++x)
+                line_[x] = table_[(source[x >> 3] >> (7 - (x & 7))) & 1];
+            return line_.data();
+        }
+        if (format_ == QImage::Format_RGB32)
+            return reinterpret_cast<const QRgb*>(bitmap_.ScanLine(y));
+        if (format_ == QImage::Format_ARGB32) {
+            const auto* source = reinterpret_cast<const QRgb*>(bitmap_.ScanLine(y));
+            for (int x = 0; x < width; ++x)
+                line_[x] = qPremultiply(source[x]);
+            return line_.data();
+        }
+        const QImage row = BitmapBand(bitmap_, y, 1).convertToFormat(
+            alpha_ ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+        std::copy_n(reinterpret_cast<const QRgb*>(row.constScanLine(0)), width, line_.begin());
+        return line_.data();
+    }
+
+private:
+    const imaging::TBitmap& bitmap_;
+    bool alpha_;
+    QImage::Format format_ = QImage::Format_Invalid;
+    std::vector<QRgb> table_;
+    std::vector<QRgb> line_;
+};
+
+} // namespace
+
 // Averages factor x factor blocks of the decoded rows into reduced_ (with
 // alpha, premultiplied, so transparent pixels lend no colour).
 void DisplayCache::ReduceRows(int upTo)
@@ -97,6 +203,8 @@ void DisplayCache::ReduceRows(int upTo)
     const int writtenBegin = bitmap_->WrittenRowsBegin();
     const int writtenEnd = bitmap_->WrittenRowsEnd();
     const QRgb zero = qPremultiply(ZeroPixelColor(*bitmap_));
+    RowReader reader(*bitmap_, alpha_);
+    const bool bgr = reader.Format() == QImage::Format_BGR888;
     while (reducedRows_ + k <= upTo && reducedRows_ / k < reduced_.height()) {
         const int top = reducedRows_;
         auto* out = reinterpret_cast<QRgb*>(reduced_.scanLine(top / k));
@@ -106,19 +214,24 @@ void DisplayCache::ReduceRows(int upTo)
             std::fill(out, out + outWidth, zero);
             continue;
         }
-        QImage band = BitmapBand(*bitmap_, top, k);
-        const bool bgr = band.format() == QImage::Format_BGR888;
-        if (alpha_)
-            band = band.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        else if (!bgr && band.format() != QImage::Format_RGB32)
-            band = band.convertToFormat(QImage::Format_RGB32);
         std::fill(sums.begin(), sums.end(), 0u);
         for (int dy = 0; dy < k; ++dy) {
-            const uchar* line = band.constScanLine(dy);
+            QRgb colour;
+            if (reader.Uniform(top + dy, colour)) {
+                const uint32_t channels[4] = {static_cast<uint32_t>(qRed(colour)) * k,
+                                              static_cast<uint32_t>(qGreen(colour)) * k,
+                                              static_cast<uint32_t>(qBlue(colour)) * k,
+                                              static_cast<uint32_t>(qAlpha(colour)) * k};
+                for (int x = 0; x < outWidth; ++x)
+                    for (int c = 0; c < 4; ++c)
+                        sums[x * 4 + c] += channels[c];
+                continue;
+            }
             if (bgr) {
+                const uint8_t* line = bitmap_->ScanLine(top + dy);
                 for (int x = 0; x < outWidth; ++x) {
                     uint32_t b = 0, g = 0, r = 0;
-                    const uchar* p = line + static_cast<size_t>(x) * k * 3;
+                    const uint8_t* p = line + static_cast<size_t>(x) * k * 3;
                     for (int dx = 0; dx < k; ++dx, p += 3) {
                         b += p[0];
                         g += p[1];
@@ -129,7 +242,7 @@ void DisplayCache::ReduceRows(int upTo)
                     sums[x * 4 + 2] += b;
                 }
             } else {
-                const auto* row = reinterpret_cast<const QRgb*>(line);
+                const QRgb* row = reader.Row(top + dy);
                 for (int x = 0; x < outWidth; ++x) {
                     uint32_t r = 0, g = 0, b = 0, a = 0;
                     const QRgb* p = row + static_cast<size_t>(x) * k;
@@ -155,6 +268,7 @@ void DisplayCache::ReduceRows(int upTo)
 
 const QImage& DisplayCache::Render(const QSize& area, QRect* target)
 {
+    Sync();
     const QRect fit = size_.isEmpty() ? QRect() : FitCentered(size_, area);
     if (target)
         *target = fit;
@@ -168,13 +282,10 @@ const QImage& DisplayCache::Render(const QSize& area, QRect* target)
     // Reduce to at least the target size, by a whole factor.
     const int factor = std::max(1, std::min(size_.width() / fit.width(), size_.height() / fit.height()));
     if (factor != factor_ || (factor >= 2 && reduced_.isNull())) {
+        // Rows that arrived out of order are reduced as they stand now and
+        // again once every row is there; never the whole picture scaled.
         factor_ = factor;
-        if (!outOfOrder_)
-            RestartReduction();
-        else {
-            reduced_ = QImage();
-            reducedRows_ = 0;
-        }
+        RestartReduction();
     }
     const QImage& source = (factor_ >= 2 && !reduced_.isNull()) ? reduced_ : View();
     if (source.isNull()) {

@@ -11,6 +11,8 @@
 #include <QRect>
 #include <QSize>
 
+#include <cstdint>
+
 namespace orvane::imaging {
 class TBitmap;
 }
@@ -36,9 +38,11 @@ private:
     void ReduceRows(int upTo);
     void RestartReduction();
 
+    void Sync();
     const QImage& View();
 
     const imaging::TBitmap* bitmap_ = nullptr;
+    const uint8_t* pixels_ = nullptr; // the bitmap's, when last looked at
     QSize size_;           // the bitmap's
     bool alpha_ = false;   // the bitmap has transparency
     QImage view_;          // the bitmap's pixels, made when drawn unreduced

@@ -40,6 +40,11 @@ TEST_F(DisplayTest, APictureShowsWithItsSizeAndBecomesTheCurrentFile)
     // Decoded at half size, which still covers the 257 x 205 viewing area.
     EXPECT_EQ(form->im2->Picture()->Width(), 320);
     EXPECT_EQ(form->im2->Picture()->SourceWidth(), 640);
+    // On screen: red grows from the left edge to the right one.
+    const QImage painted = form->im2->grab().toImage();
+    const int middle = painted.height() / 2;
+    EXPECT_LT(qRed(painted.pixel(6, middle)), 40);
+    EXPECT_GT(qRed(painted.pixel(painted.width() - 6, middle)), 215);
     EXPECT_EQ(Player().calls.mid(0, 2), QStringList({"stop", "close"}));
     EXPECT_FALSE(PlayerWidget()->isVisible());
 }

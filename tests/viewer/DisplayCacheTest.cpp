@@ -165,3 +165,46 @@ TEST(DisplayCache, PicturesWithTransparencyAreReducedKeepingTheirAlpha)
     EXPECT_EQ(shown.pixel(150, 50), qRgb(0, 0xC0, 0));
     EXPECT_EQ(qAlpha(shown.pixel(199, 0)), 255);
 }
+
+TEST(DisplayCache, APictureHandedOverBeforeItLoadsIsShownAsItsRowsArrive)
+{
+    // The window hands the picture over empty; its pixels appear while it
+    // decodes.
+    TBitmap bitmap;
+    viewer::DisplayCache cache;
+    cache.SetPicture(&bitmap);
+    EXPECT_TRUE(cache.Render(QSize(300, 300)).isNull());
+    bitmap.SetPixelFormat(TPixelFormat::pf24bit);
+    bitmap.SetSize(900, 900);
+    for (int y = 0; y < 450; ++y)
+        std::fill(bitmap.ScanLine(y), bitmap.ScanLine(y) + 900 * 3, uint8_t(90));
+    cache.RowsAvailable(450);
+    const QImage half = cache.Render(QSize(300, 300));
+    ASSERT_EQ(half.size(), QSize(300, 300));
+    EXPECT_EQ(half.pixel(150, 10), qRgb(90, 90, 90));
+    for (int y = 450; y < 900; ++y)
+        std::fill(bitmap.ScanLine(y), bitmap.ScanLine(y) + 900 * 3, uint8_t(30));
+    cache.Finished();
+    const QImage whole = cache.Render(QSize(300, 300));
+    EXPECT_EQ(whole.pixel(150, 10), qRgb(90, 90, 90));
+    EXPECT_EQ(whole.pixel(150, 290), qRgb(30, 30, 30));
+}
+
+TEST(DisplayCache, OneBitPicturesAverageTheirPaletteColours)
+{
+    // Black rows (one byte value, counted whole) between rows of every other
+    // pixel black: three quarters of each block is black.
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(TPixelFormat::pf1bit);
+    bitmap.SetSize(800, 800);
+    bitmap.SetPalette({{255, 255, 255, 0}, {0, 0, 0, 0}});
+    for (int y = 0; y < 800; ++y)
+        std::fill(bitmap.ScanLine(y), bitmap.ScanLine(y) + 100, uint8_t(y % 2 ? 0xAA : 0xFF));
+    viewer::DisplayCache cache;
+    cache.SetPicture(&bitmap);
+    cache.Finished();
+    const QImage shown = cache.Render(QSize(100, 100));
+    EXPECT_EQ(cache.ReductionFactor(), 8);
+    EXPECT_EQ(shown.pixel(50, 50), qRgb(64, 64, 64));
+    EXPECT_EQ(shown.pixel(0, 99), qRgb(64, 64, 64));
+}

@@ -7,9 +7,12 @@ namespace orvane::imaging {
 
 namespace {
 constexpr size_t kLarge = size_t{4} << 20;
-}
 
-uint8_t* AllocateZeroed(size_t bytes)
+#ifndef MADV_POPULATE_WRITE
+#define MADV_POPULATE_WRITE 23 // Linux 5.14; older kernels refuse it and fault page by page
+#endif
+
+uint8_t* Allocate(size_t bytes, bool populate)
 {
     if (bytes < kLarge)
         return static_cast<uint8_t*>(std::calloc(bytes == 0 ? 1 : bytes, 1));
@@ -19,7 +22,21 @@ uint8_t* AllocateZeroed(size_t bytes)
 #ifdef MADV_HUGEPAGE
     ::madvise(memory, bytes, MADV_HUGEPAGE); // a hint; ignored where unsupported
 #endif
+    if (populate)
+        ::madvise(memory, bytes, MADV_POPULATE_WRITE);
     return static_cast<uint8_t*>(memory);
+}
+
+} // namespace
+
+uint8_t* AllocateZeroed(size_t bytes)
+{
+    return Allocate(bytes, false);
+}
+
+uint8_t* AllocateForFilling(size_t bytes)
+{
+    return Allocate(bytes, true);
 }
 
 void FreeZeroed(uint8_t* memory, size_t bytes)

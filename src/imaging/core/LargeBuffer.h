@@ -9,6 +9,9 @@ namespace orvane::imaging {
 
 // nullptr when the memory cannot be had.
 uint8_t* AllocateZeroed(size_t bytes);
+// The same for memory about to be filled whole (a file read into memory):
+// large buffers get all their pages at once instead of one fault per page.
+uint8_t* AllocateForFilling(size_t bytes);
 void FreeZeroed(uint8_t* memory, size_t bytes);
 
 // A buffer of zeroed memory that only grows. Pages nobody writes cost

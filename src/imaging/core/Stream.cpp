@@ -99,7 +99,7 @@ TFileStream::TFileStream(const std::string& fileName)
     }
     size_t size = static_cast<size_t>(info.st_size);
     const size_t capacity = size == 0 ? 1 : size;
-    Buffer buffer(AllocateZeroed(capacity), BufferDeleter{capacity});
+    Buffer buffer(AllocateForFilling(capacity), BufferDeleter{capacity});
     if (!buffer) {
         ::close(fd);
         OpenFailed(fileName, ENOMEM);
