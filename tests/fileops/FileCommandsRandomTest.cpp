@@ -154,8 +154,9 @@ TEST(FileCommandsRandom, EveryFileSurvivesExactlyOnce)
     EXPECT_GT(moved, 500);
     EXPECT_GT(failed, 50);
     EXPECT_GT(trashed, 5);
-    if (card.Mounted())
+    if (card.Mounted()) {
         EXPECT_GT(crossed, 50);
+    }
     if (oldHome)
         ::setenv("HOME", savedHome.c_str(), 1);
 }
