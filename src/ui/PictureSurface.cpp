@@ -18,6 +18,7 @@ void PictureSurface::SetPicture(std::shared_ptr<imaging::TBitmap> picture)
 {
     picture_ = std::move(picture);
     cache_.SetPicture(picture_.get());
+    sinceHandedOver_.start();
     sinceRedraw_.invalidate();
     update();
 }
@@ -27,7 +28,12 @@ void PictureSurface::RowsDecoded(int rows, bool redrawNow)
     cache_.RowsAvailable(rows);
     if (!redrawNow)
         return;
-    if (sinceRedraw_.isValid() && sinceRedraw_.elapsed() < 33)
+    // Rows are shown as they arrive only for pictures that take long
+    // enough to be watched: a picture decoded within a blink appears once,
+    // whole, without the cost of painting it half done.
+    if (sinceHandedOver_.isValid() && sinceHandedOver_.elapsed() < kFirstPartialFrameMs)
+        return;
+    if (sinceRedraw_.isValid() && sinceRedraw_.elapsed() < kPartialFrameIntervalMs)
         return;
     sinceRedraw_.start();
     repaint();

@@ -45,6 +45,9 @@ protected:
 private:
     std::shared_ptr<imaging::TBitmap> picture_;
     viewer::DisplayCache cache_;
+    static constexpr int kFirstPartialFrameMs = 120;
+    static constexpr int kPartialFrameIntervalMs = 33;
+    QElapsedTimer sinceHandedOver_;
     QElapsedTimer sinceRedraw_;
 };
 

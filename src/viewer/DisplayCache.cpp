@@ -295,8 +295,15 @@ const QImage& DisplayCache::Render(const QSize& area, QRect* target)
     if (source.size() == fit.size())
         rendered_ = source.convertToFormat(source.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
                                                                     : QImage::Format_RGB32);
-    else
-        rendered_ = source.scaled(fit.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    else {
+        // Frames shown while the picture still decodes are soon replaced:
+        // they are scaled quickly, so painting them never holds up the
+        // decoding (a smooth scale of a large picture costs tens of
+        // milliseconds). The finished picture is scaled smoothly.
+        const bool partial = available_ < size_.height();
+        rendered_ = source.scaled(fit.size(), Qt::IgnoreAspectRatio,
+                                  partial ? Qt::FastTransformation : Qt::SmoothTransformation);
+    }
     renderedArea_ = area;
     renderedRows_ = available_;
     return rendered_;

@@ -208,3 +208,31 @@ TEST(DisplayCache, OneBitPicturesAverageTheirPaletteColours)
     EXPECT_EQ(shown.pixel(50, 50), qRgb(64, 64, 64));
     EXPECT_EQ(shown.pixel(0, 99), qRgb(64, 64, 64));
 }
+
+TEST(DisplayCache, TheFinishedPictureReplacesAFrameShownWhileItDecoded)
+{
+    // Black and white columns, shown smaller than they are: a frame shown
+    // half decoded may be scaled roughly, the finished picture is smooth.
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(TPixelFormat::pf24bit);
+    bitmap.SetSize(1000, 1000);
+    for (int y = 0; y < 1000; ++y)
+        for (int x = 0; x < 1000; ++x)
+            std::fill_n(bitmap.ScanLine(y) + x * 3, 3, uint8_t(x % 2 ? 255 : 0));
+    viewer::DisplayCache cache;
+    cache.SetPicture(&bitmap);
+    cache.RowsAvailable(500);
+    EXPECT_EQ(cache.Render(QSize(700, 700)).size(), QSize(700, 700));
+    cache.Finished();
+    const QImage whole = cache.Render(QSize(700, 700));
+    // The lower half, not there in the first frame, shows grey on average,
+    // with the in-between shades of a smooth scale.
+    int sum = 0, shades = 0;
+    for (int x = 0; x < 700; ++x) {
+        const int green = qGreen(whole.pixel(x, 650));
+        sum += green;
+        shades += green > 40 && green < 215;
+    }
+    EXPECT_NEAR(sum / 700, 128, 10);
+    EXPECT_GT(shades, 100);
+}
