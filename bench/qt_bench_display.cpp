@@ -1,6 +1,7 @@
 // The display step: from ShortNext to the picture painted for a 24-megapixel
 // JPEG, against libjpeg alone decoding the same file to RGB; and painting a
 // shown picture again after a one-pixel resize.
+#include "LibjpegDecode.h"
 #include "imaging/core/PictureLoader.h"
 #include "support/FakeServices.h"
 #include "support/TestImages.h"
@@ -15,10 +16,6 @@
 #include <fstream>
 #include <random>
 #include <vector>
-
-extern "C" {
-#include <jpeglib.h>
-}
 
 namespace {
 
@@ -38,33 +35,11 @@ void EnsurePictures()
     orvane::test::WriteJpeg(kFolder + "/b.jpg", image, 88);
 }
 
-std::vector<uint8_t> ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 void BM_Libjpeg_DecodeRGB_24MP(benchmark::State& state)
 {
     EnsurePictures();
     for (auto _ : state) {
-        // Reading the file is part of the work, as for the viewer.
-        const std::vector<uint8_t> bytes = ReadAll(kFolder + "/a.jpg");
-        jpeg_decompress_struct info{};
-        jpeg_error_mgr error{};
-        info.err = jpeg_std_error(&error);
-        jpeg_create_decompress(&info);
-        jpeg_mem_src(&info, bytes.data(), bytes.size());
-        jpeg_read_header(&info, TRUE);
-        info.out_color_space = JCS_RGB;
-        jpeg_start_decompress(&info);
-        std::vector<uint8_t> pixels(static_cast<size_t>(info.output_width) * info.output_height * 3);
-        while (info.output_scanline < info.output_height) {
-            JSAMPROW row = &pixels[static_cast<size_t>(info.output_scanline) * info.output_width * 3];
-            jpeg_read_scanlines(&info, &row, 1);
-        }
-        jpeg_finish_decompress(&info);
-        jpeg_destroy_decompress(&info);
+        const std::vector<uint8_t> pixels = LibjpegDecodeFile(kFolder + "/a.jpg");
         benchmark::DoNotOptimize(pixels.data());
     }
 }

@@ -2,6 +2,7 @@
 // refills both, each against the scan of the same entries; and start-up with
 // a stored root folder of 10,000 files and a 24-megapixel picture against
 // the scan alone.
+#include "LibjpegDecode.h"
 #include "app/Settings.h"
 #include "imaging/core/PictureLoader.h"
 #include "library/FolderScanner.h"
@@ -21,10 +22,6 @@
 #include <fstream>
 #include <random>
 #include <vector>
-
-extern "C" {
-#include <jpeglib.h>
-}
 
 namespace {
 
@@ -158,24 +155,7 @@ void BM_Libjpeg_DecodeEighthScale_24MP(benchmark::State& state)
 {
     EnsureTree(kSmall, 100, 100);
     for (auto _ : state) {
-        std::ifstream in(kSmall + "/shown.jpg", std::ios::binary);
-        const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        jpeg_decompress_struct info{};
-        jpeg_error_mgr error{};
-        info.err = jpeg_std_error(&error);
-        jpeg_create_decompress(&info);
-        jpeg_mem_src(&info, bytes.data(), bytes.size());
-        jpeg_read_header(&info, TRUE);
-        info.scale_num = 1;
-        info.scale_denom = 8;
-        jpeg_start_decompress(&info);
-        std::vector<uint8_t> pixels(static_cast<size_t>(info.output_width) * info.output_height * 3);
-        while (info.output_scanline < info.output_height) {
-            JSAMPROW row = &pixels[static_cast<size_t>(info.output_scanline) * info.output_width * 3];
-            jpeg_read_scanlines(&info, &row, 1);
-        }
-        jpeg_finish_decompress(&info);
-        jpeg_destroy_decompress(&info);
+        const std::vector<uint8_t> pixels = LibjpegDecodeFile(kSmall + "/shown.jpg", 8);
         benchmark::DoNotOptimize(pixels.data());
     }
 }
