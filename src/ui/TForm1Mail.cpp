@@ -9,25 +9,25 @@
 
 namespace orvane::ui {
 
-void TForm1::b4Click()
+void TForm1::sendCurrentFile()
 {
     mail::MailRequest request;
-    request.Set(QStringLiteral("to"), e2->text());
-    request.Set(QStringLiteral("subject"), mail::FileNamePart(FileName));
-    request.Set(QStringLiteral("body"), mess);
-    request.Set(mail::AttachmentKey(0), FileName);
+    request.Set(QStringLiteral("to"), mailToEdit_->text());
+    request.Set(QStringLiteral("subject"), mail::FileNamePart(currentFile_));
+    request.Set(QStringLiteral("body"), options_.mailText);
+    request.Set(mail::AttachmentKey(0), currentFile_);
     mail::SendEmail(this, request);
 }
 
-void TForm1::b11Click()
+void TForm1::sendSelectedFiles()
 {
     mail::MailRequest request;
-    request.Set(QStringLiteral("to"), e2->text());
-    request.Set(QStringLiteral("body"), mess);
-    library::MediaListModel& list = lb();
+    request.Set(QStringLiteral("to"), mailToEdit_->text());
+    request.Set(QStringLiteral("body"), options_.mailText);
+    library::MediaListModel& list = library_->lb();
     int k = 0;
     for (const int row : SelectedLines())
-        request.Set(mail::AttachmentKey(k++), Dir + QLatin1Char('/') + list.Line(row));
+        request.Set(mail::AttachmentKey(k++), rootFolder_ + QLatin1Char('/') + list.Line(row));
     request.Set(QStringLiteral("subject"), QStringLiteral("Files (") + fileops::IntToText(k) + QLatin1Char(')'));
     mail::SendEmail(this, request);
 }

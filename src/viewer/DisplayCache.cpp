@@ -13,7 +13,6 @@ namespace orvane::viewer {
 void DisplayCache::SetPicture(const imaging::TBitmap* bitmap)
 {
     bitmap_ = bitmap;
-    pixels_ = nullptr;
     size_ = QSize();
     alpha_ = false;
     view_ = QImage();
@@ -25,20 +24,16 @@ void DisplayCache::SetPicture(const imaging::TBitmap* bitmap)
     rendered_ = QImage();
     renderedArea_ = QSize();
     renderedRows_ = -1;
-    Sync();
+    PixelsMoved();
 }
 
-void DisplayCache::Sync()
+void DisplayCache::PixelsMoved()
 {
     // A picture is usually handed over before it loads: its pixels appear
     // (or move) while it decodes.
     if (!bitmap_)
         return;
-    const QSize size = bitmap_->Bits() ? QSize(bitmap_->Width(), bitmap_->Height()) : QSize();
-    if (bitmap_->Bits() == pixels_ && size == size_)
-        return;
-    pixels_ = bitmap_->Bits();
-    size_ = size;
+    size_ = bitmap_->Bits() ? QSize(bitmap_->Width(), bitmap_->Height()) : QSize();
     alpha_ = bitmap_->PixelFormat() == imaging::TPixelFormat::pf32bit && bitmap_->HasAlpha();
     view_ = QImage();
     reduced_ = QImage();
@@ -58,7 +53,6 @@ void DisplayCache::RowsAvailable(int rows)
 {
     if (!bitmap_)
         return;
-    Sync();
     rows = std::clamp(rows, 0, size_.height());
     if (rows < available_)
         outOfOrder_ = true;
@@ -72,7 +66,6 @@ void DisplayCache::Finished()
 {
     if (!bitmap_)
         return;
-    Sync();
     // The format or palette may have changed while loading; look again.
     view_ = QImage();
     alpha_ = bitmap_->PixelFormat() == imaging::TPixelFormat::pf32bit && bitmap_->HasAlpha();
@@ -268,7 +261,6 @@ void DisplayCache::ReduceRows(int upTo)
 
 const QImage& DisplayCache::Render(const QSize& area, QRect* target)
 {
-    Sync();
     const QRect fit = size_.isEmpty() ? QRect() : FitCentered(size_, area);
     if (target)
         *target = fit;

@@ -75,16 +75,16 @@ protected:
         for (const char* file : files)
             tree.Add(file, "x");
         ui::TForm1& window = Start();
-        window.Dir = Root();
+        Change([&](ui::Settings& s) { s.rootFolder = Root(); });
         window.ReadDir();
         return window;
     }
     void Select(ui::TForm1& window, std::initializer_list<int> rows)
     {
-        auto& selection = window.Library().SelectionOf(window.lb());
+        auto& selection = window.Library().SelectionOf(window.Library().lb());
         selection.clearSelection();
         for (int row : rows)
-            selection.select(window.lb().index(row), QItemSelectionModel::Select);
+            selection.select(window.Library().lb().index(row), QItemSelectionModel::Select);
     }
     QString Path(const char* relative) const { return QString::fromStdString(tree.Path(relative)); }
 
@@ -103,12 +103,12 @@ TEST_F(MailClientTest, SendSelectedOpensTheDefaultClientWithRecipientSubjectAndB
     DefaultHandler("thunderbird.desktop", "thunderbird %u");
     platform::Services::Current().mail = std::make_unique<platform::DesktopMail>(Options());
     ui::TForm1& window = StartOn({"one.jpg", "two.jpg"});
-    window.e2->setText("ann@example.org");
+    Find<QLineEdit>("e2")->setText("ann@example.org");
     Select(window, {0, 1});
-    window.b11->click();
+    Find<QPushButton>("b11")->click();
     const auto runs = Runs("thunderbird");
     ASSERT_EQ(runs.size(), 1u);
-    EXPECT_EQ(runs[0], QStringList({"-compose", "to='ann@example.org',subject='Files (2)',body='" + window.mess +
+    EXPECT_EQ(runs[0], QStringList({"-compose", "to='ann@example.org',subject='Files (2)',body='" + window.CurrentOptions().mailText +
                                                     "',attachment='file://" + Path("one.jpg") + ",file://" +
                                                     Path("two.jpg") + "'"}));
     EXPECT_TRUE(window.isEnabled());
@@ -119,10 +119,10 @@ TEST_F(MailClientTest, SendSelectedOpensTheDefaultClientWithRecipientSubjectAndB
 TEST_F(MailTest, SendSelectedAttachesTheSelectedLinesInListOrder)
 {
     ui::TForm1& window = StartOn({"a/one.jpg", "b.jpg", "c.jpg"});
-    ASSERT_EQ(window.lb().Lines(), QStringList({"b.jpg", "c.jpg", "a/one.jpg"}));
-    window.e2->setText("ann@example.org");
+    ASSERT_EQ(window.Library().lb().Lines(), QStringList({"b.jpg", "c.jpg", "a/one.jpg"}));
+    Find<QLineEdit>("e2")->setText("ann@example.org");
     Select(window, {2, 0});
-    window.b11->click();
+    Find<QPushButton>("b11")->click();
     EXPECT_EQ(mail->calls, QStringList({"logon", "send", "logoff"}));
     ASSERT_EQ(mail->sent.size(), 1u);
     const platform::MailDraft& draft = mail->sent[0];
@@ -138,18 +138,18 @@ TEST_F(MailTest, SendSelectedAttachesTheSelectedLinesInListOrder)
 TEST_F(MailTest, SendSelectedWithoutSelectionOrRecipientAndOnTheVideoTab)
 {
     ui::TForm1& window = StartOn({"p.jpg", "clip.avi", "film.3gp"});
-    window.mess.clear();
+    Change([](ui::Settings& s) { s.mailText.clear(); });
     Select(window, {});
-    window.b11->click();
+    Find<QPushButton>("b11")->click();
     ASSERT_EQ(mail->sent.size(), 1u);
     EXPECT_EQ(mail->sent[0].subject, "Files (0)");
     EXPECT_TRUE(mail->sent[0].attachments.isEmpty());
     EXPECT_TRUE(mail->sent[0].to.isEmpty()) << "an empty To: sends without recipient";
     EXPECT_TRUE(mail->sent[0].body.isEmpty());
 
-    window.PageControl1->setCurrentIndex(1);
+    Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
     Select(window, {0, 1});
-    window.b11->click();
+    Find<QPushButton>("b11")->click();
     ASSERT_EQ(mail->sent.size(), 2u);
     EXPECT_EQ(mail->sent[1].attachments, QStringList({Path("clip.avi"), Path("film.3gp")}));
 }
@@ -157,14 +157,14 @@ TEST_F(MailTest, SendSelectedWithoutSelectionOrRecipientAndOnTheVideoTab)
 TEST_F(MailTest, SendCurrentSendsTheFileOnDisplayWhateverItsKind)
 {
     ui::TForm1& window = StartOn({"clip.avi"});
-    window.b4->click();
+    Find<QPushButton>("b4")->click();
     ASSERT_EQ(mail->sent.size(), 1u);
     EXPECT_TRUE(mail->sent[0].subject.isEmpty()) << "nothing shown yet: no subject";
     EXPECT_TRUE(mail->sent[0].attachments.isEmpty());
 
-    window.FileName = Path("clip.avi");
-    window.e2->setText("SMTP:bob@example.org");
-    window.b4->click();
+    Change([&](ui::Settings& s) { s.currentFile = Path("clip.avi"); });
+    Find<QLineEdit>("e2")->setText("SMTP:bob@example.org");
+    Find<QPushButton>("b4")->click();
     ASSERT_EQ(mail->sent.size(), 2u);
     EXPECT_EQ(mail->sent[1].subject, "clip.avi");
     EXPECT_EQ(mail->sent[1].attachments, QStringList{Path("clip.avi")});
@@ -176,12 +176,12 @@ TEST_F(MailTest, NoMailClientShowsTheErrorBoxAndSendsNothing)
     ui::TForm1& window = StartOn({"a.jpg"});
     mail->reachable = false;
     Select(window, {0});
-    window.b11->click();
+    Find<QPushButton>("b11")->click();
     EXPECT_EQ(boxes->boxes, QStringList{"Error: Error while trying to send email"});
     EXPECT_EQ(mail->calls, QStringList{"logon"});
 
     platform::Services::Current().mail.reset();
-    window.b4->click();
+    Find<QPushButton>("b4")->click();
     EXPECT_EQ(boxes->boxes.size(), 2) << "no transport at all is a failed logon too";
 }
 
@@ -190,13 +190,13 @@ TEST_F(MailTest, TheWindowsComeBackWhateverTheOutcomeAndMissedAttachmentsAreTold
     ui::TForm1& window = StartOn({"a.jpg", "b.jpg"});
     Select(window, {0, 1});
     mail->failSend = true;
-    EXPECT_THROW(window.b11Click(), std::runtime_error); // for the general error handler
+    EXPECT_THROW(window.Run(ui::Command::SendSelected), std::runtime_error); // for the general error handler
     EXPECT_TRUE(window.isEnabled());
     EXPECT_EQ(mail->calls, QStringList({"logon", "send", "logoff"}));
 
     mail->failSend = false;
     mail->answer.notAttached = {Path("a.jpg"), Path("b.jpg")};
-    window.b11->click();
+    Find<QPushButton>("b11")->click();
     ASSERT_EQ(fakes->dialogs->warnings.size(), 1);
     EXPECT_TRUE(fakes->dialogs->warnings[0].contains(Path("a.jpg") + "\n" + Path("b.jpg")));
     EXPECT_TRUE(boxes->boxes.isEmpty());
