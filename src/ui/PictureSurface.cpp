@@ -30,6 +30,13 @@ void PictureSurface::paintEvent(QPaintEvent*)
     painter.drawImage(target.topLeft(), image);
 }
 
+void PictureSurface::resizeEvent(QResizeEvent* event)
+{
+    // However the surface was resized, the display decodes for its size.
+    QWidget::resizeEvent(event);
+    display_.SetArea(size());
+}
+
 void PictureSurface::mousePressEvent(QMouseEvent* event)
 {
     event->accept();
