@@ -2,8 +2,9 @@
 // the active tab, as attachments of one message in the mail client.
 #include "ui/TForm1.h"
 
-#include "fileops/StringFunctions.h"
+#include "mail/ButtonMessages.h"
 #include "mail/SendEmail.h"
+#include "ui/WindowsDisabled.h"
 
 #include <QLineEdit>
 
@@ -11,25 +12,20 @@ namespace orvane::ui {
 
 void TForm1::b4Click()
 {
-    mail::MailRequest request;
-    request.Set(QStringLiteral("to"), e2->text());
-    request.Set(QStringLiteral("subject"), mail::FileNamePart(FileName));
-    request.Set(QStringLiteral("body"), mess);
-    request.Set(mail::AttachmentKey(0), FileName);
-    mail::SendEmail(this, request);
+    const platform::MapiMessage message = mail::SendCurrentMessage(e2->text(), FileName, mess);
+    const WindowsDisabled disabled;
+    mail::SendEmail(this, message);
 }
 
 void TForm1::b11Click()
 {
-    mail::MailRequest request;
-    request.Set(QStringLiteral("to"), e2->text());
-    request.Set(QStringLiteral("body"), mess);
     library::MediaListModel& list = lb();
-    int k = 0;
+    QStringList lines;
     for (const int row : SelectedLines())
-        request.Set(mail::AttachmentKey(k++), Dir + QLatin1Char('/') + list.Line(row));
-    request.Set(QStringLiteral("subject"), QStringLiteral("Files (") + fileops::IntToText(k) + QLatin1Char(')'));
-    mail::SendEmail(this, request);
+        lines << list.Line(row);
+    const platform::MapiMessage message = mail::SendSelectedMessage(e2->text(), mess, Dir, lines);
+    const WindowsDisabled disabled;
+    mail::SendEmail(this, message);
 }
 
 } // namespace orvane::ui
