@@ -1,9 +1,11 @@
 // The "E-Mail pictures" group: the current file, or the selected lines of
-// the active tab, as attachments of one message in the mail client.
+// the active tab, as attachments of one message in the mail client. The
+// program's windows are disabled while the client has the message.
 #include "ui/TForm1.h"
 
-#include "fileops/StringFunctions.h"
+#include "mail/ButtonMessages.h"
 #include "mail/SendEmail.h"
+#include "ui/WindowsDisabled.h"
 
 #include <QLineEdit>
 
@@ -11,25 +13,22 @@ namespace orvane::ui {
 
 void TForm1::sendCurrentFile()
 {
-    mail::MailRequest request;
-    request.Set(QStringLiteral("to"), mailToEdit_->text());
-    request.Set(QStringLiteral("subject"), mail::FileNamePart(currentFile_));
-    request.Set(QStringLiteral("body"), options_.mailText);
-    request.Set(mail::AttachmentKey(0), currentFile_);
-    mail::SendEmail(this, request);
+    const platform::MapiMessage message =
+        mail::SendCurrentMessage(mailToEdit_->text(), currentFile_, options_.mailText);
+    const WindowsDisabled disabled;
+    mail::SendEmail(this, message);
 }
 
 void TForm1::sendSelectedFiles()
 {
-    mail::MailRequest request;
-    request.Set(QStringLiteral("to"), mailToEdit_->text());
-    request.Set(QStringLiteral("body"), options_.mailText);
     library::MediaListModel& list = library_->lb();
-    int k = 0;
+    QStringList lines;
     for (const int row : SelectedLines())
-        request.Set(mail::AttachmentKey(k++), rootFolder_ + QLatin1Char('/') + list.Line(row));
-    request.Set(QStringLiteral("subject"), QStringLiteral("Files (") + fileops::IntToText(k) + QLatin1Char(')'));
-    mail::SendEmail(this, request);
+        lines << list.Line(row);
+    const platform::MapiMessage message =
+        mail::SendSelectedMessage(mailToEdit_->text(), options_.mailText, rootFolder_, lines);
+    const WindowsDisabled disabled;
+    mail::SendEmail(this, message);
 }
 
 } // namespace orvane::ui

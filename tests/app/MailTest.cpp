@@ -24,7 +24,7 @@ public:
     bool failSend = false;
     platform::MailResult answer;
     QStringList calls;
-    std::vector<platform::MailDraft> sent;
+    std::vector<platform::MapiMessage> sent;
     bool anyWindowEnabledDuringSend = false;
 
     bool Logon(QWidget*) override
@@ -32,10 +32,10 @@ public:
         calls << "logon";
         return reachable;
     }
-    platform::MailResult Send(QWidget*, const platform::MailDraft& draft) override
+    platform::MailResult Send(QWidget*, const platform::MapiMessage& message) override
     {
         calls << "send";
-        sent.push_back(draft);
+        sent.push_back(message);
         for (QWidget* window : QApplication::topLevelWidgets())
             if (window->isEnabled())
                 anyWindowEnabledDuringSend = true;
@@ -92,6 +92,15 @@ protected:
     RecordingMail* mail = nullptr;
 };
 
+// The recipients' addresses as the message carries them.
+QStringList Addresses(const platform::MapiMessage& message)
+{
+    QStringList addresses;
+    for (const platform::MapiRecipDesc& recipient : message.lpRecips)
+        addresses << QString::fromStdString(recipient.lpszAddress);
+    return addresses;
+}
+
 // The real transport, with a stand-in mail client as the desktop's default.
 class MailClientTest : public MailTest, public test::MailStandIns {};
 
@@ -125,11 +134,12 @@ TEST_F(MailTest, SendSelectedAttachesTheSelectedLinesInListOrder)
     Find<QPushButton>("b11")->click();
     EXPECT_EQ(mail->calls, QStringList({"logon", "send", "logoff"}));
     ASSERT_EQ(mail->sent.size(), 1u);
-    const platform::MailDraft& draft = mail->sent[0];
-    EXPECT_EQ(draft.to, QStringList{"ann@example.org"});
-    EXPECT_EQ(draft.subject, "Files (2)");
-    EXPECT_EQ(draft.body, "Hello\r\nFound these great photos using Orvane https://orvane.org/\r\nCheck it out!");
-    EXPECT_EQ(draft.attachments, QStringList({Path("b.jpg"), Path("a/one.jpg")}));
+    const platform::MapiMessage& message = mail->sent[0];
+    EXPECT_EQ(Addresses(message), QStringList{"SMTP:ann@example.org"});
+    EXPECT_EQ(platform::TextOf(message.lpszSubject), "Files (2)");
+    EXPECT_EQ(platform::TextOf(message.lpszNoteText),
+              "Hello\r\nFound these great photos using Orvane https://orvane.org/\r\nCheck it out!");
+    EXPECT_EQ(platform::AttachmentPaths(message), QStringList({Path("b.jpg"), Path("a/one.jpg")}));
     EXPECT_FALSE(mail->anyWindowEnabledDuringSend);
     EXPECT_TRUE(window.isEnabled());
     EXPECT_TRUE(boxes->boxes.isEmpty());
@@ -142,16 +152,16 @@ TEST_F(MailTest, SendSelectedWithoutSelectionOrRecipientAndOnTheVideoTab)
     Select(window, {});
     Find<QPushButton>("b11")->click();
     ASSERT_EQ(mail->sent.size(), 1u);
-    EXPECT_EQ(mail->sent[0].subject, "Files (0)");
-    EXPECT_TRUE(mail->sent[0].attachments.isEmpty());
-    EXPECT_TRUE(mail->sent[0].to.isEmpty()) << "an empty To: sends without recipient";
-    EXPECT_TRUE(mail->sent[0].body.isEmpty());
+    EXPECT_EQ(platform::TextOf(mail->sent[0].lpszSubject), "Files (0)");
+    EXPECT_TRUE(platform::AttachmentPaths(mail->sent[0]).isEmpty());
+    EXPECT_TRUE(Addresses(mail->sent[0]).isEmpty()) << "an empty To: sends without recipient";
+    EXPECT_FALSE(mail->sent[0].lpszNoteText.has_value());
 
     Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
     Select(window, {0, 1});
     Find<QPushButton>("b11")->click();
     ASSERT_EQ(mail->sent.size(), 2u);
-    EXPECT_EQ(mail->sent[1].attachments, QStringList({Path("clip.avi"), Path("film.3gp")}));
+    EXPECT_EQ(platform::AttachmentPaths(mail->sent[1]), QStringList({Path("clip.avi"), Path("film.3gp")}));
 }
 
 TEST_F(MailTest, SendCurrentSendsTheFileOnDisplayWhateverItsKind)
@@ -159,16 +169,16 @@ TEST_F(MailTest, SendCurrentSendsTheFileOnDisplayWhateverItsKind)
     ui::TForm1& window = StartOn({"clip.avi"});
     Find<QPushButton>("b4")->click();
     ASSERT_EQ(mail->sent.size(), 1u);
-    EXPECT_TRUE(mail->sent[0].subject.isEmpty()) << "nothing shown yet: no subject";
-    EXPECT_TRUE(mail->sent[0].attachments.isEmpty());
+    EXPECT_FALSE(mail->sent[0].lpszSubject.has_value()) << "nothing shown yet: no subject";
+    EXPECT_TRUE(platform::AttachmentPaths(mail->sent[0]).isEmpty());
 
     Change([&](ui::Settings& s) { s.currentFile = Path("clip.avi"); });
     Find<QLineEdit>("e2")->setText("SMTP:bob@example.org");
     Find<QPushButton>("b4")->click();
     ASSERT_EQ(mail->sent.size(), 2u);
-    EXPECT_EQ(mail->sent[1].subject, "clip.avi");
-    EXPECT_EQ(mail->sent[1].attachments, QStringList{Path("clip.avi")});
-    EXPECT_EQ(mail->sent[1].to, QStringList{"SMTP:bob@example.org"}) << "the program's own prefix comes off, not the typed one";
+    EXPECT_EQ(platform::TextOf(mail->sent[1].lpszSubject), "clip.avi");
+    EXPECT_EQ(platform::AttachmentPaths(mail->sent[1]), QStringList{Path("clip.avi")});
+    EXPECT_EQ(Addresses(mail->sent[1]), QStringList{"SMTP:SMTP:bob@example.org"}) << "the program's prefix goes on the typed one";
 }
 
 TEST_F(MailTest, NoMailClientShowsTheErrorBoxAndSendsNothing)
