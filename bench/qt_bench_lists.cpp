@@ -136,8 +136,10 @@ void BM_Orvane_StartUpWithStoredRoot_10kFiles_24MP(benchmark::State& state)
     orvane::test::InstallFakeServices();
     for (auto _ : state) {
         auto form = std::make_unique<orvane::ui::TForm1>();
-        orvane::test::ChangeSettings(*form, [&](orvane::ui::Settings& s) { s.rootFolder = QString::fromStdString(kSmall); });
-        form->FileName = QString::fromStdString(kSmall + "/shown.jpg");
+        orvane::test::ChangeSettings(*form, [&](orvane::ui::Settings& s) {
+            s.rootFolder = QString::fromStdString(kSmall);
+            s.currentFile = QString::fromStdString(kSmall + "/shown.jpg");
+        });
         form->FormCreate();
         form->show();
         form->repaint();
