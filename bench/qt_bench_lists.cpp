@@ -85,7 +85,7 @@ void BM_Orvane_FillListBox_100kEntries(benchmark::State& state)
     Window window;
     QStringList entries;
     orvane::library::ScanDir(QString::fromStdString(kBig), QString(), Photos, Bad, entries);
-    auto& list = window.form->Library().ListBox1();
+    auto& list = window.form->Library().PhotoLines();
     for (auto _ : state) {
         list.SetLines(entries);
         orvane::test::FindControl<QWidget>(*window.form, "ListBox1")->repaint(); // laid out and painted

@@ -45,9 +45,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     connect(display_.get(), &viewer::ItemDisplay::StateChanged, this, &TForm1::displayStateChanged);
     // The working lists start with their defaults, as a first start has them.
     const Settings defaults = DefaultSettings();
-    library_->BadFolders.Assign(defaults.badFolders);
-    library_->FileTypes.Assign(defaults.fileTypes);
-    library_->VideoFileTypes.Assign(defaults.videoFileTypes);
+    library_->badFolders.Assign(defaults.badFolders);
+    library_->photoTypes.Assign(defaults.fileTypes);
+    library_->videoTypes.Assign(defaults.videoFileTypes);
     options_ = defaults;
     CreateControls();
 }
@@ -162,8 +162,8 @@ void TForm1::selectRootFolder()
         return;
     if (library_->Scanning())
         return; // a scan is filling the lists; a second one would empty them under it
-    library_->iFileIndex = -1;
-    library_->vFileIndex = -1;
+    library_->photoIndex = -1;
+    library_->videoIndex = -1;
     rootFolder_ = chosen;
     ReadDir();
     library_->Next(false);
@@ -231,7 +231,7 @@ void TForm1::shellOpenCurrent()
 
 void TForm1::lineClicked(MediaListView* view)
 {
-    library_->ListBoxClick(view == photoList_ ? library_->ListBox1() : library_->ListBox2());
+    library_->ListBoxClick(view == photoList_ ? library_->PhotoLines() : library_->VideoLines());
 }
 
 void TForm1::autoSwitchTick()

@@ -222,8 +222,8 @@ void TForm1::CreateFileList()
         fileTabs_->addTab(sheet, QLatin1String(caption));
         return view;
     };
-    photoList_ = makeSheet("TabSheet1", "ListBox1", "Photo", library_->ListBox1(), library_->Selection1());
-    videoList_ = makeSheet("TabSheet2", "ListBox2", "Video", library_->ListBox2(), library_->Selection2());
+    photoList_ = makeSheet("TabSheet1", "ListBox1", "Photo", library_->PhotoLines(), library_->PhotoSelection());
+    videoList_ = makeSheet("TabSheet2", "ListBox2", "Video", library_->VideoLines(), library_->VideoSelection());
     // An empty page with a hidden tab: current when a stored tab index names
     // neither list, so that no tab is active.
     noTabPage_ = new QWidget;

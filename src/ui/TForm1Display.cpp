@@ -24,7 +24,7 @@ namespace orvane::ui {
 
 bool TForm1::SetThis(const QString& path, bool setAsWallpaper)
 {
-    const bool video = library_->VideoFileTypes.Contains(library::FileExtension(QFileInfo(path).fileName()).toLower());
+    const bool video = library_->videoTypes.Contains(library::FileExtension(QFileInfo(path).fileName()).toLower());
     if (!display_->Show(path, video))
         return false;
     if (const QString status = display_->StatusText(); !status.isEmpty())
@@ -132,8 +132,8 @@ void TForm1::SwitchFullScreen()
         menuBar()->show();
     else
         StayOnTop();
-    library_->SetFileIndex(library_->iFileIndex, 0);
-    library_->SetFileIndex(library_->vFileIndex, 1);
+    library_->SetFileIndex(library_->photoIndex, 0);
+    library_->SetFileIndex(library_->videoIndex, 1);
 }
 
 void TForm1::SlideShow()

@@ -16,7 +16,7 @@ namespace orvane::ui {
 
 QList<int> TForm1::SelectedLines()
 {
-    library::MediaListModel& list = library_->lb();
+    library::MediaListModel& list = library_->ActiveLines();
     QList<int> rows;
     for (const QModelIndex& index : library_->SelectionOf(list).selectedIndexes())
         rows.append(index.row());
@@ -42,7 +42,7 @@ bool TForm1::AskName(TInputDlgBase* dialog, QString& text)
 
 void TForm1::RunOnSelected(int command, const QString& text)
 {
-    library::MediaListModel& list = library_->lb();
+    library::MediaListModel& list = library_->ActiveLines();
     QStringList lines = list.Lines();
     const QList<int> selected = SelectedLines();
     const auto failed = [] {
@@ -87,7 +87,7 @@ void TForm1::addToSelectedFileNames()
 
 void TForm1::recycleSelected()
 {
-    library::MediaListModel& list = library_->lb();
+    library::MediaListModel& list = library_->ActiveLines();
     const QList<int> selected = SelectedLines();
     for (const int row : selected)
         fileops::SendToRecycleBin(rootFolder_ + QLatin1Char('/') + list.Line(row));

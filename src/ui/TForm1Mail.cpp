@@ -21,7 +21,7 @@ void TForm1::sendCurrentFile()
 
 void TForm1::sendSelectedFiles()
 {
-    library::MediaListModel& list = library_->lb();
+    library::MediaListModel& list = library_->ActiveLines();
     QStringList lines;
     for (const int row : SelectedLines())
         lines << list.Line(row);

@@ -40,12 +40,12 @@ Settings TForm1::CurrentSettings() const
     settings.mailGroupHeight = mailGroup_->height();
     settings.magnifierGroupHeight = magnifierGroup_->height();
     settings.backgroundGroupHeight = backgroundGroup_->height();
-    settings.badFolders = library_->BadFolders.Items();
-    settings.fileTypes = library_->FileTypes.Items();
-    settings.videoFileTypes = library_->VideoFileTypes.Items();
+    settings.badFolders = library_->badFolders.Items();
+    settings.fileTypes = library_->photoTypes.Items();
+    settings.videoFileTypes = library_->videoTypes.Items();
     settings.activeTab = ActiveTab();
-    settings.photoIndex = library_->iFileIndex;
-    settings.videoIndex = library_->vFileIndex;
+    settings.photoIndex = library_->photoIndex;
+    settings.videoIndex = library_->videoIndex;
     settings.nameHistory = nameHistory_;
     return settings;
 }
@@ -76,12 +76,12 @@ void TForm1::ApplySettings(const Settings& settings)
     SetGroupHeight(magnifierGroup_, settings.magnifierGroupHeight);
     SetGroupHeight(backgroundGroup_, settings.backgroundGroupHeight);
     options_ = settings;
-    library_->BadFolders.Assign(settings.badFolders);
-    library_->FileTypes.Assign(settings.fileTypes);
-    library_->VideoFileTypes.Assign(settings.videoFileTypes);
+    library_->badFolders.Assign(settings.badFolders);
+    library_->photoTypes.Assign(settings.fileTypes);
+    library_->videoTypes.Assign(settings.videoFileTypes);
     SetActiveTab(settings.activeTab);
-    library_->iFileIndex = settings.photoIndex;
-    library_->vFileIndex = settings.videoIndex;
+    library_->photoIndex = settings.photoIndex;
+    library_->videoIndex = settings.videoIndex;
     nameHistory_ = settings.nameHistory;
 }
 
@@ -113,9 +113,9 @@ void TForm1::openPreferences()
     if (dialog->exec() == QDialog::Accepted) {
         dialog->Store(settings);
         options_ = settings;
-        library_->BadFolders.Assign(settings.badFolders);
-        library_->FileTypes.Assign(settings.fileTypes);
-        library_->VideoFileTypes.Assign(settings.videoFileTypes);
+        library_->badFolders.Assign(settings.badFolders);
+        library_->photoTypes.Assign(settings.fileTypes);
+        library_->videoTypes.Assign(settings.videoFileTypes);
     }
     SetParams();
 }

@@ -81,10 +81,10 @@ protected:
     }
     void Select(ui::TForm1& window, std::initializer_list<int> rows)
     {
-        auto& selection = window.Library().SelectionOf(window.Library().lb());
+        auto& selection = window.Library().SelectionOf(window.Library().ActiveLines());
         selection.clearSelection();
         for (int row : rows)
-            selection.select(window.Library().lb().index(row), QItemSelectionModel::Select);
+            selection.select(window.Library().ActiveLines().index(row), QItemSelectionModel::Select);
     }
     QString Path(const char* relative) const { return QString::fromStdString(tree.Path(relative)); }
 
@@ -128,7 +128,7 @@ TEST_F(MailClientTest, SendSelectedOpensTheDefaultClientWithRecipientSubjectAndB
 TEST_F(MailTest, SendSelectedAttachesTheSelectedLinesInListOrder)
 {
     ui::TForm1& window = StartOn({"a/one.jpg", "b.jpg", "c.jpg"});
-    ASSERT_EQ(window.Library().lb().Lines(), QStringList({"b.jpg", "c.jpg", "a/one.jpg"}));
+    ASSERT_EQ(window.Library().ActiveLines().Lines(), QStringList({"b.jpg", "c.jpg", "a/one.jpg"}));
     Find<QLineEdit>("e2")->setText("ann@example.org");
     Select(window, {2, 0});
     Find<QPushButton>("b11")->click();

@@ -22,7 +22,7 @@ protected:
         form.ReadDir();
         return form;
     }
-    QStringList Photos() { QStringList l = form->Library().ListBox1().Lines(); l.sort(); return l; }
+    QStringList Photos() { QStringList l = form->Library().PhotoLines().Lines(); l.sort(); return l; }
     void Search(const QString& text)
     {
         Find<QLineEdit>("e1")->setText(text);
@@ -54,7 +54,7 @@ TEST_F(SearchTest, FolderNamesAndLettersBeyondAsciiMatch)
     Scanned();
     Search("TRIP");
     EXPECT_EQ(Photos(), QStringList({"2005/trip/IMG_0001.JPG"}));
-    EXPECT_EQ(form->Library().ListBox2().Lines(), QStringList({"2005/trip/clip.avi"}));
+    EXPECT_EQ(form->Library().VideoLines().Lines(), QStringList({"2005/trip/clip.avi"}));
     Search(QString::fromUtf8("КОШ"));
     EXPECT_EQ(Photos(), QStringList({QString::fromUtf8("home/Кошка.jpg")}));
     Search(QString::fromUtf8("été"));
@@ -99,7 +99,7 @@ TEST_F(SearchTest, SearchKeepsPositionsAndTheNextStepGoesBeyond)
     f.Library().SetFileIndex(4, 0);
     const QString shown = f.CurrentFile();
     Search("beach");
-    EXPECT_EQ(f.Library().iFileIndex, 4);
+    EXPECT_EQ(f.Library().photoIndex, 4);
     EXPECT_EQ(f.CurrentFile(), shown);
     f.Library().ShortNext();
     EXPECT_EQ(f.CurrentFile(), Root() + "/2005/beach.jpg");
@@ -119,7 +119,7 @@ TEST_F(SearchTest, AStoredSearchIsRunAgainAtStart)
     Find<QLineEdit>("e1")->setText("beach");
     Stop();
     auto& f = Start();
-    EXPECT_EQ(f.Library().ListBox1().Lines(), QStringList({"2005/beach.jpg"}));
+    EXPECT_EQ(f.Library().PhotoLines().Lines(), QStringList({"2005/beach.jpg"}));
     EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(0), "Photos (found: 1)");
 }
 

@@ -42,7 +42,7 @@ TEST_F(AppTest, AFirstStartUsesTheDefaultsAndShutDownWritesEveryValueInOrder)
     EXPECT_EQ(form.frameGeometry(), QRect(QPoint(0, 0), work.size()));
     EXPECT_EQ(form.CurrentOptions().colorScheme, 1);
     EXPECT_EQ(form.palette().color(QPalette::Window), QColor(255, 255, 255));
-    EXPECT_EQ(form.Library().FileTypes.Items(), QStringList({"jpg", "jpeg"}));
+    EXPECT_EQ(form.Library().photoTypes.Items(), QStringList({"jpg", "jpeg"}));
     EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(0), "Photo"); // no scan ran
     // Reading created the three keys, empty.
     const QString created = HiveText();
@@ -111,8 +111,8 @@ TEST_F(AppTest, ARoundTripRestoresTheWindowTheListsAndThePositions)
     auto& form = Start();
     EXPECT_EQ(form.RootFolder(), Root());
     EXPECT_EQ(Find<QTabWidget>("PageControl1")->currentIndex(), 1);
-    EXPECT_EQ(form.Library().iFileIndex, 1);
-    EXPECT_EQ(form.Library().vFileIndex, 0);
+    EXPECT_EQ(form.Library().photoIndex, 1);
+    EXPECT_EQ(form.Library().videoIndex, 0);
     EXPECT_EQ(form.CurrentFile(), Root() + "/v.avi");
     EXPECT_EQ(Find<QSlider>("TrackBar1")->value(), 4);
     EXPECT_EQ(Find<QComboBox>("ComboBox1")->currentIndex(), 2);
@@ -123,11 +123,11 @@ TEST_F(AppTest, ARoundTripRestoresTheWindowTheListsAndThePositions)
     EXPECT_TRUE(form.CurrentOptions().caseSensitiveSearch);
     EXPECT_EQ(Find<QTimer>("Timer4")->interval(), 1234);
     EXPECT_EQ(form.CurrentSettings().nameHistory, QStringList({"holiday", "2005"}));
-    EXPECT_EQ(form.Library().FileTypes.Items(), QStringList({"jpg", "jpeg", "PNG"}));
+    EXPECT_EQ(form.Library().photoTypes.Items(), QStringList({"jpg", "jpeg", "PNG"}));
     EXPECT_EQ(form.LeftWidth(), 300);
     EXPECT_EQ(Find<QGroupBox>("g2")->height(), 16);
     EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(0), "Photos (2)");
-    EXPECT_EQ(form.Library().Selection1().currentIndex().row(), 1);
+    EXPECT_EQ(form.Library().PhotoSelection().currentIndex().row(), 1);
 }
 
 TEST_F(AppTest, AValueOfTheWrongTypeStopsTheReadingWithItsName)
@@ -151,12 +151,12 @@ TEST_F(AppTest, RemovingEveryPictureExtensionStoresAnEmptyStringThatReadsBackAsO
 {
     {
         auto& form = Start();
-        form.Library().FileTypes.Assign({});
+        form.Library().photoTypes.Assign({});
         Stop();
     }
     EXPECT_TRUE(HiveText().contains("\"FileTypes\"=\"\"\n"));
     auto& form = Start();
-    EXPECT_EQ(form.Library().FileTypes.Items(), QStringList({""}));
+    EXPECT_EQ(form.Library().photoTypes.Items(), QStringList({""}));
 }
 
 TEST_F(AppTest, CompactModeIsEnteredAgainAtStartKeepingTheStoredWidth)
@@ -191,7 +191,7 @@ TEST_F(AppTest, AStoredTabOtherThanPhotosOrVideosLeavesNoTabActive)
                       Find<QTabWidget>("PageControl1")->currentWidget() == Find<QWidget>("TabSheet2"),
                   c.active >= 0)
             << c.stored;
-        EXPECT_EQ(&form.Library().lb() == &form.Library().ListBox2(), c.videoCommands) << c.stored;
+        EXPECT_EQ(&form.Library().ActiveLines() == &form.Library().VideoLines(), c.videoCommands) << c.stored;
         Stop();
     }
 }

@@ -88,7 +88,7 @@ TEST_F(DisplayTest, AVideoPlaysOverThePictureWhichStaysUnderneath)
 TEST_F(DisplayTest, AFileOnBothListsIsPlayedAsAVideo)
 {
     tree.Add("both.avi");
-    form->Library().FileTypes.Add("avi");
+    form->Library().photoTypes.Add("avi");
     ASSERT_TRUE(Show("both.avi"));
     EXPECT_TRUE(PlayerWidget()->isVisible());
 }
@@ -120,7 +120,7 @@ TEST_F(DisplayTest, ErrorsOfClickedCommandsReachTheGeneralErrorBoxAndTheProgramG
 {
     // Extension on the photo list but served by no picture class.
     tree.Add("odd.xyz", "data");
-    form->Library().FileTypes.Add("xyz");
+    form->Library().photoTypes.Add("xyz");
     fakes->dialogs->folderAnswers.push_back(Root());
     // Through the event system, as a user's click arrives.
     const QPoint centre(Find<QToolButton>("tb1")->width() / 2, Find<QToolButton>("tb1")->height() / 2);

@@ -31,10 +31,10 @@ protected:
     }
     void Select(std::initializer_list<int> rows)
     {
-        auto& selection = Lib().Selection1();
+        auto& selection = Lib().PhotoSelection();
         selection.clearSelection();
         for (int row : rows)
-            selection.select(Lib().ListBox1().index(row), QItemSelectionModel::Select);
+            selection.select(Lib().PhotoLines().index(row), QItemSelectionModel::Select);
     }
     // Answers the next input dialog with text (or Cancel when ok is false).
     void Answer(ui::TInputDlgBase* dialog, const QString& text, bool ok = true)
@@ -77,16 +77,16 @@ TEST_F(FileCommandsTest, MoveInFolderMovesTheSelectedFilesAndRemembersTheName)
     AddPicture("b.jpg");
     AddPicture("c.jpg");
     ChooseRoot();
-    const QStringList before = Lib().ListBox1().Lines();
+    const QStringList before = Lib().PhotoLines().Lines();
     Select({0, 2});
     Change([&](ui::Settings& s) { s.nameHistory = {"holiday"}; });
     Answer(input.get(), "best");
     form->Run(ui::Command::MoveInFolder);
     EXPECT_EQ(seenHistory, QStringList({"holiday"}));
     EXPECT_EQ(form->CurrentSettings().nameHistory, QStringList({"holiday", "best"}));
-    EXPECT_EQ(Lib().ListBox1().Line(0), "best/" + before[0]);
-    EXPECT_EQ(Lib().ListBox1().Line(1), before[1]);
-    EXPECT_EQ(Lib().ListBox1().Line(2), "best/" + before[2]);
+    EXPECT_EQ(Lib().PhotoLines().Line(0), "best/" + before[0]);
+    EXPECT_EQ(Lib().PhotoLines().Line(1), before[1]);
+    EXPECT_EQ(Lib().PhotoLines().Line(2), "best/" + before[2]);
     EXPECT_TRUE(std::filesystem::exists(tree.Path("best/" + before[0].toStdString())));
     EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(0), "Photos (3)"); // captions are not updated
 }
@@ -100,7 +100,7 @@ TEST_F(FileCommandsTest, CancelAndBlankTextsChangeNothing)
     form->Run(ui::Command::MoveInFolder);
     Answer(input.get(), "   ");
     form->Run(ui::Command::MoveInFolder);
-    EXPECT_EQ(Lib().ListBox1().Line(0), "a.jpg");
+    EXPECT_EQ(Lib().PhotoLines().Line(0), "a.jpg");
     EXPECT_TRUE(form->CurrentSettings().nameHistory.isEmpty());
 }
 
@@ -109,12 +109,12 @@ TEST_F(FileCommandsTest, AFailedRenameSaysCannotRenameOncePerLine)
     AddPicture("a.jpg");
     AddPicture("a sea.jpg");
     ChooseRoot();
-    const int row = static_cast<int>(Lib().ListBox1().Lines().indexOf("a.jpg"));
+    const int row = static_cast<int>(Lib().PhotoLines().Lines().indexOf("a.jpg"));
     Select({row});
     Answer(input2.get(), "sea");
     form->Run(ui::Command::AddToFileName);
     EXPECT_EQ(fakes->dialogs->informations, QStringList({"Cannot rename"}));
-    EXPECT_EQ(Lib().ListBox1().Line(row), "a.jpg");
+    EXPECT_EQ(Lib().PhotoLines().Line(row), "a.jpg");
     EXPECT_TRUE(std::filesystem::exists(tree.Path("a.jpg")));
 }
 
@@ -134,11 +134,11 @@ TEST_F(FileCommandsTest, SendToRecycleBinTrashesTheFilesAndRemovesTheirLines)
     AddPicture("a.jpg");
     AddPicture("b.jpg");
     ChooseRoot();
-    const QString kept = Lib().ListBox1().Line(1);
-    const QString gone = Lib().ListBox1().Line(0);
+    const QString kept = Lib().PhotoLines().Line(1);
+    const QString gone = Lib().PhotoLines().Line(0);
     Select({0});
     form->Action(ui::Command::SendToRecycleBin)->trigger();
-    EXPECT_EQ(Lib().ListBox1().Lines(), QStringList({kept}));
+    EXPECT_EQ(Lib().PhotoLines().Lines(), QStringList({kept}));
     EXPECT_FALSE(std::filesystem::exists(tree.Path(gone.toStdString())));
     const auto trash = std::filesystem::path(std::getenv("HOME")) / ".local/share/Trash/files";
     EXPECT_TRUE(std::filesystem::exists(trash / gone.toStdString()));

@@ -17,11 +17,11 @@ protected:
         for (int i = 0; i < 5; ++i)
             AddPicture("p" + std::to_string(i) + ".jpg", 10 + i, 8);
         ChooseRoot();
-        lines = Lib().ListBox1().Lines();
+        lines = Lib().PhotoLines().Lines();
         ASSERT_EQ(lines.size(), 5);
     }
     QString Line(int i) const { return Root() + "/" + lines[i]; }
-    int Highlighted() { return Lib().Selection1().currentIndex().row(); }
+    int Highlighted() { return Lib().PhotoSelection().currentIndex().row(); }
     QStringList lines;
 };
 
@@ -38,12 +38,12 @@ TEST_F(NavigationTest, ChoosingARootFillsBothTabsAndShowsTheFirstItem)
     ChooseRoot();
     EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(0), "Photos (2)");
     EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(1), "Videos (1)");
-    EXPECT_EQ(Lib().ListBox2().Lines(), QStringList({"clip.avi"}));
-    const QString first = Lib().ListBox1().Line(0);
+    EXPECT_EQ(Lib().VideoLines().Lines(), QStringList({"clip.avi"}));
+    const QString first = Lib().PhotoLines().Line(0);
     EXPECT_EQ(form->CurrentFile(), Root() + "/" + first);
     EXPECT_EQ(form->windowTitle(), first + " - Orvane");
     EXPECT_TRUE(Status().startsWith(form->CurrentFile() + "  ("));
-    EXPECT_EQ(Lib().iFileIndex, 0);
+    EXPECT_EQ(Lib().photoIndex, 0);
     EXPECT_EQ(fakes->dialogs->folderTitles, QStringList({"Select a folder"}));
 }
 
@@ -54,7 +54,7 @@ TEST_F(NavigationTest, CancellingTheFolderDialogChangesNothing)
     const QString shown = form->CurrentFile();
     form->Run(ui::Command::SelectFolder); // no answer scripted: Cancel
     EXPECT_EQ(form->CurrentFile(), shown);
-    EXPECT_EQ(Lib().iFileIndex, 1);
+    EXPECT_EQ(Lib().photoIndex, 1);
     EXPECT_EQ(form->RootFolder(), Root());
 }
 
@@ -63,11 +63,11 @@ TEST_F(NavigationTest, SteppingWrapsAtBothEnds)
     FivePictures();
     Lib().SetFileIndex(4, 0);
     Lib().ShortNext();
-    EXPECT_EQ(Lib().iFileIndex, 0);
+    EXPECT_EQ(Lib().photoIndex, 0);
     EXPECT_EQ(form->CurrentFile(), Line(0));
     EXPECT_EQ(Highlighted(), 0);
     Lib().ShortPrev();
-    EXPECT_EQ(Lib().iFileIndex, 4);
+    EXPECT_EQ(Lib().photoIndex, 4);
     EXPECT_EQ(form->CurrentFile(), Line(4));
     EXPECT_EQ(Highlighted(), 4);
 }
@@ -75,10 +75,10 @@ TEST_F(NavigationTest, SteppingWrapsAtBothEnds)
 TEST_F(NavigationTest, FromNoPositionNextGoesToTheFirstAndPreviousToTheLastLine)
 {
     FivePictures();
-    Lib().iFileIndex = -1;
+    Lib().photoIndex = -1;
     Lib().ShortPrev();
     EXPECT_EQ(form->CurrentFile(), Line(4));
-    Lib().iFileIndex = -1;
+    Lib().photoIndex = -1;
     Lib().ShortNext();
     EXPECT_EQ(form->CurrentFile(), Line(0));
 }
@@ -87,10 +87,10 @@ TEST_F(NavigationTest, PositionBeyondAShortenedListWrapsToTheFirstOrLastLine)
 {
     FivePictures();
     Lib().SetFileIndex(4, 0);
-    Lib().ListBox1().SetLines(lines.mid(0, 2)); // a search left two lines
+    Lib().PhotoLines().SetLines(lines.mid(0, 2)); // a search left two lines
     Lib().ShortNext();
     EXPECT_EQ(form->CurrentFile(), Line(0));
-    Lib().iFileIndex = 4;
+    Lib().photoIndex = 4;
     Lib().ShortPrev();
     EXPECT_EQ(form->CurrentFile(), Line(1));
 }
@@ -111,10 +111,10 @@ TEST_F(NavigationTest, ShuffleHistoryStepsBackWithoutMovingTheHighlight)
     Lib().ShortPrev();
     EXPECT_EQ(form->CurrentFile(), Line(0));
     EXPECT_EQ(Highlighted(), highlighted);
-    EXPECT_EQ(Lib().iFileIndex, 3);
+    EXPECT_EQ(Lib().photoIndex, 3);
     Lib().ShortPrev(); // the history holds only the empty start entry now
     Lib().ShortPrev(); // and now nothing
-    EXPECT_TRUE(Lib().ShuffleHistory.isEmpty());
+    EXPECT_TRUE(Lib().shuffleHistory.isEmpty());
     EXPECT_EQ(form->CurrentFile(), Line(0));
 }
 
@@ -125,7 +125,7 @@ TEST_F(NavigationTest, ShuffleDrawsLinesOfTheActiveList)
     for (int i = 0; i < 20; ++i) {
         Lib().ShortNext();
         EXPECT_TRUE(lines.contains(form->CurrentFile().mid(Root().size() + 1)));
-        EXPECT_EQ(Root() + "/" + lines[Lib().iFileIndex], form->CurrentFile());
+        EXPECT_EQ(Root() + "/" + lines[Lib().photoIndex], form->CurrentFile());
     }
 }
 
@@ -139,10 +139,10 @@ TEST_F(NavigationTest, SteppingInOneTabLeavesTheOtherTabsPosition)
     Find<QTabWidget>("PageControl1")->setCurrentIndex(0);
     Lib().ShortNext();
     Lib().ShortNext();
-    EXPECT_EQ(Lib().vFileIndex, 1);
+    EXPECT_EQ(Lib().videoIndex, 1);
     Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
     Lib().ShortNext();
-    EXPECT_EQ(Lib().vFileIndex, 0);
+    EXPECT_EQ(Lib().videoIndex, 0);
     EXPECT_EQ(Player().calls.last(), "play");
 }
 
@@ -152,17 +152,17 @@ TEST_F(NavigationTest, SteppingOnAnEmptyListDoesNothing)
     EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(0), "Photos (0)");
     Lib().ShortNext();
     Lib().ShortPrev();
-    EXPECT_TRUE(Lib().ShuffleHistory.isEmpty());
+    EXPECT_TRUE(Lib().shuffleHistory.isEmpty());
     EXPECT_TRUE(form->CurrentFile().isEmpty());
 }
 
 TEST_F(NavigationTest, ClickingALineShowsItAndRecordsThePosition)
 {
     FivePictures();
-    Lib().Selection1().setCurrentIndex(Lib().ListBox1().index(3), QItemSelectionModel::ClearAndSelect);
-    Lib().ListBoxClick(Lib().ListBox1());
+    Lib().PhotoSelection().setCurrentIndex(Lib().PhotoLines().index(3), QItemSelectionModel::ClearAndSelect);
+    Lib().ListBoxClick(Lib().PhotoLines());
     EXPECT_EQ(form->CurrentFile(), Line(3));
-    EXPECT_EQ(Lib().iFileIndex, 3);
+    EXPECT_EQ(Lib().photoIndex, 3);
 }
 
 TEST_F(NavigationTest, ArrowKeysStepOnlyInCompactMode)
@@ -178,7 +178,7 @@ TEST_F(NavigationTest, ArrowKeysStepOnlyInCompactMode)
     ASSERT_FALSE(Find<QTabWidget>("PageControl1")->isVisible());
     QCoreApplication::sendEvent(form.get(), &right);
     EXPECT_EQ(form->CurrentFile(), Line(1));
-    EXPECT_EQ(Lib().iFileIndex, 1);
+    EXPECT_EQ(Lib().photoIndex, 1);
     QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
     QCoreApplication::sendEvent(form.get(), &left);
     EXPECT_EQ(form->CurrentFile(), Line(0));
@@ -207,5 +207,5 @@ TEST_F(NavigationTest, ASecondScanAskedForDuringAScanIsRefused)
     QTimer::singleShot(0, form.get(), [&] { refused += Lib().ReadDir() ? 0 : 1; });
     ASSERT_TRUE(Lib().ReadDir());
     EXPECT_EQ(refused, 1);
-    EXPECT_EQ(Lib().PhotoList.size(), 2);
+    EXPECT_EQ(Lib().scannedPhotos.size(), 2);
 }

@@ -68,7 +68,7 @@ TEST_F(PreferencesTest, OkCopiesEveryOptionBackAndAppliesIt)
     EXPECT_FALSE(form->CurrentOptions().showMail);
     EXPECT_TRUE(Find<QGroupBox>("g2")->isHidden());
     EXPECT_TRUE(form->CurrentOptions().caseSensitiveSearch);
-    EXPECT_EQ(Lib().FileTypes.Items(), QStringList({"jpg", "jpeg", "png"}));
+    EXPECT_EQ(Lib().photoTypes.Items(), QStringList({"jpg", "jpeg", "png"}));
     EXPECT_EQ(form->CurrentOptions().colorScheme, 2);
     EXPECT_EQ(form->palette().color(QPalette::Window), QColor(192, 192, 192));
     EXPECT_EQ(form->CurrentOptions().slideShowDelay, 2500);
@@ -129,7 +129,7 @@ TEST_F(PreferencesTest, AddIgnoresEmptyTextAndDuplicatesInAnyCaseRemoveTakesTheS
         d.findChild<QListWidget*>("ListBox3")->setCurrentRow(0);
         d.findChild<QPushButton*>("Button1")->click();
     }, true);
-    EXPECT_EQ(Lib().VideoFileTypes.Items(), QStringList({"3gp", "mp4"}));
+    EXPECT_EQ(Lib().videoTypes.Items(), QStringList({"3gp", "mp4"}));
 }
 
 TEST_F(PreferencesTest, TheTreeSwitchesPagesOnceTheDialogWasShown)

@@ -19,7 +19,7 @@ TEST_F(MainWindowTest, NextBackgroundShowsTheNextItemAndHandsItToTheDesktop)
     EXPECT_TRUE(fakes->wallpaper->set.isEmpty());
     Find<QToolButton>("tb2")->click();
     EXPECT_EQ(fakes->wallpaper->set, QStringList({form->CurrentFile()}));
-    EXPECT_EQ(form->CurrentFile(), Root() + "/" + Lib().ListBox1().Line(1));
+    EXPECT_EQ(form->CurrentFile(), Root() + "/" + Lib().PhotoLines().Line(1));
     Find<QPushButton>("b2")->click(); // "set": the current file again
     EXPECT_EQ(fakes->wallpaper->set.size(), 2);
     EXPECT_EQ(fakes->wallpaper->set.last(), form->CurrentFile());
