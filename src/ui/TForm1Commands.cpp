@@ -192,8 +192,12 @@ void TForm1::ConnectControls()
     connect(trayIcon_, &platform::TrayIcon::Clicked, this, &TForm1::restoreFromTray);
     for (MediaListView* view : {photoList_, videoList_}) {
         connect(view, &MediaListView::LineClicked, this, [this, view] { lineClicked(view); });
-        connect(view, &QWidget::customContextMenuRequested, this,
-                [this, view](const QPoint& at) { fileListMenu_->popup(view->viewport()->mapToGlobal(at)); });
+        // Without a selected line the menu has no command to offer: an empty
+        // menu is not opened (one opened empty was never shown again).
+        connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& at) {
+            if (!SelectedLines().isEmpty())
+                fileListMenu_->popup(view->viewport()->mapToGlobal(at));
+        });
         connect(view, &QAbstractItemView::doubleClicked, Action(MoveInFolder), &QAction::trigger);
     }
     connect(pictureSurface_, &PictureSurface::Clicked, this, [this] { setFocus(Qt::MouseFocusReason); });
