@@ -214,6 +214,11 @@ class Session:
         try:
             return self.app.wait(timeout)
         except subprocess.TimeoutExpired:
+            if os.environ.get("E2E_DEBUG_HANG"):
+                trace = subprocess.run(["gdb", "-p", str(self.app.pid), "-batch", "-ex", "thread apply all bt"],
+                                       capture_output=True, text=True).stdout
+                (self.log_dir / "hang.txt").write_text(trace + "\n" + json.dumps(self.tree()))
+                print("HANG", self.log_dir / "hang.txt")
             raise Timeout(f"the program did not end within {timeout} s")
 
     def close(self):
@@ -312,6 +317,7 @@ class Session:
 
     # ----- the accessibility tree -----------------------------------------------
     def tree(self):
+        self.x.drain()  # windows framed meanwhile are noted while they exist
         if self.agent is None or self.agent.poll() is not None:
             self.agent = subprocess.Popen(["/usr/bin/python3", str(AGENT)], env=self.env, stdin=subprocess.PIPE,
                                           stdout=subprocess.PIPE, stderr=open(self.log_dir / "agent.err", "a"),
@@ -344,6 +350,18 @@ class Session:
             nodes = self.find(role, name, showing, name_re=name_re)
             return nodes[0] if len(nodes) >= 1 else None
         return wait_for(look, timeout, what=f"{role} {name or name_re!r}")
+
+    def answer(self, text, *keys, timeout=15):
+        """Waits for a message with this text to be the active window, then
+        answers it with keys."""
+        def ready():
+            nodes = self.tree()
+            labels = [n for n in nodes if n["role"] == "label" and n["name"] == text and "showing" in n["states"]]
+            window = [n for n in nodes if labels and n["path"] == labels[0]["path"][:1]]
+            return window and "active" in window[0]["states"]
+        wait_for(ready, timeout, what=f"the message {text!r}")
+        self.x.drain()
+        self.key(*keys)
 
     def children(self, parent, nodes=None, role=None):
         """The nodes below parent in the tree (all depths), optionally of one role."""
