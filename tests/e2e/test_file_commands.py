@@ -1,18 +1,15 @@
 """The file list's pop-up menu: its commands act on the lines the user selected."""
+import pytest
+
 from harness.session import wait_for
 
 
 def start_on(make_session, files, **options):
-    s = make_session(files)
-    s.write_settings({"Additional": {"Dir": str(s.photos)}, "Options": options})
-    s.launch()
-    wait_for(lambda: len(s.list_lines("Photo")) == len(files), 10, what="the scanned list")
-    return s
+    return make_session(files).open_photos(options)
 
 
 # The file list's pop-up menu, in order, when lines are selected.
 MOVE, CHANGE, ADD, DELETE = range(4)
-ITEM_HEIGHT = 22
 
 
 def open_menu_on(s, line):
@@ -40,8 +37,7 @@ def test_a_right_click_keeps_the_selection_and_the_commands_act_on_it(make_sessi
     s.click_node(s.line("a.jpg"))
     s.click_node(s.line("c.jpg"), modifiers=("ctrl",))
     wait_for(lambda: "selected" in s.line("c.jpg")["states"], 5, what="c.jpg selected")
-    menu = open_menu_on(s, "b.jpg")
-    assert menu[3] >= 4 * ITEM_HEIGHT  # its four commands
+    open_menu_on(s, "b.jpg")
     s.choose(DELETE, 0)  # "Delete", "Send to recycle bin"
     wait_for(lambda: trashed(s) == ["a.jpg", "c.jpg"], 5, what=f"a.jpg and c.jpg in the trash, have {trashed(s)}")
     assert (s.photos / "b.jpg").exists()
@@ -54,14 +50,29 @@ def test_a_right_click_keeps_the_selection_and_the_commands_act_on_it(make_sessi
 
 def test_with_no_line_selected_the_menu_offers_no_command(make_session):
     s = start_on(make_session, ["a.jpg", "b.jpg"])
+    s.click_node(s.line("a.jpg"))
+    _, _, _, height = open_menu_on(s, "a.jpg")  # its four commands
+    s.key("Escape")
+    wait_for(lambda: not s.popup_menus(), 5, what="the menu closed")
+    s.click_node(s.line("a.jpg"), modifiers=("ctrl",))  # unselected again
+    wait_for(lambda: not [n for n in s.tree() if n["role"] == "list item" and "selected" in n["states"]], 5,
+             what="no line selected")
     s.click_node(s.line("a.jpg"), button=3)
-    # No command to offer: no menu with items comes up, and the selection
-    # stays empty.
-    s.one("list", "Photo")
-    assert all(h < ITEM_HEIGHT for _, _, _, h in s.popup_menus())
-    assert not [n for n in s.tree() if n["role"] == "list item" and "selected" in n["states"]]
+    s.settle()
+    assert all(h < height / 4 for _, _, _, h in s.popup_menus()), (s.popup_menus(), height)
     s.key("Escape")
     assert sorted(p.name for p in s.photos.iterdir()) == ["a.jpg", "b.jpg"]
+
+
+@pytest.mark.xfail(strict=True, reason="after a right click with no line selected, the file list's menu is "
+                                        "created but never mapped again")
+def test_the_menu_comes_back_after_it_had_no_command_to_offer(make_session):
+    s = start_on(make_session, ["a.jpg", "b.jpg"])
+    s.click_node(s.line("a.jpg"), button=3)
+    s.settle()
+    s.key("Escape")
+    s.click_node(s.line("a.jpg"))
+    open_menu_on(s, "a.jpg")
 
 
 def test_the_folder_name_is_taken_as_typed_and_enter_is_ok(make_session):
