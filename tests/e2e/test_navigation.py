@@ -1,7 +1,4 @@
-"""Stepping through the lists, the status line and search, driven by clicks and keys."""
-import os
-import subprocess
-
+"""Stepping through the lists and search, driven by clicks and keys."""
 from harness.session import wait_for
 
 
@@ -39,13 +36,6 @@ def test_next_and_previous_step_and_wrap_around_on_both_tabs(make_session):
     s.click_node(s.one("page tab", "Photos (3)"))
     s.click_node(s.one("push button", ">"))
     s.shown(lines[2])
-
-
-def test_the_status_line_shows_the_path_and_the_size(make_session):
-    s = start_on(make_session, ["red.jpg"])
-    s.click_node(s.one("push button", ">"))
-    s.shown("red.jpg")
-    wait_for(lambda: s.find("label", f"{s.photos}/red.jpg  (160x120)"), 5, what="the status text")
 
 
 def test_a_click_on_a_line_shows_it_and_arrows_step_only_in_compact_mode(make_session):
@@ -112,22 +102,3 @@ def test_search_narrows_both_lists_and_an_empty_search_restores_them(make_sessio
     s.key("ctrl+a", "BackSpace", "Return")
     s.one("page tab", "Photos (3)")
     s.one("page tab", "Videos (2)")
-
-
-def test_a_large_photo_reports_its_own_size_wherever_it_is_shown(make_session, tmp_path):
-    s = make_session()
-    subprocess.run(["convert", "-size", "1600x1200", "gradient:#103060-#e0e0a0", str(s.photos / "wide.jpg")],
-                   check=True)
-    s.write_settings({"Additional": {"Dir": str(s.photos)}})
-    s.launch()
-    s.click_node(s.one("push button", ">"))
-    s.shown("wide.jpg")
-    wait_for(lambda: s.find("label", f"{s.photos}/wide.jpg  (1600x1200)"), 5, what="the status text")
-    # The picture's context menu: "Show full path and dimentions" is its
-    # seventh item while the window is shown.
-    s.click_node(s.one("filler", "Picture"), button=3)
-    wait_for(s.popup_menus, 5, what="the context menu")
-    s.choose(6)
-    box = s.one("label", name_re=r"^File name: ", timeout=5)
-    assert box["name"].split() == ["File", "name:", f"{s.photos}/wide.jpg", "Width:", "1600", "Height:", "1200"]
-    s.key("Return")

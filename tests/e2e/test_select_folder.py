@@ -15,7 +15,7 @@ def test_select_folder_scans_the_chosen_tree_and_shows_its_first_picture(make_se
     s.one("page tab", "Photos (2)")
     s.one("page tab", "Videos (1)")
     first = s.list_lines("Photo")[0]
-    wait_for(lambda: s.title() == f"{first} - Orvane", 5, what="the first picture shown")
+    s.shown(first)
     assert sorted(s.list_lines("Photo")) == ["a.jpg", "deep/b.jpg"]  # "_" is a bad folder
     s.close()
     assert s.read_settings()["Additional"]["Dir"] == str(s.photos / "trip")

@@ -75,6 +75,6 @@ def test_start_up_shows_the_stored_picture(make_session, big_jpeg):
     s.write_settings({ADDITIONAL: {"Dir": str(s.photos), "FileName": str(s.photos / "big.jpg")}})
     start = time.monotonic()
     s.launch(wait_window=False)
-    wait_for(lambda: s.main_window() and s.title(s.main_window()) == "big.jpg - Orvane", 30, interval=0.01,
+    wait_for(lambda: s.main_window() and s.title(s.main_window()) == "big.jpg - Orvane", 30, interval=0.005, longest=0.005,
              what="the stored picture")
     print(f"\n[figure] start to the stored 24-megapixel picture shown: {time.monotonic() - start:.3f} s")

@@ -38,9 +38,9 @@ class Transient(Exception):
     """What a case looks at is between two states; looking again may find it."""
 
 
-def wait_for(condition, timeout=10.0, what="condition", interval=0.02):
-    """Polls condition() with a growing pause until it returns something
-    true; returns that. Only transient failures count as "not yet"."""
+def wait_for(condition, timeout=10.0, what="condition", interval=0.02, longest=0.25):
+    """Polls condition() with a pause growing up to longest until it returns
+    something true; returns that. Only transient failures count as "not yet"."""
     deadline = time.monotonic() + timeout
     note = ""
     while True:
@@ -54,7 +54,7 @@ def wait_for(condition, timeout=10.0, what="condition", interval=0.02):
         if time.monotonic() > deadline:
             raise Timeout(f"timed out after {timeout} s waiting for {what} {note}")
         time.sleep(interval)
-        interval = min(interval * 1.5, 0.25)
+        interval = min(interval * 1.5, longest)
 
 
 def _free_display():
@@ -287,6 +287,8 @@ class Session:
             for _ in range(index + 1):
                 self.key("Down")
             self.key("Right" if depth < len(indexes) - 1 else "Return")
+        # A click while the menu is still up would only close it.
+        wait_for(lambda: not self.popup_menus(), 5, what="the menu closed")
 
     # ----- input, as a user gives it (through the X server's test devices) ------
     def key(self, *keys):

@@ -89,8 +89,8 @@ class Screen:
         return value.value if value is not None else None
 
     def title(self, wid):
-        value = self.property(wid, "_NET_WM_NAME")
-        return value.decode("utf-8") if isinstance(value, bytes) else None
+        value = self.property(wid, "_NET_WM_NAME") or self.property(wid, "WM_NAME")
+        return value.decode("utf-8", "replace") if isinstance(value, bytes) else None
 
     def pid(self, wid):
         value = self.property(wid, "_NET_WM_PID", Xatom.CARDINAL)
