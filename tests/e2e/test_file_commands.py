@@ -80,7 +80,7 @@ def test_the_folder_name_is_taken_as_typed_and_enter_is_ok(make_session):
     ask_command(s, "a.jpg", MOVE, "Enter folder name", "hol")
     s.key("Return")
     wait_for(lambda: not s.find("dialog", "Enter folder name"), 5, what="the dialog closed by one Enter")
-    wait_for(lambda: (s.photos / "hol/a.jpg").exists(), 5, what="a.jpg moved into hol")
+    wait_for(lambda: (s.photos / "hol/a.jpg").exists(), 5, what=f"a.jpg moved into hol, have {sorted(str(p.relative_to(s.photos)) for p in s.photos.rglob('*'))}")
     assert not (s.photos / "Holiday").exists()
     wait_for(lambda: "hol/a.jpg" in s.list_lines("Photo"), 5, what="the line follows the file")
     s.close()

@@ -57,20 +57,6 @@ def wait_for(condition, timeout=10.0, what="condition", interval=0.02, longest=0
         interval = min(interval * 1.5, longest)
 
 
-def _free_display():
-    for number in range(50, 400):
-        if not os.path.exists(f"/tmp/.X{number}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{number}"):
-            return number
-    raise RuntimeError("no free X display number")
-
-
-def _connect(name):
-    try:
-        return Screen(name)
-    except Exception as error:  # the server is not listening yet
-        raise Transient(repr(error))
-
-
 class Session:
     def __init__(self, root, program, screen=(1280, 1024), desktop=None, tray=False):
         self.root = Path(root)
@@ -100,7 +86,14 @@ class Session:
             path = self.bin_dir / tool
             path.write_text(f'#!/bin/sh\nexec /usr/bin/python3 "{STANDIN}" "{tool}" "$@"\n')
             path.chmod(0o755)
-        self.number = _free_display()
+        # The server picks a free display itself and says which once it listens.
+        read_end, write_end = os.pipe()
+        width, height = self.screen
+        self._spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp",
+                     "-noreset"], "xvfb", pass_fds=(write_end,))
+        os.close(write_end)
+        with os.fdopen(read_end) as answer:
+            self.number = int(answer.readline())
         self.env = {
             "PATH": f"{self.bin_dir}:/usr/local/bin:/usr/bin:/bin",
             "HOME": str(self.home),
@@ -121,10 +114,7 @@ class Session:
         }
         if self.desktop:
             self.env["XDG_CURRENT_DESKTOP"] = self.desktop
-        width, height = self.screen
-        self._spawn(["Xvfb", f":{self.number}", "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp",
-                     "-noreset"], "xvfb")
-        self.x = wait_for(lambda: _connect(f":{self.number}"), 10, what="the X server")
+        self.x = Screen(f":{self.number}")
         bus = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1", "--print-pid=1",
                               "--nosyslog"], env=self.env, capture_output=True, text=True, check=True)
         address, pid = bus.stdout.split("\n")[:2]
@@ -172,10 +162,10 @@ class Session:
             except Exception:  # the server is gone already
                 pass
 
-    def _spawn(self, argv, name):
+    def _spawn(self, argv, name, pass_fds=()):
         log = open(self.log_dir / f"{name}.out", "w")
-        process = subprocess.Popen(argv, env=self.env, stdout=log, stderr=subprocess.STDOUT,
-                                   stdin=subprocess.DEVNULL, start_new_session=True)
+        process = subprocess.Popen(argv, env=getattr(self, "env", None), stdout=log, stderr=subprocess.STDOUT,
+                                   stdin=subprocess.DEVNULL, start_new_session=True, pass_fds=pass_fds)
         self.processes.append(process)
         return process
 
