@@ -43,34 +43,29 @@ def lxqt_wallpaper(s):
     return None
 
 
-# How each desktop answers what its background is.
+def gnome_background(s):
+    return tuple(s.gsettings("org.gnome.desktop.background", key) for key in ("picture-uri", "picture-uri-dark"))
+
+
+# How each desktop answers what its background is, and what it should say
+# for a path.
 BACKGROUND = {
-    "GNOME": lambda s: (s.gsettings("org.gnome.desktop.background", "picture-uri"),
-                        s.gsettings("org.gnome.desktop.background", "picture-uri-dark")),
-    "ubuntu:GNOME": lambda s: (s.gsettings("org.gnome.desktop.background", "picture-uri"),
-                               s.gsettings("org.gnome.desktop.background", "picture-uri-dark")),
-    "MATE": lambda s: s.gsettings("org.mate.background", "picture-filename"),
-    "X-Cinnamon": lambda s: s.gsettings("org.cinnamon.desktop.background", "picture-uri"),
-    "LXQt": lxqt_wallpaper,
-}
-EXPECTED = {
-    "GNOME": lambda path: (file_uri(path), file_uri(path)),
-    "ubuntu:GNOME": lambda path: (file_uri(path), file_uri(path)),
-    "MATE": lambda path: path,
-    "X-Cinnamon": file_uri,
-    "LXQt": lambda path: path,
+    "GNOME": (gnome_background, lambda path: (file_uri(path), file_uri(path))),
+    "ubuntu:GNOME": (gnome_background, lambda path: (file_uri(path), file_uri(path))),
+    "MATE": (lambda s: s.gsettings("org.mate.background", "picture-filename"), lambda path: path),
+    "X-Cinnamon": (lambda s: s.gsettings("org.cinnamon.desktop.background", "picture-uri"), file_uri),
+    "LXQt": (lxqt_wallpaper, lambda path: path),
 }
 
 
 @pytest.mark.parametrize("desktop", list(BACKGROUND))
 def test_set_makes_the_file_the_desktops_background(make_session, desktop):
     s, lines = start_on(make_session, desktop)
-    path = str(s.photos / lines[0])
-    before = BACKGROUND[desktop](s)
-    assert before != EXPECTED[desktop](path)
+    background, expected = BACKGROUND[desktop]
+    wanted = expected(str(s.photos / lines[0]))
+    assert background(s) != wanted
     s.click_node(s.one("push button", "set"))
-    wait_for(lambda: BACKGROUND[desktop](s) == EXPECTED[desktop](path), 10,
-             what=f"the background {EXPECTED[desktop](path)!r}, have {BACKGROUND[desktop](s)!r}")
+    wait_for(lambda: background(s) == wanted, 10, what=f"the background {wanted!r}, have {background(s)!r}")
 
 
 def test_a_plain_x_session_shows_the_picture_on_the_root_window(make_session):

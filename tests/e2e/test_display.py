@@ -1,7 +1,6 @@
 """The item on display: a playing video, and the commands on the current
 file (shell open, the clipboard, its path and size), the About box."""
 import re
-from pathlib import Path
 from urllib.parse import unquote, urlsplit
 
 from conftest import ROOT, convert

@@ -4,10 +4,6 @@ import pytest
 from harness.session import wait_for
 
 
-def start_on(make_session, files, **options):
-    return make_session(files).open_photos(options)
-
-
 # The file list's pop-up menu, in order, when lines are selected.
 MOVE, CHANGE, ADD, DELETE = range(4)
 
@@ -33,7 +29,7 @@ def trashed(s):
 
 
 def test_a_right_click_keeps_the_selection_and_the_commands_act_on_it(make_session):
-    s = start_on(make_session, ["a.jpg", "b.jpg", "c.jpg"])
+    s = make_session(["a.jpg", "b.jpg", "c.jpg"]).open_photos()
     s.click_node(s.line("a.jpg"))
     s.click_node(s.line("c.jpg"), modifiers=("ctrl",))
     wait_for(lambda: "selected" in s.line("c.jpg")["states"], 5, what="c.jpg selected")
@@ -49,7 +45,7 @@ def test_a_right_click_keeps_the_selection_and_the_commands_act_on_it(make_sessi
 
 
 def test_with_no_line_selected_the_menu_offers_no_command(make_session):
-    s = start_on(make_session, ["a.jpg", "b.jpg"])
+    s = make_session(["a.jpg", "b.jpg"]).open_photos()
     s.click_node(s.line("a.jpg"))
     _, _, _, height = open_menu_on(s, "a.jpg")  # its four commands
     s.key("Escape")
@@ -67,7 +63,7 @@ def test_with_no_line_selected_the_menu_offers_no_command(make_session):
 @pytest.mark.xfail(strict=True, reason="after a right click with no line selected, the file list's menu is "
                                         "created but never mapped again")
 def test_the_menu_comes_back_after_it_had_no_command_to_offer(make_session):
-    s = start_on(make_session, ["a.jpg", "b.jpg"])
+    s = make_session(["a.jpg", "b.jpg"]).open_photos()
     s.click_node(s.line("a.jpg"), button=3)
     s.settle()
     s.key("Escape")
@@ -76,7 +72,7 @@ def test_the_menu_comes_back_after_it_had_no_command_to_offer(make_session):
 
 
 def test_the_folder_name_is_taken_as_typed_and_enter_is_ok(make_session):
-    s = start_on(make_session, ["a.jpg", "b.jpg"], popfolders="Holiday\r\n")
+    s = make_session(["a.jpg", "b.jpg"]).open_photos({"popfolders": "Holiday\r\n"})
     ask_command(s, "a.jpg", MOVE, "Enter folder name", "hol")
     s.key("Return")
     wait_for(lambda: not s.find("dialog", "Enter folder name"), 5, what="the dialog closed by one Enter")
@@ -88,7 +84,7 @@ def test_the_folder_name_is_taken_as_typed_and_enter_is_ok(make_session):
 
 
 def test_add_to_file_name_and_cancel(make_session):
-    s = start_on(make_session, ["trip/x.jpg", "y.jpg"])
+    s = make_session(["trip/x.jpg", "y.jpg"]).open_photos()
     ask_command(s, "trip/x.jpg", ADD, "Enter a part of file name", "2024")
     s.click_node(s.one("push button", "OK"))
     wait_for(lambda: (s.photos / "trip/x 2024.jpg").exists(), 5, what="the renamed file")

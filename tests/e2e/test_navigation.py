@@ -2,16 +2,12 @@
 from harness.session import wait_for
 
 
-def start_on(make_session, files, **additional):
-    return make_session(files).open_photos(None, **additional)
-
-
 def selected(s):
     return [n["name"] for n in s.tree() if n["role"] == "list item" and "selected" in n["states"]]
 
 
 def test_next_and_previous_step_and_wrap_around_on_both_tabs(make_session):
-    s = start_on(make_session, ["a.jpg", "b.jpg", "sub/c.jpg", "v1.avi", "v2.avi"])
+    s = make_session(["a.jpg", "b.jpg", "sub/c.jpg", "v1.avi", "v2.avi"]).open_photos()
     lines = s.list_lines("Photo")
     next_button = s.one("push button", ">")
     for entry in lines + lines[:1]:  # past the end back to the first line
@@ -39,7 +35,7 @@ def test_next_and_previous_step_and_wrap_around_on_both_tabs(make_session):
 
 
 def test_a_click_on_a_line_shows_it_and_arrows_step_only_in_compact_mode(make_session):
-    s = start_on(make_session, ["a.jpg", "b.jpg", "c.jpg"])
+    s = make_session(["a.jpg", "b.jpg", "c.jpg"]).open_photos()
     lines = s.list_lines("Photo")
     s.click_node(s.line(lines[1]))
     s.shown(lines[1])
@@ -56,7 +52,7 @@ def test_a_click_on_a_line_shows_it_and_arrows_step_only_in_compact_mode(make_se
 
 
 def test_shuffle_steps_back_through_the_history_and_forward_at_random(make_session):
-    s = start_on(make_session, [f"p{i}.jpg" for i in range(12)])
+    s = make_session([f"p{i}.jpg" for i in range(12)]).open_photos()
     lines = s.list_lines("Photo")
     # Steps forward fill the history, with shuffle off too.
     for line in (5, 2, 9):
@@ -90,7 +86,7 @@ def test_shuffle_steps_back_through_the_history_and_forward_at_random(make_sessi
 
 
 def test_search_narrows_both_lists_and_an_empty_search_restores_them(make_session):
-    s = start_on(make_session, ["Holiday/sea.jpg", "Holiday/sun.jpg", "home.jpg", "holiday.avi", "x.avi"])
+    s = make_session(["Holiday/sea.jpg", "Holiday/sun.jpg", "home.jpg", "holiday.avi", "x.avi"]).open_photos()
     box = s.one("text", "Search")
     s.click_node(box)
     s.type("oliday")

@@ -8,16 +8,12 @@ from harness.xserver import close_to
 SCREEN = (1280, 1024)
 
 
-def start_on(make_session, files, options=None, **additional):
-    return make_session(files).open_photos(options, **additional)
-
-
 def above(s):
     return "ABOVE" in s.wm_state()
 
 
 def test_compact_mode_narrows_the_frame_stays_on_top_and_comes_back(make_session):
-    s = start_on(make_session, ["a.jpg"])
+    s = make_session(["a.jpg"]).open_photos()
     wait_for(lambda: s.frame() == s.work_area(), 5, what="the first start's frame")
     window = s.window
     s.click_node(s.one("push button", "Mode"))
@@ -36,7 +32,7 @@ def test_compact_mode_narrows_the_frame_stays_on_top_and_comes_back(make_session
 
 def test_a_long_status_text_never_widens_the_compact_window(make_session):
     long_name = "a" * 180 + ".jpg"
-    s = start_on(make_session, [long_name])
+    s = make_session([long_name]).open_photos()
     s.click_node(s.one("push button", "Mode"))
     wait_for(lambda: s.frame()[2] == 265, 5, what="the compact frame")
     s.key("Right")
@@ -47,7 +43,7 @@ def test_a_long_status_text_never_widens_the_compact_window(make_session):
 
 
 def test_full_screen_covers_the_screen_in_black_with_the_three_buttons(make_session):
-    s = start_on(make_session, ["red.jpg", "green.jpg"])
+    s = make_session(["red.jpg", "green.jpg"]).open_photos()
     before = wait_for(lambda: s.frame() if s.frame() == s.work_area() else None, 5)
     lines = s.list_lines("Photo")
     first = lines[0]
@@ -74,7 +70,7 @@ def test_full_screen_covers_the_screen_in_black_with_the_three_buttons(make_sess
 
 
 def test_full_screen_left_from_a_maximised_window_is_maximised_again(make_session):
-    s = start_on(make_session, ["red.jpg"])
+    s = make_session(["red.jpg"]).open_photos()
     s.run(["wmctrl", "-i", "-r", hex(s.window), "-b", "remove,maximized_vert,maximized_horz"])
     s.run(["wmctrl", "-i", "-r", hex(s.window), "-e", "0,100,80,800,600"])
     wait_for(lambda: s.geometry()[2:] == (800, 600), 5, what="a smaller window")
@@ -89,7 +85,7 @@ def test_full_screen_left_from_a_maximised_window_is_maximised_again(make_sessio
 
 
 def test_the_slide_show_steps_after_one_delay_without_buttons_and_escape_stops_it(make_session):
-    s = start_on(make_session, ["a.jpg", "b.jpg", "c.jpg"], options={"ssDelay": 600})
+    s = make_session(["a.jpg", "b.jpg", "c.jpg"]).open_photos({"ssDelay": 600})
     lines = s.list_lines("Photo")
     s.click_node(s.one("push button", ">"))
     s.shown(lines[0])
@@ -107,7 +103,7 @@ def test_the_slide_show_steps_after_one_delay_without_buttons_and_escape_stops_i
 
 
 def test_hide_buttons_in_full_screen_shows_only_the_picture(make_session):
-    s = start_on(make_session, ["red.jpg"], options={"bHide": 1})
+    s = make_session(["red.jpg"]).open_photos({"bHide": 1})
     s.click_node(s.one("filler", "Picture"), repeat=2)
     wait_for(lambda: s.geometry() == (0, 0) + SCREEN, 5, what="full screen")
     assert not s.find("push button", "<") and not s.find("push button", "set")

@@ -225,9 +225,6 @@ class Session:
             number = self.x.ping(self.window)
             wait_for(lambda: self.x.answered(number), 10, what="the program's answer to a ping")
 
-    def output(self):
-        return (self.log_dir / "orvane.out").read_text(errors="replace")
-
     # ----- what the X server says -----------------------------------------------
     def title(self, wid=None):
         return self.x.title(wid or self.window)

@@ -235,9 +235,6 @@ class Picture:
     def row(self, x, y, width):
         return [self.pixel(xx, y) for xx in range(x, x + width)]
 
-    def colours(self, x, y, w, h, step=4):
-        return {self.pixel(xx, yy) for yy in range(y, y + h, step) for xx in range(x, x + w, step)}
-
 
 def close_to(colour, expected, tolerance=12):
     """Whether a pixel shows this colour (pictures are JPEG-coded and scaled)."""
