@@ -19,7 +19,7 @@ def ask_command(s, line, command, dialog, text):
     s.click_node(s.line(line))
     open_menu_on(s, line)
     s.choose(command)
-    s.one("dialog", dialog)
+    wait_for(lambda: "active" in s.one("dialog", dialog)["states"], 5, what=f"{dialog!r} ready for typing")
     s.type(text)
 
 
@@ -91,5 +91,6 @@ def test_add_to_file_name_and_cancel(make_session):
     # Cancel changes nothing.
     ask_command(s, "y.jpg", CHANGE, "Enter folder name", "elsewhere")
     s.click_node(s.one("push button", "Cancel"))
-    wait_for(lambda: not s.find("dialog", "Enter folder name"), 5)
+    wait_for(lambda: not s.find("dialog", "Enter folder name"), 5, what="the dialog closed")
+    s.settle()
     assert (s.photos / "y.jpg").exists() and not (s.photos / "elsewhere").exists()

@@ -7,7 +7,7 @@ def test_select_folder_scans_the_chosen_tree_and_shows_its_first_picture(make_se
     s.launch()
     assert s.one("page tab", "Photo")  # no scan yet: the design captions
     s.click_node(s.one("push button", "Select Folder"))
-    s.one("dialog", "Select a folder")
+    wait_for(lambda: "active" in s.one("dialog", "Select a folder")["states"], 5, what="the folder dialog ready")
     s.key("ctrl+a")
     s.type(str(s.photos / "trip"))
     s.key("Return")
