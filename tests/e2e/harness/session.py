@@ -34,20 +34,17 @@ class Timeout(AssertionError):
     pass
 
 
-class Transient(Exception):
-    """What a case looks at is between two states; looking again may find it."""
-
-
 def wait_for(condition, timeout=10.0, what="condition", interval=0.02, longest=0.25):
     """Polls condition() with a pause growing up to longest until it returns
-    something true; returns that. Only transient failures count as "not yet"."""
+    something true; returns that. Only a window vanishing between two
+    requests counts as "not yet"; any other error ends the wait."""
     deadline = time.monotonic() + timeout
     note = ""
     while True:
         try:
             value = condition()
             note = ""
-        except (Transient,) + GONE as error:
+        except GONE as error:
             value, note = None, repr(error)
         if value:
             return value
