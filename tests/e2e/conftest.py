@@ -1,7 +1,7 @@
 """Fixtures of the end-to-end suite: sessions with their own X server, window
-manager, buses and sandbox home, real photo trees, and the built program."""
+manager, buses and sandbox home, real pictures and a real video, an
+installed copy of the program, and the built program."""
 import os
-import shutil
 import subprocess
 import sys
 from pathlib import Path
@@ -12,6 +12,8 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 from harness.session import Session  # noqa: E402
 
 ROOT = Path(__file__).resolve().parents[2]
+COLOURS = {"red": (255, 0, 0), "green": (0, 255, 0), "blue": (0, 0, 255), "yellow": (255, 255, 0),
+           "white": (255, 255, 255)}
 
 
 def program_path():
@@ -21,29 +23,32 @@ def program_path():
     return path
 
 
+def convert(*args):
+    subprocess.run(["convert", *map(str, args)], check=True)
+
+
 @pytest.fixture(scope="session")
-def pictures(tmp_path_factory):
-    """Small real pictures of known colours, made once per run."""
-    folder = tmp_path_factory.mktemp("pictures")
-    colours = {"red": "#ff0000", "green": "#00ff00", "blue": "#0000ff", "yellow": "#ffff00", "white": "#ffffff"}
+def media(tmp_path_factory):
+    """Small real pictures of known colours, a striped one and a video of a
+    moving ball, made once per run."""
+    folder = tmp_path_factory.mktemp("media")
     made = {}
-    for name, colour in colours.items():
-        path = folder / f"{name}.jpg"
-        subprocess.run(["convert", "-size", "160x120", f"xc:{colour}", "-quality", "95", str(path)], check=True)
-        made[name] = path.read_bytes()
-    path = folder / "pattern.png"
-    # Black and white stripes 8 pixels wide, for the magnifier.
-    subprocess.run(["convert", "-size", "16x16", "xc:white", "-fill", "black", "-draw", "rectangle 0,0 7,15",
-                    "-write", "mpr:tile", "+delete", "-size", "320x240", "tile:mpr:tile", str(path)], check=True)
-    made["pattern"] = path.read_bytes()
+    for name, rgb in COLOURS.items():
+        convert("-size", "160x120", f"xc:rgb{rgb}", "-quality", "95", folder / f"{name}.jpg")
+        made[f"{name}.jpg"] = (folder / f"{name}.jpg").read_bytes()
+    subprocess.run(["gst-launch-1.0", "-q", "videotestsrc", "num-buffers=300", "pattern=ball", "!",
+                    "video/x-raw,width=320,height=240,framerate=25/1", "!", "jpegenc", "!", "avimux", "!",
+                    "filesink", f"location={folder / 'ball.avi'}"], check=True)
+    made["ball.avi"] = (folder / "ball.avi").read_bytes()
     return made
 
 
 @pytest.fixture
-def make_session(tmp_path, pictures):
+def make_session(tmp_path, media):
     """make_session(files=[...], desktop=None, tray=False, screen=(w, h)):
-    a started session whose photo tree holds the given files (relative paths;
-    .jpg files get a small red picture unless named after a colour)."""
+    a started session whose photo tree holds the given files (relative
+    paths). A .jpg is a small picture of the colour it is named after (red
+    otherwise), "ball.avi" a real video; other files hold a line of text."""
     sessions = []
 
     def make(files=(), **options):
@@ -53,11 +58,10 @@ def make_session(tmp_path, pictures):
         for relative in files:
             path = session.photos / relative
             path.parent.mkdir(parents=True, exist_ok=True)
-            stem = Path(relative).stem
-            if path.suffix.lower() in (".jpg", ".jpeg"):
-                path.write_bytes(pictures.get(stem, pictures["red"]))
-            elif path.suffix.lower() == ".png" and stem in pictures:
-                path.write_bytes(pictures[stem])
+            if path.name in media:
+                path.write_bytes(media[path.name])
+            elif path.suffix.lower() in (".jpg", ".jpeg"):
+                path.write_bytes(media["red.jpg"])
             else:
                 path.write_bytes(b"not a picture: " + relative.encode())
         return session
@@ -71,6 +75,14 @@ def make_session(tmp_path, pictures):
 def big_jpeg(tmp_path_factory):
     """A 24-megapixel photo (6000 x 4000), made once per run."""
     path = tmp_path_factory.mktemp("big") / "big.jpg"
-    subprocess.run(["convert", "-size", "6000x4000", "gradient:#204080-#f0c020", "-quality", "90", str(path)],
-                   check=True)
+    convert("-size", "6000x4000", "gradient:#204080-#f0c020", "-quality", "90", path)
     return path.read_bytes()
+
+
+@pytest.fixture
+def installed(tmp_path):
+    """A real install made by the install step into a temporary prefix."""
+    build = program_path().parents[2]
+    prefix = tmp_path / "prefix"
+    subprocess.run(["cmake", "--install", str(build), "--prefix", str(prefix)], check=True, capture_output=True)
+    return prefix

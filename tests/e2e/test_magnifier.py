@@ -1,69 +1,76 @@
 """The magnifier: with the pointer outside the window, the viewing area shows
-the screen around the pointer enlarged."""
-import subprocess
+the screen around the pointer enlarged by twice the zoom level."""
 import time
 
+from conftest import convert
 from harness.session import wait_for
+from harness.xserver import close_to
+
+RED = (255, 0, 0)
 
 
-def stripes_window(s, tmp_path):
-    """A window right of the program showing vertical stripes, 8 pixels black
-    and 8 white; returns its inside on the screen."""
-    pattern = tmp_path / "stripes.png"
-    subprocess.run(["convert", "-size", "16x16", "xc:white", "-fill", "black", "-draw", "rectangle 0,0 7,15",
-                    "-write", "mpr:tile", "+delete", "-size", "400x400", "tile:mpr:tile", str(pattern)], check=True)
-    s._spawn(["display", "-title", "stripes", "-geometry", "+800+200", str(pattern)], "display")
-    window = wait_for(lambda: (s.windows_named("^stripes$") or [None])[0], 10, what="the stripes window")
-    return s.geometry(window)
-
-
-def runs_along(picture, x, y, width):
-    """Lengths of the runs of equal colour along a row, inner runs only."""
-    runs, length, last = [], 0, None
-    for xx in range(x, x + width):
-        colour = picture.pixel(xx, y)
-        if colour == last:
-            length += 1
-        else:
-            if last is not None:
-                runs.append(length)
-            length, last = 1, colour
-    return runs[1:]  # the first run may be cut by the edge
-
-
-def test_outside_the_window_the_viewing_area_shows_the_screen_enlarged(make_session, tmp_path):
-    s = make_session(["red.jpg"])
-    s.write_settings({"Main": {"Top": 0, "Left": 0, "Width": 700, "Height": 900},
-                      "Additional": {"Dir": str(s.photos), "FileName": str(s.photos / "red.jpg")}})
-    s.launch()
-    wait_for(lambda: s.title() == "red.jpg - Orvane", 5)
-    sx, sy, sw, sh = stripes_window(s, tmp_path)
-    x, y, w, h = s.one("filler", "Picture")["extents"]
-    s.move_pointer(sx + sw // 2 + 1, sy + sh // 2)
-    def stripes():
-        picture = s.screenshot()
-        runs = runs_along(picture, x, y + h // 2, w)
-        return runs if len(runs) > 8 and all(14 <= r <= 18 for r in runs[:-1]) else None
-    runs = wait_for(stripes, 5, interval=0.1, what="stripes twice as wide (zoom level 1)")
-    # Back over the window, the picture returns.
-    s.move_pointer(x + w // 2, y + h // 2)
-    def red():
-        r, g, b = s.screenshot().pixel(x + w // 2, y + h // 2)
-        return r > 240 and g < 20 and b < 20
-    wait_for(red, 5, interval=0.1, what="the red picture again")
-    assert len(runs) >= 10
-
-
-def test_do_not_use_magnifier_leaves_the_picture(make_session, tmp_path):
+def start_beside_stripes(make_session, tmp_path, options=None):
+    """The program at the left showing a red picture, and right of it a
+    window of vertical stripes, 8 pixels black and 8 white. Returns the
+    session, the viewing area and the middle of the stripes."""
     s = make_session(["red.jpg"])
     s.write_settings({"Main": {"Top": 0, "Left": 0, "Width": 700, "Height": 900},
                       "Additional": {"Dir": str(s.photos), "FileName": str(s.photos / "red.jpg")},
-                      "Options": {"bDisMag": 1}})
+                      "Options": options or {}})
     s.launch()
-    wait_for(lambda: s.title() == "red.jpg - Orvane", 5)
-    sx, sy, sw, sh = stripes_window(s, tmp_path)
-    x, y, w, h = s.one("filler", "Picture")["extents"]
-    s.move_pointer(sx + sw // 2, sy + sh // 2)
-    time.sleep(0.5)
-    r, g, b = s.screenshot().pixel(x + w // 2, y + h // 2)
-    assert r > 240 and g < 20 and b < 20
+    s.shown("red.jpg")
+    pattern = tmp_path / "stripes.png"
+    convert("-size", "16x16", "xc:white", "-fill", "black", "-draw", "rectangle 0,0 7,15", "-write", "mpr:tile",
+            "+delete", "-size", "400x400", "tile:mpr:tile", pattern)
+    s._spawn(["display", "-title", "stripes", "-geometry", "+800+200", str(pattern)], "display")
+    stripes = wait_for(lambda: (s.x.named("^stripes$") or [None])[0], 10, what="the stripes window")
+    sx, sy, sw, sh = wait_for(lambda: (lambda g: g if g[2] == 400 else None)(s.geometry(stripes)), 5,
+                              what="the stripes shown")
+    return s, s.one("filler", "Picture")["extents"], (sx + sw // 2 + 1, sy + sh // 2)
+
+
+def centre_colour(s, area):
+    x, y, w, h = area
+    return s.screenshot().pixel(x + w // 2, y + h // 2)
+
+
+def stripe_widths(s, area):
+    """Widths of the inner runs of one colour along the middle row of the
+    viewing area (the outer two may be cut by its edges)."""
+    x, y, w, h = area
+    row = s.x.picture(x, y + h // 2, w, 1).row(x, y + h // 2, w)
+    runs, length = [], 1
+    for before, colour in zip(row, row[1:]):
+        if colour == before:
+            length += 1
+        else:
+            runs.append(length)
+            length = 1
+    return runs[1:]
+
+
+def test_the_enlargement_follows_the_zoom_level_and_the_picture_returns(make_session, tmp_path):
+    s, area, outside = start_beside_stripes(make_session, tmp_path)
+    slider = s.one("slider", "Zoom level")
+    assert slider["value"] == 1
+    for level in (1, 3):
+        if level != slider["value"]:
+            s.click_node(slider)  # a click on the groove steps one page towards it
+            s.key("Home", *["Right"] * (level - 1))
+            wait_for(lambda: s.one("slider", "Zoom level")["value"] == level, 5, what=f"zoom level {level}")
+        s.move_pointer(*outside)
+        width = 8 * 2 * level
+        runs = wait_for(lambda: (lambda r: r if len(r) >= 3 and all(abs(v - width) <= 2 for v in r) else None)(
+            stripe_widths(s, area)), 5, what=f"stripes {width} pixels wide, have {stripe_widths(s, area)}")
+        print(f"\n[figure] zoom level {level}: stripes {runs} pixels wide")
+        # Back over the window, the picture returns.
+        s.move_pointer(area[0] + area[2] // 2, area[1] + area[3] // 2)
+        wait_for(lambda: close_to(centre_colour(s, area), RED), 5, what="the red picture again")
+
+
+def test_do_not_use_magnifier_leaves_the_picture(make_session, tmp_path):
+    s, area, outside = start_beside_stripes(make_session, tmp_path, {"bDisMag": 1})
+    s.move_pointer(*outside)
+    time.sleep(0.2)  # a few of the magnifier's ticks fall due
+    s.settle()
+    assert close_to(centre_colour(s, area), RED)

@@ -21,13 +21,13 @@ def test_ok_applies_the_view_colour_and_general_options(make_session):
     s.write_settings({"Additional": {"Dir": str(s.photos)}})
     s.launch()
     open_preferences(s)
-    page(s, "View")
-    s.click_node(s.one("check box", "E-Mail"))
-    page(s, "Color scheme")
-    s.click_node(s.one("combo box", "White"))  # (a combo box is named by its choice)
-    s.key("Down", "Return")  # White -> Silver
     page(s, "General")
     s.click_node(s.one("check box", "Hide buttons in fullscreen mode"))
+    page(s, "View")
+    s.click_node(s.one("check box", "E-Mail"))
+    page(s, "Color scheme")  # the page the dialog is left on: 4
+    s.click_node(s.one("combo box", "White"))  # (a combo box is named by its choice)
+    s.key("Down", "Return")  # White -> Silver
     press(s, "OK")
     wait_for(lambda: not s.find("panel", " E-Mail pictures "), 5, what="the mail group hidden")
     magnifier = s.one("panel", " Magnifier ")
@@ -37,7 +37,7 @@ def test_ok_applies_the_view_colour_and_general_options(make_session):
     assert s.screenshot().pixel(x + w // 2, y + h + 20) == (192, 192, 192)  # the silver window below the groups
     s.close()
     options = s.read_settings()["Options"]
-    assert (options["bEmail"], options["cScheme"], options["bHide"], options["actPage"]) == (0, 2, 1, 0)
+    assert (options["bEmail"], options["cScheme"], options["bHide"], options["actPage"]) == (0, 2, 1, 4)
 
 
 def test_cancel_keeps_every_option_and_ok_keeps_an_unedited_mail_text(make_session):

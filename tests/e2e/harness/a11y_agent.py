@@ -94,15 +94,6 @@ def main():
                     out = []
                     walk(app, 0, [], out, request.get("limit", 5000))
                     answer = {"ok": True, "nodes": out}
-            elif request["op"] == "apps":
-                desktop = pyatspi.Registry.getDesktop(0)
-                names = []
-                for i in range(desktop.childCount):
-                    try:
-                        names.append(desktop.getChildAtIndex(i).name)
-                    except Exception:
-                        pass
-                answer = {"ok": True, "apps": names}
             else:
                 answer = {"ok": False, "error": "unknown op"}
         except Exception as error:  # the program may be closing

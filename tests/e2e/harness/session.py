@@ -1,74 +1,71 @@
-"""One end-to-end test session: a private X server with a window manager, a
-private session bus with the accessibility bus, a sandbox home with its own
-XDG folders, stand-in desktop tools on PATH, and the real program.
+"""One end-to-end test session: a private X server with a window manager and
+a panel that takes its share of the screen, a private session bus with the
+accessibility bus and the desktop's settings services, a sandbox home with
+its own XDG folders, the real desktop tools where the system has them and
+stand-ins for those it cannot have, and the real program.
 
-Everything a case learns comes from outside the program: window geometry and
-titles from the X server, widgets from the accessibility tree, pixels from
-screenshots, and files on disk.
+Everything a case learns comes from outside the program: window geometry,
+titles and pixels from the X server, widgets from the accessibility tree,
+settings from the desktop's own tools, and files on disk.
 """
 import json
 import os
 import re
-import shutil
 import signal
 import subprocess
-import sys
 import time
 from pathlib import Path
+
+from gi.repository import GLib
+
+from harness.xserver import GONE, Screen
 
 HERE = Path(__file__).resolve().parent
 STANDIN = HERE / "standin.py"
 AGENT = HERE / "a11y_agent.py"
+MAIN_TITLE = r"(^Orvane$)|( - Orvane$)"
+PANEL_HEIGHT = 32
 
-# Tools of the desktop the program may run; in a test they are stand-ins
-# that record their arguments and never touch the machine's desktop.
-STANDIN_TOOLS = [
-    "feh", "gsettings", "xfconf-query", "pcmanfm-qt", "xdg-open", "xdg-email", "xdg-mime",
-    "thunderbird", "qdbus", "qdbus6", "gio", "kioclient5", "kde-open5",
-]
+# Programs a user has that this machine cannot: they record their calls.
+STANDIN_TOOLS = ("thunderbird", "xdg-open")
 
 
 class Timeout(AssertionError):
     pass
 
 
-def wait_for(condition, timeout=10.0, interval=0.05, what="condition"):
-    """Polls condition() until it returns something true; returns that."""
+def wait_for(condition, timeout=10.0, what="condition", interval=0.02, longest=0.25):
+    """Polls condition() with a pause growing up to longest until it returns
+    something true; returns that. Only a window vanishing between two
+    requests counts as "not yet"; any other error ends the wait."""
     deadline = time.monotonic() + timeout
-    last = None
+    note = ""
     while True:
         try:
-            last = condition()
-        except Exception as error:  # the window may be between states
-            last = None
-            error_text = repr(error)
-        else:
-            error_text = ""
-        if last:
-            return last
+            value = condition()
+            note = ""
+        except GONE as error:
+            value, note = None, repr(error)
+        if value:
+            return value
         if time.monotonic() > deadline:
-            raise Timeout(f"timed out after {timeout} s waiting for {what} {error_text}")
+            raise Timeout(f"timed out after {timeout} s waiting for {what} {note}")
         time.sleep(interval)
-
-
-def _free_display():
-    for number in range(50, 400):
-        if not os.path.exists(f"/tmp/.X{number}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{number}"):
-            return number
-    raise RuntimeError("no free X display number")
+        interval = min(interval * 1.5, longest)
 
 
 class Session:
-    def __init__(self, root, program, screen=(1280, 1024), desktop=None, tray=False, wm=True):
+    def __init__(self, root, program, screen=(1280, 1024), desktop=None, tray=False):
         self.root = Path(root)
         self.program = Path(program)
         self.screen = screen
         self.desktop = desktop
         self.tray = tray
-        self.wm = wm
         self.processes = []
         self.app = None
         self.agent = None
+        self.x = None
+        self.bus_pid = None
         self.home = self.root / "home"
         self.photos = self.home / "Pictures"
         self.log_dir = self.root / "log"
@@ -77,9 +74,8 @@ class Session:
 
     # ----- set-up and tear-down -------------------------------------------------
     def start(self):
-        for folder in (self.home, self.photos, self.log_dir, self.state_dir, self.bin_dir,
-                       self.home / ".config", self.home / ".local/share", self.home / ".cache",
-                       self.home / "Desktop"):
+        for folder in (self.photos, self.log_dir, self.state_dir, self.bin_dir, self.home / ".config",
+                       self.home / ".local/share/applications", self.home / ".cache", self.home / "Desktop"):
             folder.mkdir(parents=True, exist_ok=True)
         runtime = self.root / "runtime"
         runtime.mkdir(mode=0o700, exist_ok=True)
@@ -87,7 +83,14 @@ class Session:
             path = self.bin_dir / tool
             path.write_text(f'#!/bin/sh\nexec /usr/bin/python3 "{STANDIN}" "{tool}" "$@"\n')
             path.chmod(0o755)
-        self.number = _free_display()
+        # The server picks a free display itself and says which once it listens.
+        read_end, write_end = os.pipe()
+        width, height = self.screen
+        self._spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp",
+                     "-noreset"], "xvfb", pass_fds=(write_end,))
+        os.close(write_end)
+        with os.fdopen(read_end) as answer:
+            self.number = int(answer.readline())
         self.env = {
             "PATH": f"{self.bin_dir}:/usr/local/bin:/usr/bin:/bin",
             "HOME": str(self.home),
@@ -104,42 +107,40 @@ class Session:
             "QT_QPA_PLATFORM": "xcb",
             "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
             "QT_ACCESSIBILITY": "1",
-            "QT_XCB_NO_XI2": os.environ.get("QT_XCB_NO_XI2", ""),
             "NO_AT_BRIDGE": "0",
         }
         if self.desktop:
             self.env["XDG_CURRENT_DESKTOP"] = self.desktop
-        width, height = self.screen
-        self._spawn(["Xvfb", f":{self.number}", "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp",
-                     "-noreset"], "xvfb")
-        wait_for(lambda: os.path.exists(f"/tmp/.X11-unix/X{self.number}") and
-                 self.run(["xdpyinfo"], check=False).returncode == 0, 10, what="the X server")
+        self.x = Screen(f":{self.number}")
         bus = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1", "--print-pid=1",
                               "--nosyslog"], env=self.env, capture_output=True, text=True, check=True)
         address, pid = bus.stdout.split("\n")[:2]
         self.bus_pid = int(pid)
         self.env["DBUS_SESSION_BUS_ADDRESS"] = address.strip()
-        if self.wm:
-            self._spawn(["openbox", "--sm-disable"], "openbox")
-            wait_for(lambda: "_NET_SUPPORTING_WM_CHECK(WINDOW)" in self.run(["xprop", "-root"]).stdout, 10,
-                     what="the window manager")
+        self._spawn(["openbox", "--sm-disable"], "openbox")
+        wait_for(lambda: self.x.property(self.x.root.id, "_NET_SUPPORTING_WM_CHECK"), 10, what="the window manager")
+        self.x.add_panel(PANEL_HEIGHT)
+        wait_for(self.x.panel_managed, 10, what="the panel taken on by the window manager")
+        wait_for(lambda: self.x.work_area() == (0, 0, width, height - PANEL_HEIGHT), 10,
+                 what="the work area above the panel")
+        if self.desktop == "LXQt":  # its desktop manager keeps the background
+            self._spawn(["pcmanfm-qt", "--desktop"], "pcmanfm-qt")
+            wait_for(lambda: [w for w in self.x.clients() if self.x.window_type(w) == "DESKTOP"], 10,
+                     what="the LXQt desktop")
         if self.tray:
             self._spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "120",
                          "--heighttype", "pixel", "--height", "28", "--SetDockType", "true", "--expand", "false",
                          "--transparent", "false", "--tint", "0x808080"], "trayer")
-            wait_for(lambda: "panel" in self.run(["xwininfo", "-root", "-tree"]).stdout, 10, what="the tray")
+            wait_for(lambda: self.x.named("^panel$"), 10, what="the tray")
         return self
 
     def stop(self):
         if self.app and self.app.poll() is None:
             self.app.kill()
             self.app.wait(5)
-        if self.agent:
-            try:
-                self.agent.kill()
-                self.agent.wait(5)
-            except Exception:
-                pass
+        if self.agent and self.agent.poll() is None:
+            self.agent.kill()
+            self.agent.wait(5)
         for process in reversed(self.processes):
             if process.poll() is None:
                 process.terminate()
@@ -147,15 +148,21 @@ class Session:
                     process.wait(3)
                 except subprocess.TimeoutExpired:
                     process.kill()
-        try:
-            os.kill(self.bus_pid, signal.SIGTERM)
-        except Exception:
-            pass
+        if self.bus_pid:
+            try:
+                os.kill(self.bus_pid, signal.SIGTERM)
+            except ProcessLookupError:
+                pass
+        if self.x:
+            try:
+                self.x.close()
+            except Exception:  # the server is gone already
+                pass
 
-    def _spawn(self, argv, name):
+    def _spawn(self, argv, name, pass_fds=()):
         log = open(self.log_dir / f"{name}.out", "w")
-        process = subprocess.Popen(argv, env=self.env, stdout=log, stderr=subprocess.STDOUT,
-                                   stdin=subprocess.DEVNULL, start_new_session=True)
+        process = subprocess.Popen(argv, env=getattr(self, "env", None), stdout=log, stderr=subprocess.STDOUT,
+                                   stdin=subprocess.DEVNULL, start_new_session=True, pass_fds=pass_fds)
         self.processes.append(process)
         return process
 
@@ -164,109 +171,95 @@ class Session:
 
     # ----- the program ----------------------------------------------------------
     def launch(self, *args, wait_window=True):
-        """Starts the program; waits until its main window is mapped."""
+        """Starts the program; waits until the window manager has framed its
+        main window."""
         log = open(self.log_dir / "orvane.out", "a")
-        self.started_at = time.monotonic()
         self.app = subprocess.Popen([str(self.program), *args], env=self.env, stdout=log, stderr=subprocess.STDOUT,
                                     stdin=subprocess.DEVNULL)
         if wait_window:
             self.window = wait_for(self.main_window, 20, what="the main window")
-            # Let the window manager frame it and the program settle.
-            wait_for(lambda: self.frame_extents() is not None or not self.wm, 5, what="the window frame")
+            wait_for(lambda: self.x.frame_extents(self.window), 5, what="the window frame")
         return self.app
 
+    def open_photos(self, options=None, **additional):
+        """Starts the program on the photo folder (with these stored options
+        and "Additional" values) and waits for its scanned photo list."""
+        photos = [p for p in self.photos.rglob("*") if p.suffix.lower() in (".jpg", ".jpeg")]
+        self.write_settings({"Additional": {"Dir": str(self.photos), **additional}, "Options": options or {}})
+        self.launch()
+        wait_for(lambda: len(self.list_lines("Photo")) == len(photos), 10, what=f"{len(photos)} scanned photo lines")
+        return self
+
     def main_window(self):
-        """The X window id of the main window (title "Orvane" or "... - Orvane")."""
-        result = self.run(["xdotool", "search", "--onlyvisible", "--name", r"(^Orvane$)|( - Orvane$)"], check=False)
-        ids = [int(x) for x in result.stdout.split()]
-        pid = self.app.pid if self.app else None
-        for wid in ids:
-            if pid is None or self.window_pid(wid) in (pid, None):
+        """The X window of the main window (title "Orvane" or "... - Orvane")."""
+        for wid in self.x.named(MAIN_TITLE, self.app.pid if self.app else None):
+            if self.x.window_type(wid) == "NORMAL":
                 return wid
         return None
-
-    def window_pid(self, wid):
-        out = self.run(["xprop", "-id", str(wid), "_NET_WM_PID"], check=False).stdout
-        m = re.search(r"= (\d+)", out)
-        return int(m.group(1)) if m else None
 
     def wait_exit(self, timeout=10):
         try:
             return self.app.wait(timeout)
         except subprocess.TimeoutExpired:
-            raise Timeout("the program did not end")
+            # What is still open tells why (a modal box keeps the window from closing).
+            windows = [(n["role"], n["name"]) for n in self.tree() if n["depth"] == 1]
+            raise Timeout(f"the program did not end within {timeout} s; its windows: {windows}")
 
     def close(self):
         """Closes the main window the way a user does: the window manager's
-        close (Alt+F4 in openbox), which the program hears as a close request."""
+        close, which the program hears as a close request."""
         self.run(["wmctrl", "-i", "-c", hex(self.window)], check=False)
         return self.wait_exit(15)
 
-    def output(self):
-        return (self.log_dir / "orvane.out").read_text(errors="replace")
+    def settle(self):
+        """Returns once the program has handled all the input it was given
+        and the timer ticks due by now: a ping to its window is answered by
+        its event loop, twice over."""
+        for _ in range(2):
+            number = self.x.ping(self.window)
+            wait_for(lambda: self.x.answered(number), 10, what="the program's answer to a ping")
 
     # ----- what the X server says -----------------------------------------------
     def title(self, wid=None):
-        out = self.run(["xprop", "-id", str(wid or self.window), "_NET_WM_NAME"], check=False).stdout
-        m = re.search(r'= "(.*)"\s*$', out)
-        return m.group(1).encode("latin-1", "backslashreplace").decode("unicode_escape").encode("latin-1").decode(
-            "utf-8") if m else None
+        return self.x.title(wid or self.window)
+
+    def shown(self, entry, timeout=5):
+        """Waits for the entry's title: the item on display."""
+        return wait_for(lambda: self.title() == f"{entry} - Orvane", timeout, what=f"{entry}, title {self.title()!r}")
 
     def geometry(self, wid=None):
-        """The inside of a window: x, y, width, height on the screen."""
-        out = self.run(["xwininfo", "-id", str(wid or self.window)]).stdout
-        value = lambda key: int(re.search(key + r":\s+(-?\d+)", out).group(1))
-        return (value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"), value("Height"))
-
-    def frame_extents(self, wid=None):
-        out = self.run(["xprop", "-id", str(wid or self.window), "_NET_FRAME_EXTENTS"], check=False).stdout
-        m = re.search(r"= (\d+), (\d+), (\d+), (\d+)", out)
-        return tuple(int(x) for x in m.groups()) if m else None  # left, right, top, bottom
+        return self.x.geometry(wid or self.window)
 
     def frame(self, wid=None):
         """The outer (frame) rectangle of a window: x, y, width, height."""
         x, y, w, h = self.geometry(wid)
-        left, right, top, bottom = self.frame_extents(wid) or (0, 0, 0, 0)
+        left, right, top, bottom = self.x.frame_extents(wid or self.window) or (0, 0, 0, 0)
         return (x - left, y - top, w + left + right, h + top + bottom)
 
     def wm_state(self, wid=None):
-        return self.run(["xprop", "-id", str(wid or self.window), "_NET_WM_STATE"], check=False).stdout
+        return self.x.wm_state(wid or self.window)
 
     def work_area(self):
-        out = self.run(["xprop", "-root", "_NET_WORKAREA"]).stdout
-        return tuple(int(x) for x in re.findall(r"-?\d+", out.split("=")[1])[:4])
+        return self.x.work_area()
 
-    def windows_named(self, pattern):
-        result = self.run(["xdotool", "search", "--onlyvisible", "--name", pattern], check=False)
-        return [int(x) for x in result.stdout.split()]
+    def mapped(self, wid=None):
+        return self.x.viewable(wid or self.window)
 
     def popup_menus(self):
         """The program's pop-up menus on screen, as (x, y, width, height).
-
-        (Qt leaves pop-up menus out of the accessibility tree's windows, so
-        they are found as the X server's override-redirect windows.)"""
-        out = self.run(["xwininfo", "-root", "-children"]).stdout
-        found = []
-        for m in re.finditer(r'(0x[0-9a-f]+) "[^"]*": \("orvane" "Orvane"\)\s+(\d+)x(\d+)\+(-?\d+)\+(-?\d+)', out):
-            info = self.run(["xwininfo", "-id", m.group(1)], check=False).stdout
-            if "IsViewable" in info and "Override Redirect State: yes" in info:
-                w, h, x, y = (int(v) for v in m.groups()[1:])
-                if w > 8 and h > 8:
-                    found.append((x, y, w, h))
-        return found
+        (Qt leaves pop-up menus out of the accessibility tree.)"""
+        return self.x.popups("Orvane")
 
     def tray_icon(self):
-        """The program's icon in the notification area: x, y, width, height."""
-        out = self.run(["xwininfo", "-root", "-tree"]).stdout
-        for m in re.finditer(r'^( +)0x[0-9a-f]+ "[^"]*": \("orvane" "Orvane"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+'
-                             r'\+(-?\d+)\+(-?\d+)', out, re.M):
-            indent, w, h, x, y = len(m.group(1)), *(int(v) for v in m.groups()[1:])
-            if indent > 8 and w <= 64 and h <= 64:  # embedded in the tray's panel
+        """The program's icon embedded in the notification area: x, y, width, height."""
+        for window, depth, x, y, w, h in self.x.tree():
+            if depth >= 2 and w <= 64 and h <= 64 and self.x.wm_class(window.id) == ("orvane", "Orvane") \
+                    and self.x.viewable(window.id):
                 return (x, y, w, h)
         return None
 
-    def mapped(self, wid=None):
-        return "IsViewable" in self.run(["xwininfo", "-id", str(wid or self.window)], check=False).stdout
+    def screenshot(self):
+        return self.x.picture()
 
     def choose(self, *indexes):
         """Chooses in the open pop-up menu with the keyboard, as a user does:
@@ -275,35 +268,21 @@ class Session:
             for _ in range(index + 1):
                 self.key("Down")
             self.key("Right" if depth < len(indexes) - 1 else "Return")
+        # A click while the menu is still up would only close it.
+        wait_for(lambda: not self.popup_menus(), 5, what="the menu closed")
 
-    def screenshot(self, path=None):
-        """The screen as (width, height, rgb bytes)."""
-        data = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=self.env,
-                              capture_output=True, check=True, timeout=20).stdout
-        width, height, pixels = _parse_ppm(data)
-        if path:
-            Path(path).write_bytes(data)
-        return Picture(width, height, pixels)
-
-    # ----- input, as a user gives it ----------------------------------------------
+    # ----- input, as a user gives it (through the X server's test devices) ------
     def key(self, *keys):
         self.run(["xdotool", "key", "--clearmodifiers", *keys])
 
     def type(self, text):
         self.run(["xdotool", "type", "--delay", "20", "--", text])
 
-    def pointer(self):
-        out = self.run(["xdotool", "getmouselocation", "--shell"]).stdout
-        values = dict(line.split("=", 1) for line in out.split())
-        return int(values["X"]), int(values["Y"])
-
     def move_pointer(self, x, y):
-        # (xdotool's own --sync waits for a motion that never comes when the
-        # pointer is already there.)
-        if self.pointer() == (x, y):
+        if self.x.pointer() == (x, y):
             return
         self.run(["xdotool", "mousemove", str(x), str(y)])
-        wait_for(lambda: self.pointer() == (x, y), 5, interval=0.01, what="the pointer")
+        wait_for(lambda: self.x.pointer() == (x, y), 5, what="the pointer")
 
     def click(self, x, y, button=1, repeat=1, modifiers=()):
         self.move_pointer(x, y)
@@ -319,11 +298,9 @@ class Session:
         x, y, w, h = node["extents"]
         self.click(x + w // 2, y + h // 2, button, repeat, modifiers)
 
-    def activate(self, wid=None):
-        self.run(["xdotool", "windowactivate", "--sync", str(wid or self.window)], check=False)
-
     # ----- the accessibility tree -----------------------------------------------
     def tree(self):
+        self.x.drain()  # windows framed meanwhile are noted while they exist
         if self.agent is None or self.agent.poll() is not None:
             self.agent = subprocess.Popen(["/usr/bin/python3", str(AGENT)], env=self.env, stdin=subprocess.PIPE,
                                           stdout=subprocess.PIPE, stderr=open(self.log_dir / "agent.err", "a"),
@@ -357,6 +334,18 @@ class Session:
             return nodes[0] if len(nodes) >= 1 else None
         return wait_for(look, timeout, what=f"{role} {name or name_re!r}")
 
+    def answer(self, text, *keys, timeout=15):
+        """Waits for a message with this text to be the active window, then
+        answers it with keys."""
+        def ready():
+            nodes = self.tree()
+            labels = [n for n in nodes if n["role"] == "label" and n["name"] == text and "showing" in n["states"]]
+            window = [n for n in nodes if labels and n["path"] == labels[0]["path"][:1]]
+            return window and "active" in window[0]["states"]
+        wait_for(ready, timeout, what=f"the message {text!r}")
+        self.x.drain()
+        self.key(*keys)
+
     def children(self, parent, nodes=None, role=None):
         """The nodes below parent in the tree (all depths), optionally of one role."""
         nodes = nodes if nodes is not None else self.tree()
@@ -381,13 +370,9 @@ class Session:
             return items[0] if items else None
         return wait_for(look, 10, what=f"the line {text}")
 
-    def status_text(self):
-        labels = [n for n in self.find("label") if n["name"] and n["extents"] and
-                  n["extents"][1] > self.geometry()[1] + self.geometry()[3] - 30]
-        return labels[0]["name"] if labels else ""
-
-    # ----- stand-in tools ---------------------------------------------------------
+    # ----- the desktop's tools ------------------------------------------------------
     def calls(self, tool):
+        """What a stand-in was called with, one record per call."""
         path = self.log_dir / f"{tool}.calls"
         if not path.exists():
             return []
@@ -399,9 +384,22 @@ class Session:
         state[key] = value
         path.write_text(json.dumps(state))
 
-    def tool_state(self, tool):
-        path = self.state_dir / f"{tool}.json"
-        return json.loads(path.read_text()) if path.exists() else {}
+    def gsettings(self, schema, key, value=None):
+        """Reads (or sets) a setting through the real gsettings and dconf."""
+        if value is not None:
+            self.run(["gsettings", "set", schema, key, value])
+            return value
+        return GLib.Variant.parse(None, self.run(["gsettings", "get", schema, key]).stdout.strip()).unpack()
+
+    def xfconf(self, prop, value=None, kind="string"):
+        """Reads (or creates and sets) a property of the Xfce desktop through
+        the real xfconf-query and xfconfd; None where it does not exist."""
+        channel = ["xfconf-query", "-c", "xfce4-desktop", "-p", prop]
+        if value is not None:
+            self.run(channel + ["-n", "-t", kind, "-s", value])
+            return value
+        answer = self.run(channel, check=False)
+        return answer.stdout.strip() if answer.returncode == 0 else None
 
     def start_plasma_standin(self):
         self._spawn(["/usr/bin/python3", str(HERE / "plasma_standin.py")], "plasmashell")
@@ -451,40 +449,3 @@ class Session:
 
 def _unescape(text):
     return re.sub(r"\\(.)", lambda m: m.group(1), text)
-
-
-class Picture:
-    def __init__(self, width, height, pixels):
-        self.width, self.height, self.pixels = width, height, pixels
-
-    def pixel(self, x, y):
-        i = (y * self.width + x) * 3
-        return tuple(self.pixels[i:i + 3])
-
-    def region_colours(self, x, y, w, h, step=4):
-        colours = set()
-        for yy in range(max(0, y), min(self.height, y + h), step):
-            for xx in range(max(0, x), min(self.width, x + w), step):
-                colours.add(self.pixel(xx, yy))
-        return colours
-
-
-def _parse_ppm(data):
-    # P6 <w> <h> <max>\n<bytes>
-    parts = []
-    i = 0
-    while len(parts) < 4:
-        while data[i:i + 1].isspace():
-            i += 1
-        if data[i:i + 1] == b"#":
-            while data[i:i + 1] != b"\n":
-                i += 1
-            continue
-        j = i
-        while not data[j:j + 1].isspace():
-            j += 1
-        parts.append(data[i:j])
-        i = j
-    i += 1
-    assert parts[0] == b"P6", parts[0]
-    return int(parts[1]), int(parts[2]), data[i:]
