@@ -60,8 +60,6 @@ def test_with_no_line_selected_the_menu_offers_no_command(make_session):
     assert sorted(p.name for p in s.photos.iterdir()) == ["a.jpg", "b.jpg"]
 
 
-@pytest.mark.xfail(strict=True, reason="after a right click with no line selected, the file list's menu is "
-                                        "created but never mapped again")
 def test_the_menu_comes_back_after_it_had_no_command_to_offer(make_session):
     s = make_session(["a.jpg", "b.jpg"]).open_photos()
     s.click_node(s.line("a.jpg"), button=3)
