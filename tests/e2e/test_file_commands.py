@@ -1,5 +1,4 @@
 """The file list's pop-up menu: its commands act on the lines the user selected."""
-import pytest
 
 from harness.session import wait_for
 
