@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the Windows bitmap reader: it must end with a picture or
 // one of its errors, never crash, hang or touch memory it does not own.
-#include "imaging/core/Bitmap.h"
+#include "imaging/readers/WindowsBitmap.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static const bool limited = (TBitmap::SetMaxImageBytes(size_t{64} << 20), true);
     (void)limited;
     TMemoryStream stream(data, size);
-    TBitmap picture;
+    TWindowsBitmap picture;
     try {
         picture.LoadFromStream(stream);
     } catch (const std::exception&) {

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the Windows icon reader: it must end with a picture or
 // one of its errors, never crash, hang or touch memory it does not own.
-#include "imaging/core/IconImage.h"
+#include "imaging/readers/IconImage.h"
 
 #include <cstddef>
 #include <cstdint>

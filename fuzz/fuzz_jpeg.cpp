@@ -1,7 +1,7 @@
 // Fuzzes the JPEG picture class: any bytes loaded as a .jpg file. The limits
 // of the run (scripts/fuzz: 512 MB, 2 s per input) are what a hostile file
 // may cost the viewer; pictures above 64 MB are refused here.
-#include "imaging/core/JPEGImage.h"
+#include "imaging/readers/JPEGImage.h"
 
 #include <exception>
 

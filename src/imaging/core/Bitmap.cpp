@@ -190,6 +190,11 @@ void TBitmap::Assign(const TBitmap& source)
     sourceHeight_ = source.sourceHeight_;
 }
 
+void TBitmap::LoadFromStream(TStream&)
+{
+    throw EInvalidGraphic("Cannot load image. A bare bitmap reads no file format.");
+}
+
 void TBitmap::LoadFromFile(const std::string& fileName)
 {
     TFileStream stream(fileName);

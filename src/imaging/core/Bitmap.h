@@ -114,7 +114,8 @@ public:
     // Copies size, format, palette and pixels of another bitmap.
     virtual void Assign(const TBitmap& source);
 
-    // Loading. TBitmap itself reads Windows bitmaps (bmp, dib, rle).
+    // Loading: each picture class reads its own format. The bare bitmap
+    // reads none and raises EInvalidGraphic.
     virtual void LoadFromStream(TStream& stream);
     virtual void LoadFromFile(const std::string& fileName);
 

@@ -1,7 +1,7 @@
 #include "imaging/decoders/TIFFJPEGDecoder.h"
 
 #include "imaging/core/Bitmap.h"
-#include "imaging/core/JpegLimits.h"
+#include "imaging/decoders/JpegLimits.h"
 #include "imaging/core/Warnings.h"
 
 #include <algorithm>

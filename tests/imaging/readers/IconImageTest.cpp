@@ -1,4 +1,4 @@
-#include "imaging/core/IconImage.h"
+#include "imaging/readers/IconImage.h"
 #include "imaging/core/PictureLoader.h"
 
 #include <gtest/gtest.h>

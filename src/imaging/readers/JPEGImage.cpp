@@ -1,6 +1,6 @@
-#include "imaging/core/JPEGImage.h"
+#include "imaging/readers/JPEGImage.h"
 
-#include "imaging/core/JpegLimits.h"
+#include "imaging/decoders/JpegLimits.h"
 
 #include <csetjmp>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "imaging/core/Bitmap.h"
+#include "imaging/readers/WindowsBitmap.h"
 #include "support/TestImages.h"
 
 #include <gtest/gtest.h>
@@ -124,7 +124,7 @@ TRGBQuad PixelAt(const TBitmap& bitmap, int x, int y)
 std::unique_ptr<TBitmap> LoadPtr(const std::vector<uint8_t>& bytes)
 {
     TMemoryStream stream(bytes);
-    auto bitmap = std::make_unique<TBitmap>();
+    auto bitmap = std::make_unique<TWindowsBitmap>();
     bitmap->LoadFromStream(stream);
     return bitmap;
 }

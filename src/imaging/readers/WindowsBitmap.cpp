@@ -1,8 +1,4 @@
-// Windows bitmaps (bmp, dib, rle): the file header (optional: a bare DIB is
-// read too), the OS/2 core header and the Windows info headers up to V5;
-// 1, 4, 8, 16, 24 and 32 bits per pixel, uncompressed, run-length (RLE8,
-// RLE4) and bit fields; rows bottom-up or top-down.
-#include "imaging/core/Bitmap.h"
+#include "imaging/readers/WindowsBitmap.h"
 
 #include <algorithm>
 #include <bit>
@@ -252,7 +248,14 @@ void DecodeBitFields(TBitmap& bitmap, const uint8_t* pixels, size_t srcStride, i
 
 } // namespace
 
-void TBitmap::LoadFromStream(TStream& stream)
+const TGraphicClass& TWindowsBitmap::ClassInfo()
+{
+    static const TGraphicClass info{"TWindowsBitmap", [] { return std::unique_ptr<TBitmap>(new TWindowsBitmap); },
+                                    nullptr};
+    return info;
+}
+
+void TWindowsBitmap::LoadFromStream(TStream& stream)
 {
     FreeImage();
     const int64_t start = stream.Position();
@@ -321,7 +324,7 @@ void TBitmap::LoadFromStream(TStream& stream)
     if (c == BI_RLE8 || c == BI_RLE4) {
         SetPixelFormat(FormatForDepth(bits));
         SetSize(static_cast<int>(h.width), static_cast<int>(height));
-        palette_ = std::move(palette);
+        SetPalette(std::move(palette));
         DecodeRle(*this, bytes, pixelOffset, c == BI_RLE4, bottomUp);
         stream.Seek(start + static_cast<int64_t>(size), TSeekOrigin::soBeginning);
         return;
@@ -347,7 +350,7 @@ void TBitmap::LoadFromStream(TStream& stream)
     if (bits <= 8 || bits == 24) {
         SetPixelFormat(FormatForDepth(bits));
         SetSize(w, ht);
-        palette_ = std::move(palette);
+        SetPalette(std::move(palette));
         const size_t rowBytes = (static_cast<size_t>(w) * static_cast<size_t>(bits) + 7) / 8;
         for (int y = 0; y < ht; ++y)
             std::memcpy(target(y), pixels + srcStride * static_cast<size_t>(y), rowBytes);
