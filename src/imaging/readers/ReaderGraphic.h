@@ -139,6 +139,20 @@ private:
     int64_t position_;
 };
 
+// The class-level check of a reader whose signature lies in its first bytes:
+// more than moreThan bytes must be left, and test looks at the first Count
+// of them. The position is kept.
+template <size_t Count, class Test>
+bool AcceptsLeadingBytes(TStream& stream, int64_t moreThan, Test test)
+{
+    TStreamPositionGuard guard(stream);
+    if (stream.Remaining() <= moreThan)
+        return false;
+    uint8_t bytes[Count];
+    stream.ReadBuffer(bytes, Count);
+    return test(static_cast<const uint8_t*>(bytes));
+}
+
 // The picture class record of a reader.
 template <class Reader>
 const TGraphicClass& ReaderClassInfo(const char* className)
