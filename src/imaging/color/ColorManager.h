@@ -48,6 +48,13 @@ struct TConversion {
     uint8_t TargetSamplesPerPixel = 3;
     TConvertOptions SourceOptions = 0;
     TConvertOptions TargetOptions = 0;
+
+    // Samples that keep their scheme, depth and count (indexed and gray
+    // rows, colour already in the bitmap's order).
+    static constexpr TConversion Unchanged(TColorScheme scheme, uint8_t bitsPerSample, uint8_t samplesPerPixel)
+    {
+        return {scheme, scheme, bitsPerSample, bitsPerSample, samplesPerPixel, samplesPerPixel};
+    }
 };
 
 class TColorManager {

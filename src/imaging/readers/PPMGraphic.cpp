@@ -178,14 +178,7 @@ void TPPMGraphic::PrepareBitmap()
     const TImageProperties& p = ImageProperties();
     const bool gray = p.SamplesPerPixel == 1;
     TColorManager& cm = ColorManager();
-    cm.Configure({
-        .SourceScheme = TColorScheme::csIndexed,
-        .TargetScheme = TColorScheme::csIndexed,
-        .SourceBitsPerSample = static_cast<uint8_t>(gray ? p.BitsPerSample : 8),
-        .TargetBitsPerSample = static_cast<uint8_t>(gray ? p.BitsPerSample : 8),
-        .SourceSamplesPerPixel = 1,
-        .TargetSamplesPerPixel = 1,
-    });
+    cm.Configure(TConversion::Unchanged(TColorScheme::csIndexed, gray ? p.BitsPerSample : 8, 1));
     if (gray) {
         SetPixelFormat(p.BitsPerSample == 1 ? TPixelFormat::pf1bit : TPixelFormat::pf8bit);
         SetPalette(cm.MakeGrayPalette(p.BitsPerSample == 1)); // bitmaps: 0 is white

@@ -195,14 +195,8 @@ void TPSPGraphic::ConfigureColors()
     const TImageProperties& p = ImageProperties();
     const bool colour = p.ColorScheme == TColorScheme::csRGB;
     TColorManager& cm = ColorManager();
-    cm.Configure({
-        .SourceScheme = colour ? TColorScheme::csBGR : p.ColorScheme,
-        .TargetScheme = colour ? TColorScheme::csBGR : p.ColorScheme,
-        .SourceBitsPerSample = p.BitsPerSample,
-        .TargetBitsPerSample = p.BitsPerSample,
-        .SourceSamplesPerPixel = p.SamplesPerPixel,
-        .TargetSamplesPerPixel = p.SamplesPerPixel,
-    });
+    cm.Configure(TConversion::Unchanged(colour ? TColorScheme::csBGR : p.ColorScheme, p.BitsPerSample,
+                                        p.SamplesPerPixel));
     SetPixelFormat(cm.PixelFormatFor());
     if (!colour)
         SetPalette(cm.MakeGrayPalette(false));
