@@ -67,6 +67,8 @@ private:
     uint64_t DistinctStripBytes();
     void UndoPredictor(uint8_t* row, size_t stride) const;
     void ConvertRow(const uint8_t* const* rows, TLoadingProgress& progress);
+    void ConvertGroups(const uint8_t* const* data, size_t groups, size_t groupBytes, std::vector<uint8_t>& expanded,
+                       TLoadingProgress& progress);
 
     TTIFFDirectory directory_;
     std::vector<uint16_t> colorMap_;
