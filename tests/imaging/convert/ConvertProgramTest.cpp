@@ -1,3 +1,4 @@
+#include "imaging/LittleEndianBytes.h"
 #include "support/TempTree.h"
 #include "support/TestImages.h"
 
@@ -64,16 +65,8 @@ Decoded DecodePng(const std::vector<unsigned char>& bytes)
     return decoded;
 }
 
-void Put16(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-void Put32(std::vector<uint8_t>& out, uint32_t v)
-{
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
+using orvane::test::Put16;
+using orvane::test::Put32;
 
 // A bottom-up Windows bitmap with a V5 header (masks inside) of 1 row.
 std::vector<uint8_t> OneRowBmp(uint16_t bits, uint32_t compression, const std::vector<uint32_t>& masks,

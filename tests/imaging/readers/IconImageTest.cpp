@@ -1,5 +1,6 @@
-#include "imaging/readers/IconImage.h"
 #include "imaging/core/PictureLoader.h"
+#include "imaging/LittleEndianBytes.h"
+#include "imaging/readers/IconImage.h"
 
 #include <gtest/gtest.h>
 
@@ -9,16 +10,8 @@ using namespace orvane::imaging;
 
 namespace {
 
-void Put16(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-void Put32(std::vector<uint8_t>& out, uint32_t v)
-{
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
+using orvane::test::Put16;
+using orvane::test::Put32;
 
 // An icon picture: w x h colours (BGRA, top row first) and which pixels are
 // transparent in the mask.

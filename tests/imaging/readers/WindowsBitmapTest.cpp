@@ -1,3 +1,4 @@
+#include "imaging/LittleEndianBytes.h"
 #include "imaging/readers/WindowsBitmap.h"
 #include "support/TestImages.h"
 
@@ -9,16 +10,8 @@ using namespace orvane::imaging;
 
 namespace {
 
-void Put16(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-void Put32(std::vector<uint8_t>& out, uint32_t v)
-{
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
+using orvane::test::Put16;
+using orvane::test::Put32;
 
 // A Windows bitmap writer for the tests: any header size, depth,
 // compression, masks and palette; pixel data as given.
