@@ -6,6 +6,7 @@
 #include "imaging/registry/PlatformPictureClasses.h"
 #include "support/FakeServices.h"
 #include "support/TestImages.h"
+#include "support/MainWindowAccess.h"
 #include "ui/PictureSurface.h"
 #include "ui/TForm1.h"
 
@@ -55,9 +56,13 @@ struct Window {
         form = std::make_unique<orvane::ui::TForm1>();
         form->resize(1280, 800);
         form->show();
-        form->Dir = QString::fromStdString(kFolder);
+        orvane::test::ChangeSettings(*form, [&](orvane::ui::Settings& s) { s.rootFolder = QString::fromStdString(kFolder); });
         form->ReadDir();
         QApplication::processEvents();
+    }
+    orvane::ui::PictureSurface* Surface() const
+    {
+        return orvane::test::FindControl<orvane::ui::PictureSurface>(*form, "im2");
     }
     std::unique_ptr<orvane::ui::TForm1> form;
 };
@@ -66,8 +71,8 @@ void BM_Orvane_ShortNextToPainted_24MP(benchmark::State& state)
 {
     Window window;
     for (auto _ : state) {
-        window.form->ShortNext();
-        window.form->im2->repaint();
+        window.form->Library().ShortNext();
+        window.Surface()->repaint();
     }
 }
 BENCHMARK(BM_Orvane_ShortNextToPainted_24MP)->Unit(benchmark::kMillisecond)->MinTime(4);
@@ -76,11 +81,11 @@ BENCHMARK(BM_Orvane_ShortNextToPainted_24MP)->Unit(benchmark::kMillisecond)->Min
 void BM_Orvane_ShortNextToPainted_24MP_Area1920x1080(benchmark::State& state)
 {
     Window window;
-    window.form->pnIm->setGeometry(0, 0, 1920, 1080);
-    window.form->im2->setGeometry(0, 0, 1920, 1080);
+    orvane::test::FindControl<QWidget>(*window.form, "pnIm")->setGeometry(0, 0, 1920, 1080);
+    window.Surface()->setGeometry(0, 0, 1920, 1080);
     for (auto _ : state) {
-        window.form->ShortNext();
-        window.form->im2->repaint();
+        window.form->Library().ShortNext();
+        window.Surface()->repaint();
     }
 }
 BENCHMARK(BM_Orvane_ShortNextToPainted_24MP_Area1920x1080)->Unit(benchmark::kMillisecond)->MinTime(4);
@@ -88,13 +93,13 @@ BENCHMARK(BM_Orvane_ShortNextToPainted_24MP_Area1920x1080)->Unit(benchmark::kMil
 void BM_Orvane_RepaintAfterOnePixelResize_24MP(benchmark::State& state)
 {
     Window window;
-    window.form->ShortNext();
-    window.form->im2->repaint();
+    window.form->Library().ShortNext();
+    window.Surface()->repaint();
     int grow = 1;
     for (auto _ : state) {
-        window.form->im2->resize(window.form->im2->width() + grow, window.form->im2->height());
+        window.Surface()->resize(window.Surface()->width() + grow, window.Surface()->height());
         grow = -grow;
-        window.form->im2->repaint();
+        window.Surface()->repaint();
     }
 }
 BENCHMARK(BM_Orvane_RepaintAfterOnePixelResize_24MP)->Unit(benchmark::kMicrosecond)->MinTime(2);

@@ -8,6 +8,7 @@
 //   qt_bench_hostile [TESTS_FILES_DIR] [benchmark options]
 #include "imaging/registry/FormatRegistration.h"
 #include "support/FakeServices.h"
+#include "support/MainWindowAccess.h"
 #include "ui/PictureSurface.h"
 #include "ui/TForm1.h"
 
@@ -50,7 +51,7 @@ void BM_Orvane_ShowHostileFile(benchmark::State& state, const fs::path& file)
     auto form = std::make_unique<orvane::ui::TForm1>();
     form->resize(1280, 800);
     form->show();
-    form->Dir = QString::fromStdString(folder.string());
+    orvane::test::ChangeSettings(*form, [&](orvane::ui::Settings& s) { s.rootFolder = QString::fromStdString(folder.string()); });
     form->ReadDir();
     QApplication::processEvents();
     bool shownOk = false;
@@ -64,11 +65,11 @@ void BM_Orvane_ShowHostileFile(benchmark::State& state, const fs::path& file)
         } catch (const std::exception& error) {
             outcome = std::string("refused: ") + error.what();
         }
-        form->im2->repaint();
+        orvane::test::FindControl<orvane::ui::PictureSurface>(*form, "im2")->repaint();
         peak = ResidentKilobytes("VmHWM:") - before;
     }
     state.counters["peak_MB"] = static_cast<double>(peak) / 1024.0;
-    state.SetLabel(shownOk ? "shown: " + form->StatusText->text().toStdString() : outcome);
+    state.SetLabel(shownOk ? "shown: " + orvane::test::FindControl<QLabel>(*form, "StatusText")->text().toStdString() : outcome);
     form.reset();
     fs::remove_all(folder);
 }

@@ -9,6 +9,7 @@
 #include "library/FolderScanner.h"
 #include "support/FakeServices.h"
 #include "support/TestImages.h"
+#include "support/MainWindowAccess.h"
 #include "ui/MediaListView.h"
 #include "ui/TForm1.h"
 
@@ -85,10 +86,10 @@ void BM_Orvane_FillListBox_100kEntries(benchmark::State& state)
     Window window;
     QStringList entries;
     orvane::library::ScanDir(QString::fromStdString(kBig), QString(), Photos, Bad, entries);
-    auto& list = window.form->Library().ListBox1();
+    auto& list = window.form->Library().PhotoLines();
     for (auto _ : state) {
         list.SetLines(entries);
-        window.form->ListBox1->repaint(); // laid out and painted
+        orvane::test::FindControl<QWidget>(*window.form, "ListBox1")->repaint(); // laid out and painted
         state.PauseTiming();
         list.SetLines({});
         QApplication::processEvents();
@@ -102,15 +103,15 @@ void BM_Orvane_SearchRefillsBothLists_100kEntries(benchmark::State& state)
 {
     EnsureTree(kBig, 1000, 100);
     Window window;
-    window.form->Dir = QString::fromStdString(kBig);
+    orvane::test::ChangeSettings(*window.form, [&](orvane::ui::Settings& s) { s.rootFolder = QString::fromStdString(kBig); });
     window.form->ReadDir();
     bool flip = false;
     for (auto _ : state) {
         // Alternate two searches so every run refills both lists.
-        window.form->e1->setText(flip ? QStringLiteral("event5") : QStringLiteral("img_1"));
+        orvane::test::FindControl<QLineEdit>(*window.form, "e1")->setText(flip ? QStringLiteral("event5") : QStringLiteral("img_1"));
         flip = !flip;
         window.form->GoSearch();
-        window.form->ListBox1->repaint();
+        orvane::test::FindControl<QWidget>(*window.form, "ListBox1")->repaint();
     }
 }
 BENCHMARK(BM_Orvane_SearchRefillsBothLists_100kEntries)->Unit(benchmark::kMillisecond)->MinTime(2);
@@ -136,8 +137,10 @@ void BM_Orvane_StartUpWithStoredRoot_10kFiles_24MP(benchmark::State& state)
     orvane::test::InstallFakeServices();
     for (auto _ : state) {
         auto form = std::make_unique<orvane::ui::TForm1>();
-        form->Dir = QString::fromStdString(kSmall);
-        form->FileName = QString::fromStdString(kSmall + "/shown.jpg");
+        orvane::test::ChangeSettings(*form, [&](orvane::ui::Settings& s) {
+            s.rootFolder = QString::fromStdString(kSmall);
+            s.currentFile = QString::fromStdString(kSmall + "/shown.jpg");
+        });
         form->FormCreate();
         form->show();
         form->repaint();

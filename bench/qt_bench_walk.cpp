@@ -59,10 +59,10 @@ void BM_Library_ReadDir_100kFiles_5kFolders(benchmark::State& state)
     orvane::library::MediaLibrary library(host);
     for (auto _ : state) {
         library.ReadDir();
-        benchmark::DoNotOptimize(library.PhotoList.size());
+        benchmark::DoNotOptimize(library.scannedPhotos.size());
     }
-    state.counters["photos"] = static_cast<double>(library.PhotoList.size());
-    state.counters["videos"] = static_cast<double>(library.VideoList.size());
+    state.counters["photos"] = static_cast<double>(library.scannedPhotos.size());
+    state.counters["videos"] = static_cast<double>(library.scannedVideos.size());
 }
 BENCHMARK(BM_Library_ReadDir_100kFiles_5kFolders)->Unit(benchmark::kMillisecond)->MinTime(3);
 

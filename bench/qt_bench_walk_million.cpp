@@ -46,8 +46,8 @@ void BM_Library_ReadDir_1MFiles_50kFolders(benchmark::State& state)
         QListView videos;
         photos.setUniformItemSizes(true);
         videos.setUniformItemSizes(true);
-        photos.setModel(&library->ListBox1());
-        videos.setModel(&library->ListBox2());
+        photos.setModel(&library->PhotoLines());
+        videos.setModel(&library->VideoLines());
         photos.resize(400, 800);
         videos.resize(400, 800);
         photos.show();
@@ -72,7 +72,7 @@ void BM_Library_ReadDir_1MFiles_50kFolders(benchmark::State& state)
         largest = std::max(largest, clock.nsecsElapsed() - last);
         tick.stop();
 
-        entries = static_cast<size_t>(library->PhotoList.size() + library->VideoList.size());
+        entries = static_cast<size_t>(library->scannedPhotos.size() + library->scannedVideos.size());
         const size_t after = HeapInUse();
         bytesPerEntry = static_cast<double>(after - before) / static_cast<double>(entries);
         largestGapMs = static_cast<double>(largest) / 1e6;

@@ -2,6 +2,8 @@
 // The install list "install.txt" beside the program file: one entry per
 // line, each a path relative to the program folder, folders ending in "/".
 // Plain functions on bytes, so they can be tried on any input.
+#include "fileops/RelativePaths.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,28 +29,8 @@ inline std::vector<std::string> ParseInstallList(std::string_view text)
     return entries;
 }
 
-inline bool IsFolderEntry(std::string_view entry)
-{
-    return !entry.empty() && entry.back() == '/';
-}
-
-// True when the entry's text names something inside the program folder:
-// not absolute, no ".." part, no NUL byte (which would cut the name short
-// for the system). Links on the way are checked against the disk apart.
-inline bool StaysInsideProgramFolder(std::string_view entry)
-{
-    if (entry.empty() || entry.front() == '/' || entry.find('\0') != std::string_view::npos)
-        return false;
-    size_t start = 0;
-    while (start <= entry.size()) {
-        size_t end = entry.find('/', start);
-        if (end == std::string_view::npos)
-            end = entry.size();
-        if (entry.substr(start, end - start) == "..")
-            return false;
-        start = end + 1;
-    }
-    return true;
-}
+// The entries' own rules live with the file functions that act on them.
+using fileops::IsFolderEntry;
+using fileops::StaysInsideProgramFolder;
 
 } // namespace orvane::app

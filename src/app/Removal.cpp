@@ -2,11 +2,11 @@
 
 #include "app/InstallList.h"
 #include "app/InstallLocation.h"
+#include "app/RemovalAtLogon.h"
 #include "app/Settings.h"
 #include "fileops/FileFunctions.h"
 #include "fileops/MainFunctions.h"
 #include "fileops/StringFunctions.h"
-#include "platform/DesktopEntry.h"
 #include "platform/Registry.h"
 #include "platform/Services.h"
 
@@ -14,10 +14,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orvane::app {
@@ -39,54 +37,6 @@ void Say(const QString& text)
         dialogs->ShowInformation(text);
 }
 
-bool IsLink(const std::string& path)
-{
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
-}
-
-bool Exists(const std::string& path)
-{
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
-}
-
-// An entry the removal must not act on: absolute, climbing out with "..",
-// or reaching its target through a link (any folder on the way, and a
-// folder entry itself), so it would name something outside the program
-// folder.
-bool IsHostile(const std::string& folder, const std::string& entry)
-{
-    if (!StaysInsideProgramFolder(entry))
-        return true;
-    std::string path = entry;
-    while (!path.empty() && path.back() == '/')
-        path.pop_back();
-    for (size_t slash = path.find('/'); slash != std::string::npos; slash = path.find('/', slash + 1))
-        if (IsLink(folder + path.substr(0, slash)))
-            return true;
-    return IsFolderEntry(entry) && IsLink(folder + path);
-}
-
-// Deletes one installed file. As everywhere in the program, a file its
-// owner made read-only is not deleted; a link goes, never what it points to.
-bool DeleteInstalledFile(const std::string& path)
-{
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0)
-        return false;
-    if (!S_ISLNK(info.st_mode) && !(info.st_mode & S_IWUSR))
-        return false;
-    return ::unlink(path.c_str()) == 0;
-}
-
-QString ShellQuote(const QString& text)
-{
-    QString quoted = text;
-    quoted.replace(QLatin1Char('\''), QLatin1String("'\\''"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
-}
-
 bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -95,39 +45,7 @@ bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b)
            });
 }
 
-// The autostart entry that, at the next log-on, removes the scheduled
-// files, the machine hive that holds their values, and itself. Names go in
-// as quoted arguments, never through a shell.
-void WritePendingDeletionsEntry(const QString& programFile, const QString& folder, const QStringList& leftovers)
-{
-    QStringList files{programFile};
-    QStringList folders;
-    for (const QString& leftover : leftovers)
-        (leftover.endsWith(QLatin1Char('/')) ? folders : files) << folder + leftover;
-    // Emptied folders go after the files, the deepest first.
-    std::sort(folders.begin(), folders.end(), std::greater<>());
-    const QString hive = platform::TRegistry::MachineHiveFolder() + QStringLiteral("/machine.reg");
-    const QString entry = PendingDeletionsEntryPath();
-    QStringList command{QStringLiteral("rm"), QStringLiteral("-d"), QStringLiteral("-f"), QStringLiteral("--")};
-    command << files << folders << hive << hive + QStringLiteral(".lock") << entry;
-
-    QDir().mkpath(QFileInfo(entry).absolutePath());
-    QSaveFile file(entry);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    const QString text = QStringLiteral("[Desktop Entry]\nType=Application\nName=Orvane: finish removal\n"
-                                        "NoDisplay=true\nX-GNOME-Autostart-enabled=true\nExec=") +
-                         platform::EscapeDesktopString(platform::JoinExec(command)) + QLatin1Char('\n');
-    file.write(text.toUtf8());
-    file.commit();
-}
-
 } // namespace
-
-QString RemoveCommand(const QString& path)
-{
-    return QStringLiteral("rm -d -f -- ") + ShellQuote(path);
-}
 
 void RegisterUninstall()
 {
@@ -184,14 +102,14 @@ void Uninstall()
 
     QStringList leftovers;
     for (const std::string& entry : entries) {
-        if (IsFolderEntry(entry) || EqualsIgnoringAsciiCase(entry, programName) || IsHostile(base, entry))
+        if (IsFolderEntry(entry) || EqualsIgnoringAsciiCase(entry, programName) || fileops::IsHostile(base, entry))
             continue;
         const std::string path = base + entry;
-        if (Exists(path) && !DeleteInstalledFile(path))
+        if (fileops::Exists(path) && !fileops::DeleteFile(path))
             leftovers << QFile::decodeName(QByteArray::fromStdString(entry));
     }
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
-        if (!IsFolderEntry(*it) || IsHostile(base, *it))
+        if (!IsFolderEntry(*it) || fileops::IsHostile(base, *it))
             continue;
         const QString path = fileops::StripTrailingSlash(QFile::decodeName(QByteArray::fromStdString(base + *it)));
         if (fileops::IsFolderEmpty(path) && ::rmdir(QFile::encodeName(path).constData()) != 0)
@@ -211,7 +129,7 @@ void Uninstall()
     for (int n = 0; n < leftovers.size(); ++n)
         registry.WriteString(LeftoverValue(n), RemoveCommand(folder + leftovers.at(n)));
     registry.CloseKey();
-    WritePendingDeletionsEntry(programFile, folder, leftovers);
+    WritePendingDeletionsEntry();
     registry.DeleteKey(kUninstallKey);
     Say(QStringLiteral("Uninstall complete."));
 }

@@ -21,8 +21,4 @@ void Uninstall();
 // "Main" key) and the whole "Options" key, then says so.
 void ResetSettings();
 
-// The command a pending deletion holds: "rm -d -f -- " and the path quoted for
-// the shell.
-QString RemoveCommand(const QString& path);
-
 } // namespace orvane::app

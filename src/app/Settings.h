@@ -2,9 +2,11 @@
 // The settings store: every persistent value of the program, read once while
 // the main window is created and written once when it is destroyed, under
 // the per-user keys "\Software\Kestrin\Orvane\Main", "\Additional" and
-// "\Options".
+// "\Options". What is stored, in which order and how, is the settings table
+// of the window's settings model; this store reads and writes that model.
+#include "ui/SettingsModel.h"
+
 #include <QString>
-#include <QStringList>
 
 namespace orvane::ui {
 class TForm1;
@@ -16,8 +18,11 @@ inline constexpr const char* kMainKey = "\\Software\\Kestrin\\Orvane\\Main";
 inline constexpr const char* kAdditionalKey = "\\Software\\Kestrin\\Orvane\\Additional";
 inline constexpr const char* kOptionsKey = "\\Software\\Kestrin\\Orvane\\Options";
 
-// Reads every value that exists, in order, into the window; a value of the
-// wrong type raises "Invalid data type for '%s'" and stops the reading.
+// Reads every value that exists, in order, into the window, then applies the
+// options. A value of the wrong type raises "Invalid data type for '%s'" and
+// stops the reading: what was read before it is taken, the options are not
+// applied, and a window rectangle not read whole stays at its design place
+// and size (the work area).
 void GetSettings(ui::TForm1& form);
 // Writes every value, in order; a value that cannot be stored raises
 // "Failed to set data for '%s'" and the rest is not written.
@@ -27,16 +32,9 @@ void SaveSettings(ui::TForm1& form);
 // the user is returned; the program then starts with its defaults. Empty when
 // the file is fine or missing.
 QString CheckSettingsFile();
-// Applies the options to the window.
-void SetParams(ui::TForm1& form);
 
-// The joined list: items separated by "|". Splitting keeps empty pieces, so
-// "" gives one empty item and "a|" gives "a" and "".
-QStringList SplitList(const QString& text, QChar separator = QLatin1Char('|'));
-QString JoinList(const QStringList& items, QChar separator = QLatin1Char('|'));
-// The line list: every item followed by CR LF. Reading splits at CR LF, CR or
-// LF; a break at the very end gives no extra item; "" gives no item.
-QStringList SplitLines(const QString& text);
-QString JoinLines(const QStringList& items);
+// The stored values into the model, and the model into the store.
+void ReadSettings(ui::Settings& settings);
+void WriteSettings(const ui::Settings& settings);
 
 } // namespace orvane::app

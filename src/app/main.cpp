@@ -9,25 +9,19 @@
 #include "platform/Application.h"
 #include "platform/metafile/Metafile.h"
 #include "platform/Services.h"
-#include "ui/Dialogs.h"
-#include "ui/TForm1.h"
-
-#if __has_include("imaging/registry/FormatRegistration.h")
 #include "imaging/registry/FormatRegistration.h"
-#define ORVANE_HAVE_FORMAT_REGISTRY 1
-#endif
+#include "ui/AboutBox.h"
+#include "ui/InputDialogs.h"
+#include "ui/PreferencesDialog.h"
+#include "ui/TForm1.h"
 
 #include <memory>
 
 int main(int argc, char** argv)
 {
-#ifdef ORVANE_HAVE_FORMAT_REGISTRY
     // The metafile class draws with Qt, so the program hands it in.
     orvane::imaging::SetMetafileClass(&orvane::imaging::TMetafile::ClassInfo());
     orvane::imaging::InitializeImageFormats();
-#else
-    orvane::imaging::RegisterPlatformPictureClasses();
-#endif
     // Qt Multimedia's GStreamer backend: the other one crashes on files with
     // sound on this Qt version.
     if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
@@ -62,10 +56,7 @@ int main(int argc, char** argv)
         auto about = std::make_unique<orvane::ui::TAboutBox>(form.get());
         auto input = std::make_unique<orvane::ui::TInputDlg>(form.get());
         auto input2 = std::make_unique<orvane::ui::TInputDlg2>(form.get());
-        form->Dlg = preferences.get();
-        form->AboutBox = about.get();
-        form->InputDlg = input.get();
-        form->InputDlg2 = input2.get();
+        form->SetDialogs({preferences.get(), about.get(), input.get(), input2.get()});
         try {
             form->FormCreate();
         } catch (...) {
@@ -79,8 +70,6 @@ int main(int argc, char** argv)
             orvane::platform::Application::HandleException();
         }
     }
-#ifdef ORVANE_HAVE_FORMAT_REGISTRY
     orvane::imaging::FinalizeImageFormats();
-#endif
     return result;
 }

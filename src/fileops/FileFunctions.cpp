@@ -1,5 +1,6 @@
 #include "fileops/FileFunctions.h"
 
+#include "fileops/RelativePaths.h"
 #include "platform/Services.h"
 
 #include <QDir>
@@ -30,20 +31,42 @@ bool IsDotEntry(const char* name)
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-// Deletes one file. A read-only file (no write permission for its owner) is
-// not deleted, as the user marked it to be kept; links go whatever they
-// point to.
-bool DeleteFile(const QByteArray& path)
+} // namespace
+
+bool DeleteFile(const std::string& path)
 {
     struct stat info {};
-    if (::lstat(path.constData(), &info) != 0)
+    if (::lstat(path.c_str(), &info) != 0)
         return errno == ENOENT;
     if (!S_ISLNK(info.st_mode) && !(info.st_mode & S_IWUSR))
         return false;
-    return ::unlink(path.constData()) == 0 || errno == ENOENT;
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 
-} // namespace
+bool Exists(const std::string& path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+bool IsLink(const std::string& path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+bool IsHostile(const std::string& folder, const std::string& entry)
+{
+    if (!StaysInsideProgramFolder(entry))
+        return true;
+    std::string path = entry;
+    while (!path.empty() && path.back() == '/')
+        path.pop_back();
+    for (size_t slash = path.find('/'); slash != std::string::npos; slash = path.find('/', slash + 1))
+        if (IsLink(folder + path.substr(0, slash)))
+            return true;
+    return IsFolderEntry(entry) && IsLink(folder + path);
+}
 
 bool SendToRecycleBin(const QString& path)
 {
@@ -68,7 +91,7 @@ void DeleteTree(const QString& folder)
                     DeleteTree(QFile::decodeName(child));
                     continue;
                 }
-                while (!DeleteFile(child)) {
+                while (!DeleteFile(child.toStdString())) {
                     auto& dialogs = platform::Services::Current().dialogs;
                     if (!dialogs || !dialogs->AskRetryIgnore(QStringLiteral("Cannot delete ") + QFile::decodeName(child)))
                         break;

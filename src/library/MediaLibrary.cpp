@@ -38,42 +38,42 @@ bool MediaLibrary::ReadDir()
         handled = now;
         host_.ProcessMessages();
     };
-    PhotoList.clear();
-    VideoList.clear();
+    scannedPhotos.clear();
+    scannedVideos.clear();
     photoSearch_ = {};
     videoSearch_ = {};
     QStringList photos;
-    ScanDir(host_.RootFolder(), QString(), FileTypes, BadFolders, photos, pump);
-    PhotoList = photos;
-    listBox1_.SetLines(PhotoList);
-    host_.SetTabCaption(0, QStringLiteral("Photos (%1)").arg(PhotoList.size()));
+    ScanDir(host_.RootFolder(), QString(), photoTypes, badFolders, photos, pump);
+    scannedPhotos = photos;
+    photoLines_.SetLines(scannedPhotos);
+    host_.SetTabCaption(0, QStringLiteral("Photos (%1)").arg(scannedPhotos.size()));
     QStringList videos;
-    ScanDir(host_.RootFolder(), QString(), VideoFileTypes, BadFolders, videos, pump);
-    VideoList = videos;
-    listBox2_.SetLines(VideoList);
-    host_.SetTabCaption(1, QStringLiteral("Videos (%1)").arg(VideoList.size()));
-    SetFileIndex(iFileIndex, 0);
-    SetFileIndex(vFileIndex, 1);
+    ScanDir(host_.RootFolder(), QString(), videoTypes, badFolders, videos, pump);
+    scannedVideos = videos;
+    videoLines_.SetLines(scannedVideos);
+    host_.SetTabCaption(1, QStringLiteral("Videos (%1)").arg(scannedVideos.size()));
+    SetFileIndex(photoIndex, 0);
+    SetFileIndex(videoIndex, 1);
     return true;
 }
 
 void MediaLibrary::GoSearch(const QString& text, bool caseSensitive)
 {
     if (text.isEmpty()) {
-        listBox1_.SetLines(PhotoList);
-        listBox2_.SetLines(VideoList);
-        host_.SetTabCaption(0, QStringLiteral("Photos (%1)").arg(listBox1_.Count()));
-        host_.SetTabCaption(1, QStringLiteral("Videos (%1)").arg(listBox2_.Count()));
+        photoLines_.SetLines(scannedPhotos);
+        videoLines_.SetLines(scannedVideos);
+        host_.SetTabCaption(0, QStringLiteral("Photos (%1)").arg(photoLines_.Count()));
+        host_.SetTabCaption(1, QStringLiteral("Videos (%1)").arg(videoLines_.Count()));
         return;
     }
     const bool exact = text.size() < 3 || caseSensitive;
     const QString needle = exact ? text : text.toLower();
-    Prepare(photoSearch_, PhotoList);
-    Prepare(videoSearch_, VideoList);
-    listBox1_.SetLines(Filter(photoSearch_, PhotoList, needle, exact));
-    listBox2_.SetLines(Filter(videoSearch_, VideoList, needle, exact));
-    host_.SetTabCaption(0, QStringLiteral("Photos (found: %1)").arg(listBox1_.Count()));
-    host_.SetTabCaption(1, QStringLiteral("Videos (found: %1)").arg(listBox2_.Count()));
+    Prepare(photoSearch_, scannedPhotos);
+    Prepare(videoSearch_, scannedVideos);
+    photoLines_.SetLines(Filter(photoSearch_, scannedPhotos, needle, exact));
+    videoLines_.SetLines(Filter(videoSearch_, scannedVideos, needle, exact));
+    host_.SetTabCaption(0, QStringLiteral("Photos (found: %1)").arg(photoLines_.Count()));
+    host_.SetTabCaption(1, QStringLiteral("Videos (found: %1)").arg(videoLines_.Count()));
 }
 
 void MediaLibrary::Prepare(SearchText& text, const QStringList& entries)
@@ -125,7 +125,7 @@ QStringList MediaLibrary::Filter(const SearchText& text, const QStringList& entr
 
 void MediaLibrary::SetFileIndex(int index, int list)
 {
-    MediaListModel& box = list == 0 ? listBox1_ : listBox2_;
+    MediaListModel& box = list == 0 ? photoLines_ : videoLines_;
     QItemSelectionModel& selection = SelectionOf(box);
     int& position = PositionOf(list);
     const int count = box.Count();
@@ -147,12 +147,12 @@ void MediaLibrary::SetFileIndex(int index, int list)
 void MediaLibrary::Next(bool setAsWallpaper)
 {
     const int list = host_.ActivePage() == 0 ? 0 : 1;
-    MediaListModel& box = lb();
+    MediaListModel& box = ActiveLines();
     int n = PositionOf(list);
     const int count = box.Count();
     if (count == 0)
         return;
-    ShuffleHistory.append(host_.CurrentFile());
+    shuffleHistory.append(host_.CurrentFile());
     if (host_.ShuffleOn())
         n = std::uniform_int_distribution<int>(0, count - 1)(random_);
     else
@@ -166,19 +166,19 @@ void MediaLibrary::Next(bool setAsWallpaper)
 void MediaLibrary::ShortPrev()
 {
     if (host_.ShuffleOn()) {
-        if (ShuffleHistory.isEmpty())
+        if (shuffleHistory.isEmpty())
             return;
-        const QString last = ShuffleHistory.last();
+        const QString last = shuffleHistory.last();
         host_.SetThis(last, false);
         // Drop the entry shown (the history may have grown meanwhile while
         // messages were handled; remove the one taken, not a newer one).
-        const qsizetype at = ShuffleHistory.lastIndexOf(last);
+        const qsizetype at = shuffleHistory.lastIndexOf(last);
         if (at >= 0)
-            ShuffleHistory.removeAt(at);
+            shuffleHistory.removeAt(at);
         return;
     }
     const int list = host_.ActivePage() == 0 ? 0 : 1;
-    MediaListModel& box = lb();
+    MediaListModel& box = ActiveLines();
     const int count = box.Count();
     int i = PositionOf(list) - 1;
     if (i < 0 || i > count - 1)

@@ -33,26 +33,27 @@ class MediaLibrary : public QObject {
 public:
     explicit MediaLibrary(LibraryHost& host, QObject* parent = nullptr);
 
-    // Lists of the main window's settings.
-    NameList FileTypes{QStringLiteral("jpg"), QStringLiteral("jpeg")};
-    NameList VideoFileTypes{QStringLiteral("avi"), QStringLiteral("3gp")};
-    NameList BadFolders{QStringLiteral("_"), QStringLiteral("...misc"), QStringLiteral("...orig"),
-                        QStringLiteral("..notebook")};
+    // The extensions of photos and videos, and the names of folders with bad
+    // photos, as the settings give them (empty until they do).
+    NameList photoTypes;
+    NameList videoTypes;
+    NameList badFolders;
 
     // Positions in the visible lists; -1 for none.
-    int iFileIndex = -1;
-    int vFileIndex = -1;
+    int photoIndex = -1;
+    int videoIndex = -1;
 
-    QStringList PhotoList; // full lists of the last scan
-    QStringList VideoList;
-    QStringList ShuffleHistory;
+    QStringList scannedPhotos; // full lists of the last scan
+    QStringList scannedVideos;
+    QStringList shuffleHistory;
 
-    MediaListModel& ListBox1() { return listBox1_; }
-    MediaListModel& ListBox2() { return listBox2_; }
-    QItemSelectionModel& Selection1() { return selection1_; }
-    QItemSelectionModel& Selection2() { return selection2_; }
-    MediaListModel& lb() { return host_.ActivePage() == 0 ? listBox1_ : listBox2_; }
-    QItemSelectionModel& SelectionOf(const MediaListModel& list) { return list.Tag() == 0 ? selection1_ : selection2_; }
+    MediaListModel& PhotoLines() { return photoLines_; }
+    MediaListModel& VideoLines() { return videoLines_; }
+    QItemSelectionModel& PhotoSelection() { return photoSelection_; }
+    QItemSelectionModel& VideoSelection() { return videoSelection_; }
+    // The lines of the active tab (lb), on which the commands work.
+    MediaListModel& ActiveLines() { return host_.ActivePage() == 0 ? photoLines_ : videoLines_; }
+    QItemSelectionModel& SelectionOf(const MediaListModel& list) { return list.Tag() == 0 ? photoSelection_ : videoSelection_; }
 
     // Empties both full lists, walks the root folder for photos then videos,
     // fills the list boxes and tab captions and selects the stored positions.
@@ -75,17 +76,17 @@ public:
     void ListBoxClick(MediaListModel& list);
 
     QString FullPath(const QString& line) const;
-    int& PositionOf(int list) { return list == 0 ? iFileIndex : vFileIndex; }
+    int& PositionOf(int list) { return list == 0 ? photoIndex : videoIndex; }
 
     // Seeds the random choice of shuffle (once per run, from the clock).
     void Seed(unsigned value) { random_.seed(value); }
 
 private:
     LibraryHost& host_;
-    MediaListModel listBox1_{0};
-    MediaListModel listBox2_{1};
-    QItemSelectionModel selection1_{&listBox1_};
-    QItemSelectionModel selection2_{&listBox2_};
+    MediaListModel photoLines_{0};
+    MediaListModel videoLines_{1};
+    QItemSelectionModel photoSelection_{&photoLines_};
+    QItemSelectionModel videoSelection_{&videoLines_};
     bool scanning_ = false;
     // A full list prepared for searching: its entries joined into one text
     // (NUL between them, which no file name holds), as typed and

@@ -3,6 +3,8 @@
 // it, sending opens its compose window filled in with the message, logging
 // off ends the session. The client keeps the message; the user sends it from
 // there.
+#include "platform/MailMessage.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -20,15 +22,6 @@ constexpr uint32_t MAPI_E_FAILURE = 2;
 constexpr uint32_t MAPI_E_LOGIN_FAILURE = 3;
 constexpr uint32_t MAPI_E_ATTACHMENT_NOT_FOUND = 11;
 
-// The compose window's fields: bare addresses, the texts (line breaks as
-// CR LF) and the full paths of the files to attach.
-struct MailDraft {
-    QStringList to;
-    QString subject;
-    QString body;
-    QStringList attachments;
-};
-
 struct MailResult {
     uint32_t code = SUCCESS_SUCCESS;
     // Files the message opened without, because the client could not take
@@ -41,10 +34,11 @@ public:
     virtual ~MailTransport() = default;
     // False when no mail client can be reached at all.
     virtual bool Logon(QWidget* owner) = 0;
-    // Opens the compose window; returns once the client has the message and
-    // never waits for a client that stays open. MAPI_E_LOGIN_FAILURE when it
+    // Opens the compose window filled in from the message (the texts' line
+    // breaks are CR LF); returns once the client has the message and never
+    // waits for a client that stays open. MAPI_E_LOGIN_FAILURE when it
     // turned out that no client could be reached after all.
-    virtual MailResult Send(QWidget* owner, const MailDraft& draft) = 0;
+    virtual MailResult Send(QWidget* owner, const MapiMessage& message) = 0;
     virtual void Logoff() = 0;
 };
 

@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
+
 #include <unistd.h>
 
 namespace orvane::platform {
@@ -94,11 +96,11 @@ DesktopMail::Run DesktopMail::Start(const QString& program, const QStringList& a
     return succeeded ? Run::Succeeded : noClient ? Run::NoClient : Run::Failed;
 }
 
-std::optional<MailResult> DesktopMail::SendThroughHandler(const MailDraft& draft)
+std::optional<MailResult> DesktopMail::SendThroughHandler(const MapiMessage& message)
 {
     if (!handler_ || !TakesComposeOption(*handler_))
         return std::nullopt;
-    const std::optional<QString> compose = ComposeArgument(draft);
+    const std::optional<QString> compose = ComposeArgument(message);
     if (!compose)
         return std::nullopt;
     QStringList arguments = handler_->command.mid(1);
@@ -109,24 +111,27 @@ std::optional<MailResult> DesktopMail::SendThroughHandler(const MailDraft& draft
     return std::nullopt;
 }
 
-MailResult DesktopMail::SendThroughXdgEmail(const MailDraft& draft)
+MailResult DesktopMail::SendThroughXdgEmail(const MapiMessage& message)
 {
     QStringList arguments{QStringLiteral("--utf8")};
-    if (!draft.subject.isEmpty())
-        arguments << QStringLiteral("--subject") << draft.subject;
+    const QString subject = TextOf(message.lpszSubject);
+    if (!subject.isEmpty())
+        arguments << QStringLiteral("--subject") << subject;
     // xdg-email ends each line of the body with CR LF itself.
-    if (!draft.body.isEmpty())
-        arguments << QStringLiteral("--body") << QString(draft.body).replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    for (const QString& path : draft.attachments)
+    const QString body = TextOf(message.lpszNoteText);
+    if (!body.isEmpty())
+        arguments << QStringLiteral("--body") << QString(body).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    const QStringList attachments = AttachmentPaths(message);
+    for (const QString& path : attachments)
         arguments << QStringLiteral("--attach") << path;
-    arguments << MailtoAddress(draft.to);
+    arguments << MailtoAddress(BareAddresses(message));
     MailResult result;
     switch (Start(xdgEmail_, arguments)) {
     case Run::Running:
     case Run::Succeeded:
         // xdg-email hands attachments on only to some clients.
         if (!handler_ || !TakesMailtoAttachments(*handler_))
-            result.notAttached = draft.attachments;
+            result.notAttached = attachments;
         break;
     case Run::NotStarted:
     case Run::NoClient:
@@ -139,18 +144,19 @@ MailResult DesktopMail::SendThroughXdgEmail(const MailDraft& draft)
     return result;
 }
 
-MailResult DesktopMail::Send(QWidget* owner, const MailDraft& request)
+MailResult DesktopMail::Send(QWidget* owner, const MapiMessage& request)
 {
     // A subject is one header line: a file name's line breaks become blanks.
-    MailDraft draft = request;
-    for (const QChar lineBreak : {QLatin1Char('\r'), QLatin1Char('\n')})
-        draft.subject.replace(lineBreak, QLatin1Char(' '));
+    MapiMessage message = request;
+    if (message.lpszSubject)
+        std::replace_if(message.lpszSubject->begin(), message.lpszSubject->end(),
+                        [](char c) { return c == '\r' || c == '\n'; }, ' ');
     // A vanished attachment fails the send before any client is asked.
-    for (const QString& path : draft.attachments)
+    for (const QString& path : AttachmentPaths(message))
         if (!Readable(path))
             return MailResult{MAPI_E_ATTACHMENT_NOT_FOUND, {}};
     if (portal_) {
-        switch (portal_->Compose(owner, draft)) {
+        switch (portal_->Compose(owner, message)) {
         case MailPortal::Outcome::Composed:
             return MailResult{};
         case MailPortal::Outcome::Cancelled:
@@ -159,10 +165,10 @@ MailResult DesktopMail::Send(QWidget* owner, const MailDraft& request)
             break;
         }
     }
-    if (std::optional<MailResult> sent = SendThroughHandler(draft))
+    if (std::optional<MailResult> sent = SendThroughHandler(message))
         return *sent;
     if (!xdgEmail_.isEmpty())
-        return SendThroughXdgEmail(draft);
+        return SendThroughXdgEmail(message);
     return MailResult{MAPI_E_LOGIN_FAILURE, {}};
 }
 

@@ -27,14 +27,14 @@ class DesktopMail : public MailTransport {
 public:
     explicit DesktopMail(DesktopMailOptions options = {});
     bool Logon(QWidget* owner) override;
-    MailResult Send(QWidget* owner, const MailDraft& draft) override;
+    MailResult Send(QWidget* owner, const MapiMessage& message) override;
     void Logoff() override;
 
 private:
     enum class Run { NotStarted, Running, Succeeded, Failed, NoClient };
     Run Start(const QString& program, const QStringList& arguments);
-    std::optional<MailResult> SendThroughHandler(const MailDraft& draft);
-    MailResult SendThroughXdgEmail(const MailDraft& draft);
+    std::optional<MailResult> SendThroughHandler(const MapiMessage& message);
+    MailResult SendThroughXdgEmail(const MapiMessage& message);
 
     DesktopMailOptions options_;
     std::unique_ptr<MailPortal> portal_;

@@ -203,7 +203,7 @@ QString AttachmentUrl(const QString& path)
     return url;
 }
 
-std::optional<QString> ComposeArgument(const MailDraft& draft)
+std::optional<QString> ComposeArgument(const MapiMessage& message)
 {
     QStringList parts;
     auto add = [&parts](const char* name, const QString& value) {
@@ -216,9 +216,10 @@ std::optional<QString> ComposeArgument(const MailDraft& draft)
         return true;
     };
     QStringList urls;
-    for (const QString& path : draft.attachments)
+    for (const QString& path : AttachmentPaths(message))
         urls << AttachmentUrl(path);
-    if (!add("to", draft.to.join(QLatin1Char(','))) || !add("subject", draft.subject) || !add("body", draft.body) ||
+    if (!add("to", BareAddresses(message).join(QLatin1Char(','))) || !add("subject", TextOf(message.lpszSubject)) ||
+        !add("body", TextOf(message.lpszNoteText)) ||
         !add("attachment", urls.join(QLatin1Char(','))))
         return std::nullopt;
     return parts.join(QLatin1Char(','));

@@ -36,12 +36,12 @@ bool TakesComposeOption(const MailHandler& handler);
 // True for clients known to take attachments inside a mailto: address.
 bool TakesMailtoAttachments(const MailHandler& handler);
 
-// The "-compose" argument for the draft: to='..',subject='..',body='..',
+// The "-compose" argument for the message: to='..',subject='..',body='..',
 // attachment='file:///..,file:///..'. Each value is quoted with ' or " so
 // that no quote inside it is followed by a comma (where the option's syntax
 // would end the value); file URLs carry ',', ''' and '"' percent-encoded.
 // Nothing when a text holds both quote characters followed by a comma.
-std::optional<QString> ComposeArgument(const MailDraft& draft);
+std::optional<QString> ComposeArgument(const MapiMessage& message);
 
 // A file URL with ',', ''' and '"' percent-encoded as well.
 QString AttachmentUrl(const QString& path);

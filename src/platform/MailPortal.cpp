@@ -77,12 +77,12 @@ bool MailPortal::Available()
     return version_ >= 1;
 }
 
-MailPortal::Outcome MailPortal::Compose(QWidget* owner, const MailDraft& draft)
+MailPortal::Outcome MailPortal::Compose(QWidget* owner, const MapiMessage& message)
 {
     qDBusRegisterMetaType<QList<QDBusUnixFileDescriptor>>();
     FdCloser opened;
     QList<QDBusUnixFileDescriptor> fds;
-    for (const QString& path : draft.attachments) {
+    for (const QString& path : AttachmentPaths(message)) {
         const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
         if (fd < 0)
             return Outcome::Failed;
@@ -92,15 +92,18 @@ MailPortal::Outcome MailPortal::Compose(QWidget* owner, const MailDraft& draft)
     const QString token = QStringLiteral("orvane%1").arg(QRandomGenerator::global()->generate());
     QVariantMap options;
     options.insert(QStringLiteral("handle_token"), token);
-    if (!draft.to.isEmpty()) {
-        options.insert(QStringLiteral("address"), draft.to.first());
+    const QStringList to = BareAddresses(message);
+    if (!to.isEmpty()) {
+        options.insert(QStringLiteral("address"), to.first());
         if (version_ >= 3)
-            options.insert(QStringLiteral("addresses"), draft.to);
+            options.insert(QStringLiteral("addresses"), to);
     }
-    if (!draft.subject.isEmpty())
-        options.insert(QStringLiteral("subject"), draft.subject);
-    if (!draft.body.isEmpty())
-        options.insert(QStringLiteral("body"), draft.body);
+    const QString subject = TextOf(message.lpszSubject);
+    if (!subject.isEmpty())
+        options.insert(QStringLiteral("subject"), subject);
+    const QString body = TextOf(message.lpszNoteText);
+    if (!body.isEmpty())
+        options.insert(QStringLiteral("body"), body);
     if (!fds.isEmpty())
         options.insert(QStringLiteral("attachment_fds"), QVariant::fromValue(fds));
 

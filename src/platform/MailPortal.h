@@ -1,6 +1,6 @@
 #pragma once
 // The desktop portal's email composer (org.freedesktop.portal.Email): the
-// draft goes over D-Bus, the attachments as open file descriptors, so a
+// message goes over D-Bus, the attachments as open file descriptors, so a
 // sandboxed client can read them too.
 #include "platform/Mail.h"
 
@@ -18,7 +18,7 @@ public:
     bool Available();
 
     enum class Outcome { Composed, Cancelled, Failed };
-    Outcome Compose(QWidget* owner, const MailDraft& draft);
+    Outcome Compose(QWidget* owner, const MapiMessage& message);
 
 private:
     QDBusConnection bus_;

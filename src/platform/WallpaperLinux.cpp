@@ -23,14 +23,97 @@ QString FileUri(const QString& path)
     return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
 }
 
-bool IsKde(const QString& desktop)
+WallpaperCommand GSettings(const char* schema, const char* key, const QString& value)
 {
-    return desktop.contains(QLatin1String("KDE"));
+    return {QStringLiteral("gsettings"), {QStringLiteral("set"), QLatin1String(schema), QLatin1String(key), value}};
 }
 
-bool IsXfce(const QString& desktop)
+// The commands for a file (an absolute path), from the existing "last-image"
+// properties where the desktop keeps one per monitor and workspace.
+using CommandsFor = std::vector<WallpaperCommand> (*)(const QString& file, const QStringList& xfceProperties);
+
+std::vector<WallpaperCommand> XfceCommands(const QString& file, const QStringList& xfceProperties)
 {
-    return desktop.contains(QLatin1String("XFCE"));
+    QStringList properties = xfceProperties;
+    if (properties.isEmpty())
+        properties << QStringLiteral("/backdrop/screen0/monitor0/workspace0/last-image");
+    std::vector<WallpaperCommand> commands;
+    for (const QString& property : properties)
+        commands.push_back({QStringLiteral("xfconf-query"),
+                            {QStringLiteral("-c"), QStringLiteral("xfce4-desktop"), QStringLiteral("-p"), property,
+                             QStringLiteral("-s"), file}});
+    return commands;
+}
+
+std::vector<WallpaperCommand> CinnamonCommands(const QString& file, const QStringList&)
+{
+    return {GSettings("org.cinnamon.desktop.background", "picture-uri", FileUri(file))};
+}
+
+std::vector<WallpaperCommand> MateCommands(const QString& file, const QStringList&)
+{
+    return {GSettings("org.mate.background", "picture-filename", file)};
+}
+
+std::vector<WallpaperCommand> LxqtCommands(const QString& file, const QStringList&)
+{
+    return {{QStringLiteral("pcmanfm-qt"), {QStringLiteral("--set-wallpaper"), file}}};
+}
+
+std::vector<WallpaperCommand> GnomeCommands(const QString& file, const QStringList&)
+{
+    return {GSettings("org.gnome.desktop.background", "picture-uri", FileUri(file)),
+            GSettings("org.gnome.desktop.background", "picture-uri-dark", FileUri(file))};
+}
+
+std::vector<WallpaperCommand> FehCommands(const QString& file, const QStringList&)
+{
+    return {{QStringLiteral("feh"), {QStringLiteral("--no-fehbg"), QStringLiteral("--bg-max"), file}}};
+}
+
+// How a desktop's wallpaper is set: by running commands, by the Plasma
+// shell's script over D-Bus, or by commands made from Xfce's listing of its
+// properties.
+enum class Way { Commands, PlasmaScript, XfceListing };
+
+struct Backend {
+    // Any of these inside XDG_CURRENT_DESKTOP (upper case) picks the row;
+    // none: a plain X11 session, picked when no row before it was and there
+    // is an X display.
+    std::vector<QLatin1String> names;
+    Way way;
+    CommandsFor commands; // none for the Plasma script
+};
+
+// In the order they are tried: the first row that recognises the desktop
+// is its backend.
+const std::vector<Backend>& Backends()
+{
+    static const std::vector<Backend> backends{
+        {{QLatin1String("KDE")}, Way::PlasmaScript, nullptr},
+        {{QLatin1String("XFCE")}, Way::XfceListing, XfceCommands},
+        {{QLatin1String("CINNAMON")}, Way::Commands, CinnamonCommands},
+        {{QLatin1String("MATE")}, Way::Commands, MateCommands},
+        {{QLatin1String("LXQT")}, Way::Commands, LxqtCommands},
+        {{QLatin1String("GNOME"), QLatin1String("UNITY"), QLatin1String("BUDGIE"), QLatin1String("PANTHEON")},
+         Way::Commands,
+         GnomeCommands},
+        {{}, Way::Commands, FehCommands},
+    };
+    return backends;
+}
+
+const Backend* BackendFor(const QString& desktopName)
+{
+    const QString desktop = desktopName.toUpper();
+    for (const Backend& backend : Backends()) {
+        if (backend.names.empty() && !qEnvironmentVariableIsEmpty("DISPLAY"))
+            return &backend;
+        for (const QLatin1String& name : backend.names)
+            if (desktop.contains(name))
+                return &backend;
+    }
+    return nullptr;
 }
 
 void RunDetached(const std::vector<WallpaperCommand>& commands)
@@ -41,20 +124,24 @@ void RunDetached(const std::vector<WallpaperCommand>& commands)
 
 class DesktopWallpaper : public Wallpaper {
 public:
-    explicit DesktopWallpaper(QString desktop) : desktop_(std::move(desktop).toUpper()) {}
+    explicit DesktopWallpaper(const QString& desktop) : backend_(BackendFor(desktop)) {}
 
     void SetWallpaper(const QString& path) override
     {
+        if (!backend_)
+            throw std::runtime_error(kNoWallpaperBackend);
         const QString absolute = QFileInfo(path).absoluteFilePath();
-        if (IsKde(desktop_)) {
+        switch (backend_->way) {
+        case Way::PlasmaScript:
             SetPlasmaWallpaper(absolute);
             return;
-        }
-        if (IsXfce(desktop_)) {
-            SetXfceWallpaper(absolute);
+        case Way::XfceListing:
+            SetXfceWallpaper(*backend_, absolute);
             return;
+        case Way::Commands:
+            break;
         }
-        const auto commands = WallpaperCommandsFor(desktop_, absolute);
+        const auto commands = backend_->commands(absolute, {});
         if (commands.empty() || QStandardPaths::findExecutable(commands.front().program).isEmpty())
             throw std::runtime_error(kNoWallpaperBackend);
         // Never wait for the desktop: its tools may block.
@@ -79,13 +166,13 @@ private:
     // The properties are listed first (every monitor and workspace has its
     // own); the listing runs while the window goes on, and the setting
     // follows when it has answered.
-    static void SetXfceWallpaper(const QString& path)
+    static void SetXfceWallpaper(const Backend& backend, const QString& path)
     {
         const QString tool = QStandardPaths::findExecutable(QStringLiteral("xfconf-query"));
         if (tool.isEmpty())
             throw std::runtime_error(kNoWallpaperBackend);
         auto* query = new QProcess;
-        auto finish = [query, path](bool answered) {
+        auto finish = [query, path, commands = backend.commands](bool answered) {
             if (query->property("done").toBool())
                 return;
             query->setProperty("done", true);
@@ -94,7 +181,7 @@ private:
                 properties = XfceImageProperties(QString::fromUtf8(query->readAllStandardOutput()));
             else
                 query->kill();
-            RunDetached(WallpaperCommandsFor(QStringLiteral("XFCE"), path, properties));
+            RunDetached(commands(path, properties));
             query->deleteLater();
         };
         QObject::connect(query, &QProcess::finished, query, [finish] { finish(true); });
@@ -107,7 +194,7 @@ private:
         query->start(tool, {QStringLiteral("-c"), QStringLiteral("xfce4-desktop"), QStringLiteral("-l")});
     }
 
-    QString desktop_;
+    const Backend* backend_;
 };
 
 } // namespace
@@ -132,41 +219,13 @@ QStringList XfceImageProperties(const QString& listing)
     return properties;
 }
 
-std::vector<WallpaperCommand> WallpaperCommandsFor(const QString& desktopName, const QString& path,
+std::vector<WallpaperCommand> WallpaperCommandsFor(const QString& desktop, const QString& path,
                                                    const QStringList& xfceProperties)
 {
-    const QString desktop = desktopName.toUpper();
-    const QString absolute = QFileInfo(path).absoluteFilePath();
-    std::vector<WallpaperCommand> commands;
-    const auto gsettings = [&](const char* schema, const char* key, const QString& value) {
-        commands.push_back({QStringLiteral("gsettings"),
-                            {QStringLiteral("set"), QLatin1String(schema), QLatin1String(key), value}});
-    };
-    if (IsKde(desktop)) {
-        // Set over D-Bus (PlasmaWallpaperScript), not by a command.
-    } else if (IsXfce(desktop)) {
-        QStringList properties = xfceProperties;
-        if (properties.isEmpty())
-            properties << QStringLiteral("/backdrop/screen0/monitor0/workspace0/last-image");
-        for (const QString& property : properties)
-            commands.push_back({QStringLiteral("xfconf-query"),
-                                {QStringLiteral("-c"), QStringLiteral("xfce4-desktop"), QStringLiteral("-p"), property,
-                                 QStringLiteral("-s"), absolute}});
-    } else if (desktop.contains(QLatin1String("CINNAMON"))) {
-        gsettings("org.cinnamon.desktop.background", "picture-uri", FileUri(absolute));
-    } else if (desktop.contains(QLatin1String("MATE"))) {
-        gsettings("org.mate.background", "picture-filename", absolute);
-    } else if (desktop.contains(QLatin1String("LXQT"))) {
-        commands.push_back({QStringLiteral("pcmanfm-qt"), {QStringLiteral("--set-wallpaper"), absolute}});
-    } else if (desktop.contains(QLatin1String("GNOME")) || desktop.contains(QLatin1String("UNITY")) ||
-               desktop.contains(QLatin1String("BUDGIE")) || desktop.contains(QLatin1String("PANTHEON"))) {
-        gsettings("org.gnome.desktop.background", "picture-uri", FileUri(absolute));
-        gsettings("org.gnome.desktop.background", "picture-uri-dark", FileUri(absolute));
-    } else if (!qEnvironmentVariableIsEmpty("DISPLAY")) {
-        // A plain X11 session: the root window through feh, when present.
-        commands.push_back({QStringLiteral("feh"), {QStringLiteral("--no-fehbg"), QStringLiteral("--bg-max"), absolute}});
-    }
-    return commands;
+    const Backend* backend = BackendFor(desktop);
+    if (!backend || !backend->commands)
+        return {};
+    return backend->commands(QFileInfo(path).absoluteFilePath(), xfceProperties);
 }
 
 std::unique_ptr<Wallpaper> CreateDesktopWallpaper()

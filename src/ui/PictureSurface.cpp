@@ -1,60 +1,40 @@
 #include "ui/PictureSurface.h"
 
-#include "imaging/core/Bitmap.h"
+#include "viewer/ItemDisplay.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace orvane::ui {
 
-PictureSurface::PictureSurface(QWidget* parent) : QWidget(parent)
+PictureSurface::PictureSurface(viewer::ItemDisplay& display, QWidget* parent) : QWidget(parent), display_(display)
 {
     setAttribute(Qt::WA_OpaquePaintEvent, false);
-}
-
-PictureSurface::~PictureSurface() = default;
-
-void PictureSurface::SetPicture(std::shared_ptr<imaging::TBitmap> picture)
-{
-    picture_ = std::move(picture);
-    cache_.SetPicture(picture_.get());
-    sinceHandedOver_.start();
-    sinceRedraw_.invalidate();
-    update();
-}
-
-void PictureSurface::RowsDecoded(int rows, bool redrawNow)
-{
-    cache_.RowsAvailable(rows);
-    if (!redrawNow)
-        return;
-    // Rows are shown as they arrive only for pictures that take long
-    // enough to be watched: a picture decoded within a blink appears once,
-    // whole, without the cost of painting it half done.
-    if (sinceHandedOver_.isValid() && sinceHandedOver_.elapsed() < kFirstPartialFrameMs)
-        return;
-    if (sinceRedraw_.isValid() && sinceRedraw_.elapsed() < kPartialFrameIntervalMs)
-        return;
-    sinceRedraw_.start();
-    repaint();
-}
-
-void PictureSurface::DecodingFinished()
-{
-    cache_.Finished();
-    update();
+    connect(&display_, &viewer::ItemDisplay::RedrawNeeded, this, [this](bool now) {
+        if (now)
+            repaint();
+        else
+            update();
+    });
 }
 
 void PictureSurface::paintEvent(QPaintEvent*)
 {
-    if (!cache_.HasPicture())
+    if (!display_.HasPicture())
         return;
     QRect target;
-    const QImage& image = cache_.Render(size(), &target);
+    const QImage& image = display_.Render(size(), &target);
     if (image.isNull())
         return;
     QPainter painter(this);
     painter.drawImage(target.topLeft(), image);
+}
+
+void PictureSurface::resizeEvent(QResizeEvent* event)
+{
+    // However the surface was resized, the display decodes for its size.
+    QWidget::resizeEvent(event);
+    display_.SetArea(size());
 }
 
 void PictureSurface::mousePressEvent(QMouseEvent* event)

@@ -1,16 +1,19 @@
 #pragma once
 // The main window: tool bar, left column with the viewing area and the four
 // group boxes, the file list with its two tabs, the status line and the main
-// menu. Its event handlers carry the program's logic; the media lists, the
-// display step and the utilities live in their own libraries.
+// menu. Its commands are QActions made once from one table
+// (TForm1Commands.cpp); the media lists, the display of one item and the
+// settings model live in their own libraries and files. Controls keep the
+// object names the program is known by ("tb7", "b3", "ListBox1").
 #include "library/MediaLibrary.h"
-#include "viewer/ItemDisplay.h"
+#include "ui/Commands.h"
+#include "ui/SettingsModel.h"
 
 #include <QImage>
 #include <QMainWindow>
 #include <QStringList>
-#include <QTimer>
 
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -21,120 +24,92 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QMenuBar;
 class QPushButton;
 class QSlider;
+class QStatusBar;
 class QTabWidget;
+class QTimer;
 class QToolBar;
 class QToolButton;
-class QStatusBar;
 
 namespace orvane::platform {
 class MediaPlayer;
 class TrayIcon;
 }
-namespace orvane::imaging {
-class TBitmap;
-}
 namespace orvane::desktop {
 class TDesktopIconState;
+}
+namespace orvane::viewer {
+class ItemDisplay;
 }
 
 namespace orvane::ui {
 
 class MediaListView;
+class PictureSurface;
+class Splitter;
 class TAboutBox;
 class TDlg;
 class TInputDlgBase;
-class PictureSurface;
-class Splitter;
 
-class TForm1 : public QMainWindow, public library::LibraryHost, public viewer::DisplayHost {
+class TForm1 : public QMainWindow, public library::LibraryHost {
     Q_OBJECT
 public:
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // Creation and destruction steps of the window (run by the program's
-    // entry: FormCreate after construction, FormDestroy before deletion).
+    // Creation and destruction steps of the window, run by the program's
+    // entry: FormCreate after construction, FormDestroy before deletion.
     void FormCreate();
     void FormDestroy();
-
-    // Media lists and navigation.
-    library::MediaLibrary& Library() { return *library_; }
-    void ReadDir();
-    void SelectDir();
-    void SetFileIndex(int index, int list) { library_->SetFileIndex(index, list); }
-    void Next(bool setAsWallpaper) { library_->Next(setAsWallpaper); }
-    void ShortNext() { library_->ShortNext(); }
-    void ShortPrev() { library_->ShortPrev(); }
-    void SwitchListBox(bool rememberWidth);
-    void ChangeStatus(const QString& text) override;
-    library::MediaListModel& lb() { return library_->lb(); }
-
-    // Display.
-    bool SetThis(const QString& path, bool setAsWallpaper) override;
-    void SwitchFullScreen();
-    void SlideShow();
-    // The magnifier's tick: while the pointer is outside the window, an
-    // enlarged picture of the screen around it replaces the viewing area.
-    void Timer1Timer();
-    // The auto-switch timer's tick: the next item as wallpaper while
-    // "Autoswitch every" is ticked.
-    void Timer2Timer();
-    // The interval choice: 0 "10 seconds" .. 3 "1 hour" sets the
-    // auto-switch timer's period; other values leave it.
-    void ComboBox1Change(int index);
-    bool FullScreenMode() const { return fullScreen_; }
-
-    // The settings store and the search are wired in by the program's entry.
-    std::function<void(TForm1&)> OnGetSettings;
-    std::function<void(TForm1&)> OnSaveSettings;
-    void GoSearch();
+    bool WindowCreated() const { return windowCreated_; }
 
     // The dialogs, created by the program's entry after the main window.
-    TDlg* Dlg = nullptr;
-    TAboutBox* AboutBox = nullptr;
-    TInputDlgBase* InputDlg = nullptr;  // "Enter folder name"
-    TInputDlgBase* InputDlg2 = nullptr; // "Enter a part of file name"
+    struct Dialogs {
+        TDlg* preferences = nullptr;
+        TAboutBox* about = nullptr;
+        TInputDlgBase* folderName = nullptr;   // "Enter folder name"
+        TInputDlgBase* fileNamePart = nullptr; // "Enter a part of file name"
+    };
+    void SetDialogs(const Dialogs& dialogs) { dialogs_ = dialogs; }
 
-    // File commands on the selected lines of the active tab.
-    void MoveInFolder();
-    void RenameFolder();
-    void AddToFilename();
-    void DeleteSelected();
-    void PopupMenu2Popup();
-    QMenu* PopupMenu2 = nullptr;
-    QAction *MoveInFolder1 = nullptr, *ChangeAFolder1 = nullptr, *AddToFileName1 = nullptr, *Delete1 = nullptr,
-            *SendToRecycleBin1 = nullptr;
-    // Preferences: copies the options in, shows the dialog, copies them
-    // back on OK and applies them in any case.
-    void tb7Click();
-    void tb8Click();
+    // The settings store reads into and writes from the settings model; the
+    // program's entry wires it in (read while the window is created, written
+    // when it is destroyed).
+    std::function<void(TForm1&)> OnGetSettings;
+    std::function<void(TForm1&)> OnSaveSettings;
+    // Everything the window would store now.
+    Settings CurrentSettings() const;
+    // Takes every value of the model, in the order the values are stored.
+    void ApplySettings(const Settings& settings);
+    const ui::Options& CurrentOptions() const { return options_; }
     // Applies the options to the window.
     void SetParams();
 
-    // Mail: "Send current" and "Send selected".
-    void b4Click();
-    void b11Click();
+    // Each command, as the tool bar, the menus and the keys run it.
+    QAction* Action(Command command) const { return actions_[static_cast<int>(command)]; }
+    void Run(Command command);
 
-    // Window state. StayOnTop does nothing while "Do not use always on top"
-    // is set; ForceOnTop makes the window topmost regardless.
-    void ForceOnTop();
-    // Minimising puts the program into the notification area unless "Do not
-    // minimize to system tray" is set or the desktop has none.
-    void ApplicationMinimize();
-    // Back from the tray: shown, icon removed, topmost.
-    void Restore();
-    void m1Click();
-    void PopupMenu1Popup();
+    // Media lists and navigation.
+    library::MediaLibrary& Library() { return *library_; }
+    QString RootFolder() const override { return rootFolder_; }
+    QString CurrentFile() const override { return currentFile_; }
+    void ReadDir();
+    void GoSearch();
+    void SwitchListBox(bool rememberWidth);
+    // The tab of the file list: 0 photos, 1 videos; -1 when a stored index
+    // named neither, which leaves no tab active (the commands then act on
+    // the video list, as for any tab other than the first).
+    int ActiveTab() const;
+    void SetActiveTab(int index);
     bool InTray() const { return inTray_; }
-    void CopyfullpathtothispicturetoClipboardmouserightclick1Click();
-    void Showfullpathanddimentions1Click();
-    void StayOnTop();
-    void StayNormal();
-    void ApplyColorScheme(int scheme);
-    void SetGroupHeight(QGroupBox* group, int height);
+
+    // Display.
+    bool SetThis(const QString& path, bool setAsWallpaper) override;
+    viewer::ItemDisplay& Display() { return *display_; }
+    void SwitchFullScreen();
+    void SlideShow();
+    bool FullScreenMode() const { return fullScreen_; }
 
     // The window's bounds as the settings and the layout know them: the outer
     // (frame) rectangle, which is what the user sees on the screen. Set
@@ -142,89 +117,21 @@ public:
     // the size of the work area fills it exactly.
     void SetFrameBounds(const QRect& frame);
     QRect FrameBounds() const { return frameGeometry(); }
-    void SetFrameWidth(int width);
-    int FrameWidth() const { return frameGeometry().width(); }
-
-    // The tab of the file list: 0 photos, 1 videos; -1 when a stored index
-    // named neither, which leaves no tab active (the commands then act on
-    // the video list, as for any tab other than the first).
-    int ActiveTab() const;
-    void SetActiveTab(int index);
-
-    // Layout.
-    void ResizePanels();
     // Width of the left column (100 to 1000 pixels).
     int LeftWidth() const { return leftWidth_; }
     void SetLeftWidth(int width);
+    void ResizePanels();
     void RelocateButtons();
 
-    // State read and written by the settings and the other subsystems.
-    QString Dir;
-    QString FileName; // the current file
-    QString mess;     // body of sent mail
-    int FullWidth = 0;
-    bool bNormal = false;
-    bool bHide = false;
-    bool bSearch = true;
-    bool bEmail = true;
-    bool bMag = true;
-    bool bDestopBG = true;
-    bool bNotTray = false;
-    bool bCaseSens = false;
-    bool bDisMag = false;
-    int cScheme = 1;
-    int ssDelay = 5000;
-    int actPage = 0;
-    QStringList popfolders;
-    bool WindowCreated() const { return windowCreated_; }
-
-    // Controls, with the names the rest of the program knows them by.
-    QToolBar* ToolBar1 = nullptr;
-    QToolButton *tb1 = nullptr, *tb2 = nullptr, *tb5 = nullptr, *tb6 = nullptr, *tb7 = nullptr, *tb8 = nullptr,
-                *tb9 = nullptr, *tb10 = nullptr;
-    QWidget* pnBig = nullptr;
-    Splitter* Splitter1 = nullptr;
-    QWidget* pnLeft = nullptr;
-    QWidget* pnMag = nullptr;
-    QLabel* i1 = nullptr;
-    QWidget* Panel1 = nullptr;
-    QGroupBox *g1 = nullptr, *g2 = nullptr, *g3 = nullptr, *g4 = nullptr;
-    QLineEdit* e1 = nullptr;
-    QPushButton* Button8 = nullptr;
-    QLabel* l2 = nullptr;
-    QLineEdit* e2 = nullptr;
-    QPushButton *b4 = nullptr, *b11 = nullptr;
-    QLabel* l1 = nullptr;
-    QSlider* TrackBar1 = nullptr;
-    QCheckBox *cb1 = nullptr, *cb2 = nullptr, *cb3 = nullptr;
-    QComboBox* ComboBox1 = nullptr;
-    QPushButton *tb3 = nullptr, *tb4 = nullptr;
-    QWidget* pnRight = nullptr;
-    QTabWidget* PageControl1 = nullptr;
-    QWidget *TabSheet1 = nullptr, *TabSheet2 = nullptr;
-    MediaListView *ListBox1 = nullptr, *ListBox2 = nullptr;
-    QWidget* pnIm = nullptr;
-    PictureSurface* im2 = nullptr;
-    platform::MediaPlayer* WMP = nullptr;
-    QWidget* WMPWidget = nullptr;
-    QPushButton *b1 = nullptr, *b2 = nullptr, *b3 = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
-    QLabel* StatusText = nullptr;
-    QMenuBar* MainMenu1 = nullptr;
-    QMenu* PopupMenu1 = nullptr;
-    QAction *SelectFolder1 = nullptr, *exit1 = nullptr, *GoPrevious1 = nullptr, *GoNext1 = nullptr,
-            *NextBackground1 = nullptr, *StartSlideshow1 = nullptr, *SwitchMode1 = nullptr, *Preferences1 = nullptr,
-            *About1 = nullptr;
-    QAction *m1 = nullptr, *Previous1 = nullptr, *Next1 = nullptr, *SetasDesltopBackground1 = nullptr, *m2 = nullptr,
-            *ShellOpenThispicture1 = nullptr, *CopyfullpathtothispicturetoClipboardmouserightclick1 = nullptr,
-            *Showfullpathanddimentions1 = nullptr, *m3 = nullptr;
-    platform::TrayIcon* TrayIcon1 = nullptr;
-    QTimer* Timer1 = nullptr;
-    QTimer* Timer2 = nullptr;
-    QTimer* Timer4 = nullptr;
-
-    // Status text of a decoding progress report.
-    void im2Progress(int stage, int percentDone, bool redrawNow, int rowsDone, const QString& message);
+    // The timers' ticks. The magnifier's: while the pointer is outside the
+    // window, an enlarged picture of the screen around it replaces the
+    // viewing area. The auto-switch's: the next item as wallpaper while
+    // "Autoswitch every" is ticked.
+    void magnifierTick();
+    void autoSwitchTick();
+    // After a minimise: into the notification area unless "Do not minimize
+    // to system tray" is set or the desktop has none.
+    void minimizeToTray();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -235,73 +142,166 @@ protected:
 
 private:
     // LibraryHost
-    int ActivePage() const override;
+    int ActivePage() const override { return ActiveTab(); }
     bool ShuffleOn() const override;
-    QString RootFolder() const override { return Dir; }
-    QString CurrentFile() const override { return FileName; }
     void ProcessMessages() override;
     void SetTabCaption(int tab, const QString& caption) override;
-    // DisplayHost
-    void StopPlayer() override;
-    void ClosePlayer() override;
-    void HidePlayer() override;
-    void ShowPlayer() override;
-    void SetPlayerUrl(const QString& path) override;
-    void PlayPlayer() override;
-    QSize LoadPicture(const QString& path) override;
-    bool IsVideo(const QString& extension) const override;
-    void SetCurrentFile(const QString& path) override { FileName = path; }
-    void SetCaptionAndHint(const QString& text) override;
-    void ApplyWallpaper(const QString& path) override;
 
+    // Building the window (TForm1Controls.cpp) and its commands
+    // (TForm1Commands.cpp).
     void CreateControls();
-    void NameControls();
     void CreateToolBar();
-    void CreateMenus();
     void CreateLeftColumn();
+    void CreateSearchGroup();
+    void CreateMailGroup();
+    void CreateMagnifierGroup();
+    void CreateBackgroundGroup();
     void CreateFileList();
     void CreateViewingArea();
-    void ConnectHandlers();
-    void FormKeyDown(int key);
-    void FormResize();
-    void ListBox1Click(MediaListView* view);
-    void im2MouseUp(Qt::MouseButton button);
-    void WMPDoubleClick();
-    void ShellOpenCurrent();
+    void CreateStatusLine();
+    void CreateTimers();
+    void NameControls();
+    void CreateCommands();
+    void CreateMenus();
+    void ConnectControls();
+    QAction* MenuEntry(QMenu* menu, Command command, const char* objectName, const char* caption);
 
-    void GroupDblClick(QGroupBox* group, int fullHeight);
+    // The commands' handlers.
+    void selectRootFolder();
+    void exitProgram();
+    void showPrevious();
+    void showNext();
+    void showNextAsWallpaper();
+    void setCurrentAsWallpaper();
+    void switchMode();
+    void openPreferences();
+    void showAbout();
+    void shellOpenCurrent();
+    void copyPathToClipboard();
+    void showPathAndSize();
+    void restoreFromMenu();
+    void restoreFromTray();
+    void rescanAndSearch();
+    void sendCurrentFile();
+    void sendSelectedFiles();
+    void hideDesktopIcons();
+    void showDesktopIcons();
+    void moveSelectedInFolder();
+    void renameSelectedFolder();
+    void addToSelectedFileNames();
+    void recycleSelected();
+
+    // Events of the controls.
+    void keyPressed(int key);
+    void lineClicked(MediaListView* view);
+    void pictureMouseUp(Qt::MouseButton button);
+    void switchIntervalChosen(int index);
+    void contextMenuOpening();
+    void fileListMenuOpening();
+    void decodingProgress(const QString& text);
+    void displayStateChanged();
+
+    // Window state (TForm1Tray.cpp).
+    void StayOnTop();
+    void StayNormal();
+    void ForceOnTop();
+    void SetTopmost(bool topmost);
+    void ApplyColorScheme(int scheme);
+
+    // Layout (TForm1Layout.cpp).
+    void FormResize();
+    void SetGroupHeight(QGroupBox* group, int height);
+    void ToggleGroup(QGroupBox* group);
+    void LayoutPanel1();
+    void LayoutBody();
+    void LayoutFullScreen();
+    void LayoutToolButtons(bool compact);
+    void PlaceViewingArea(const QRect& bounds);
+    void SetFrameWidth(int width);
     QMargins FrameMargins() const;
     void ApplyFrameBounds();
     void ReapplyFrameIfReframed();
-    void LayoutFullScreen();
-    bool ShownPictureWouldBeEnlarged() const;
-    void RefinePictureLater();
-    void RefinePicture();
-    void LayoutPanel1();
-    void LayoutBody();
-    void SetTopmost(bool topmost);
-    void CreateFileListMenu();
+
+    // The status line.
+    void ChangeStatus(const QString& text);
+    void SetCaptionAndHint(const QString& text);
+    void ApplyWallpaper(const QString& path);
+
+    // File commands on the selected lines of the active tab
+    // (TForm1FileCommands.cpp).
     QList<int> SelectedLines();
     bool AskName(TInputDlgBase* dialog, QString& text);
     void RunOnSelected(int command, const QString& text);
 
     std::unique_ptr<library::MediaLibrary> library_;
     std::unique_ptr<desktop::TDesktopIconState> iconState_;
+    platform::MediaPlayer* player_ = nullptr;
+    std::unique_ptr<viewer::ItemDisplay> display_;
+    Dialogs dialogs_;
+    std::array<QAction*, kCommandCount> actions_{};
+
+    // State kept between the settings' reading and writing.
+    ui::Options options_;
+    QString rootFolder_;
+    QString currentFile_;
+    QStringList nameHistory_;
+    int fullWidth_ = 0; // the window's width with the file list shown
+
+    // Controls.
+    QToolBar* toolBar_ = nullptr;
+    QList<QToolButton*> toolButtons_;
+    QWidget* body_ = nullptr;             // pnBig
+    Splitter* splitter_ = nullptr;
+    QWidget* leftColumn_ = nullptr;       // pnLeft
+    QWidget* magnifierPanel_ = nullptr;   // pnMag
+    QLabel* magnifierImage_ = nullptr;    // i1
+    QWidget* groupPanel_ = nullptr;       // Panel1
+    QGroupBox* searchGroup_ = nullptr;    // g1
+    QGroupBox* mailGroup_ = nullptr;      // g2
+    QGroupBox* magnifierGroup_ = nullptr; // g3
+    QGroupBox* backgroundGroup_ = nullptr; // g4
+    QLineEdit* searchEdit_ = nullptr;     // e1
+    QLineEdit* mailToEdit_ = nullptr;     // e2
+    QSlider* zoomSlider_ = nullptr;       // TrackBar1
+    QCheckBox* showCursorBox_ = nullptr;  // cb1
+    QCheckBox* autoSwitchBox_ = nullptr;  // cb2
+    QCheckBox* shuffleBox_ = nullptr;     // cb3
+    QComboBox* intervalBox_ = nullptr;    // ComboBox1
+    QWidget* fileListColumn_ = nullptr;   // pnRight
+    QTabWidget* fileTabs_ = nullptr;      // PageControl1
+    QWidget* noTabPage_ = nullptr;        // the hidden page behind "no tab active"
+    MediaListView* photoList_ = nullptr;  // ListBox1
+    MediaListView* videoList_ = nullptr;  // ListBox2
+    QWidget* viewingArea_ = nullptr;      // pnIm
+    PictureSurface* pictureSurface_ = nullptr; // im2
+    QWidget* playerWidget_ = nullptr;     // WMP
+    QPushButton* previousButton_ = nullptr;   // b1
+    QPushButton* backgroundButton_ = nullptr; // b2
+    QPushButton* nextButton_ = nullptr;       // b3
+    QStatusBar* statusBar_ = nullptr;
+    QLabel* statusText_ = nullptr;
+    QMenu* contextMenu_ = nullptr;        // PopupMenu1, also the tray's
+    QAction* contextRestore_ = nullptr;   // its "Restore" and "Exit", shown
+    QAction* contextExit_ = nullptr;      // only while minimised
+    QMenu* fileListMenu_ = nullptr;       // PopupMenu2
+    QAction* deleteMenu_ = nullptr;
+    platform::TrayIcon* trayIcon_ = nullptr;
+    QTimer* magnifierTimer_ = nullptr;    // Timer1
+    QTimer* autoSwitchTimer_ = nullptr;   // Timer2
+    QTimer* slideShowTimer_ = nullptr;    // Timer4
+
     bool windowCreated_ = false;
     bool fullScreen_ = false;
     bool inTray_ = false;
+    bool trayMaximized_ = false; // maximised when it went into the tray
     QImage magSurface_; // the magnifier's drawing surface, renewed after a resize
     QRect savedWindowBounds_; // the frame rectangle before full screen
     bool savedMaximized_ = false;
-    bool trayMaximized_ = false; // maximised when it went into the tray
+    QRect savedViewBounds_;
     QRect wantedFrame_;
     QMargins appliedMargins_;
     qint64 frameDeadline_ = 0; // until then the frame rectangle is set again when the frame changes
-    QWidget* TabSheetNone = nullptr; // the hidden page behind "no tab active"
-    QString shownPicturePath_; // the file of the picture on the surface
-    QTimer refineTimer_;       // decodes a reduced picture again once the area has grown
-    QRect savedViewBounds_;
-    int leftWidth_ = 257; // width of the left column, kept when the window resizes
+    int leftWidth_ = 257;      // width of the left column, kept when the window resizes
 };
 
 } // namespace orvane::ui

@@ -1,21 +1,21 @@
 // Arrangement of the main window: the left column with the viewing area over
-// the magnifier image, the buttons under it, the group boxes, resizing.
+// the magnifier image, the buttons under it, the group boxes, resizing, the
+// tool bar in both modes and the colour scheme.
 #include "ui/TForm1.h"
 
-#include "ui/PictureSurface.h"
+#include "ui/Splitter.h"
 
+#include <QApplication>
+#include <QDateTime>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
-#include <QDateTime>
-#include <QGuiApplication>
 #include <QMoveEvent>
+#include <QPushButton>
 #include <QResizeEvent>
-#include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
-
-#include "ui/Splitter.h"
+#include <QToolBar>
+#include <QToolButton>
 
 #include <algorithm>
 
@@ -33,35 +33,33 @@ void TForm1::ResizePanels()
     if (fullScreen_)
         return;
     const int width = leftWidth_;
-    const int height = width * 4 / 5;
-    pnIm->setGeometry(0, 0, width, height);
-    im2->setGeometry(0, 0, width, height);
-    pnMag->setGeometry(0, 0, width, height + 30);
-    i1->setGeometry(0, 0, width, height);
+    const int height = width * 4 / 5; // the viewing area is always 5:4
+    PlaceViewingArea(QRect(0, 0, width, height));
+    magnifierPanel_->setGeometry(0, 0, width, height + 30);
+    magnifierImage_->setGeometry(0, 0, width, height);
     LayoutPanel1();
     RelocateButtons();
-    RefinePictureLater();
     if (windowCreated_) {
         // (Hidden flags, not visibility: the window itself may not be on
         // screen yet.)
-        const bool wasShown = !WMPWidget->isHidden();
-        WMPWidget->hide();
-        WMPWidget->resize(width, height - 1);
-        if (wasShown && !pnIm->isHidden()) {
-            WMPWidget->show();
-            WMPWidget->setFocus();
+        const bool wasShown = !playerWidget_->isHidden();
+        playerWidget_->hide();
+        playerWidget_->resize(width, height - 1);
+        if (wasShown && !viewingArea_->isHidden()) {
+            playerWidget_->show();
+            playerWidget_->setFocus();
         }
     }
 }
 
 void TForm1::RelocateButtons()
 {
-    const QRect area = pnIm->geometry();
+    const QRect area = viewingArea_->geometry();
     const int top = area.y() + area.height();
-    b1->move(area.x(), top);
-    b2->move(area.x() + (area.width() - b2->width()) / 2, top);
-    b3->move(area.x() + area.width() - b3->width(), top);
-    for (QPushButton* b : {b1, b2, b3}) {
+    previousButton_->move(area.x(), top);
+    backgroundButton_->move(area.x() + (area.width() - backgroundButton_->width()) / 2, top);
+    nextButton_->move(area.x() + area.width() - nextButton_->width(), top);
+    for (QPushButton* b : {previousButton_, backgroundButton_, nextButton_}) {
         b->show();
         b->raise();
     }
@@ -73,13 +71,13 @@ void TForm1::LayoutPanel1()
     // inside a 4-pixel border.
     const int innerWidth = leftWidth_ - 8;
     int y = 4;
-    for (QGroupBox* group : {g1, g2, g3, g4}) {
+    for (QGroupBox* group : {searchGroup_, mailGroup_, magnifierGroup_, backgroundGroup_}) {
         if (group->isHidden())
             continue;
         group->setGeometry(4, y, innerWidth, group->height());
         y += group->height();
     }
-    Panel1->setGeometry(0, pnMag->height(), leftWidth_, y + 4);
+    groupPanel_->setGeometry(0, magnifierPanel_->height(), leftWidth_, y + 4);
 }
 
 void TForm1::SetGroupHeight(QGroupBox* group, int height)
@@ -88,8 +86,10 @@ void TForm1::SetGroupHeight(QGroupBox* group, int height)
     LayoutPanel1();
 }
 
-void TForm1::GroupDblClick(QGroupBox* group, int fullHeight)
+void TForm1::ToggleGroup(QGroupBox* group)
 {
+    // A collapsed box keeps only its caption line.
+    const int fullHeight = group == searchGroup_ ? 69 : group == backgroundGroup_ ? 112 : 96;
     SetGroupHeight(group, group->height() == 16 ? fullHeight : 16);
 }
 
@@ -103,11 +103,11 @@ void TForm1::LayoutBody()
 {
     // The left column on the left edge, the splitter right of it, the file
     // list in the rest of the body.
-    const int height = pnBig->height();
-    pnLeft->setGeometry(0, 0, leftWidth_, height);
-    Splitter1->setGeometry(leftWidth_, 0, 3, height);
-    Splitter1->setVisible(!pnRight->isHidden());
-    pnRight->setGeometry(leftWidth_ + 3, 0, std::max(0, pnBig->width() - leftWidth_ - 3), height);
+    const int height = body_->height();
+    leftColumn_->setGeometry(0, 0, leftWidth_, height);
+    splitter_->setGeometry(leftWidth_, 0, 3, height);
+    splitter_->setVisible(!fileListColumn_->isHidden());
+    fileListColumn_->setGeometry(leftWidth_ + 3, 0, std::max(0, body_->width() - leftWidth_ - 3), height);
     ResizePanels();
 }
 
@@ -120,8 +120,8 @@ void TForm1::FormResize()
         return;
     }
     // In compact mode the left column fills the narrow window.
-    if (PageControl1->isHidden())
-        leftWidth_ = std::clamp(FrameWidth() - 8, 100, 1000);
+    if (fileTabs_->isHidden())
+        leftWidth_ = std::clamp(FrameBounds().width() - 8, 100, 1000);
     SetLeftWidth(leftWidth_);
 }
 
@@ -130,12 +130,10 @@ void TForm1::LayoutFullScreen()
     // The viewing area covers the window; the buttons sit along its bottom.
     const int w = width();
     const int h = height();
-    pnIm->setGeometry(0, 0, w, h);
-    im2->setGeometry(0, 0, w, h);
-    b1->move(0, h - 30);
-    b2->move((w - b2->width()) / 2, h - 30);
-    b3->move(w - b3->width() - 1, h - 30);
-    RefinePictureLater();
+    PlaceViewingArea(QRect(0, 0, w, h));
+    previousButton_->move(0, h - 30);
+    backgroundButton_->move((w - backgroundButton_->width()) / 2, h - 30);
+    nextButton_->move(w - nextButton_->width() - 1, h - 30);
 }
 
 void TForm1::resizeEvent(QResizeEvent* event)
@@ -194,6 +192,66 @@ void TForm1::SetFrameWidth(int width)
     QRect frame = frameGeometry();
     frame.setWidth(width);
     SetFrameBounds(frame);
+}
+
+} // namespace orvane::ui
+
+namespace orvane::ui {
+
+void TForm1::LayoutToolButtons(bool compact)
+{
+    // Captions only with the list shown; the buttons shrink to their
+    // pictures without. 90 by 52 pixels, wider where the desktop's font
+    // needs it.
+    const Qt::ToolButtonStyle style = compact ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextUnderIcon;
+    toolBar_->setToolButtonStyle(style);
+    for (QToolButton* button : toolButtons_) {
+        button->setToolButtonStyle(style);
+        button->setMinimumSize(compact ? QSize(32 + 8, 32 + 8) : QSize(90, 52));
+        button->setMaximumHeight(compact ? 32 + 8 : 52);
+    }
+}
+
+} // namespace orvane::ui
+
+namespace orvane::ui {
+
+void TForm1::ApplyColorScheme(int scheme)
+{
+    QColor window;
+    QColor toolBarText;
+    switch (scheme) {
+    case 0:
+        window = QApplication::palette().color(QPalette::Button);
+        toolBarText = QApplication::palette().color(QPalette::WindowText);
+        break;
+    case 1:
+        window = QColor(255, 255, 255);
+        toolBarText = QColor(0, 0, 0);
+        break;
+    case 2:
+        window = QColor(192, 192, 192);
+        toolBarText = QColor(0, 0, 0);
+        break;
+    default:
+        return; // other values leave the colours as they are
+    }
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, window);
+    setPalette(palette);
+    for (QWidget* w : {body_, leftColumn_, magnifierPanel_, groupPanel_, viewingArea_, static_cast<QWidget*>(toolBar_)})
+        w->setAutoFillBackground(true);
+    if (fullScreen_) {
+        QPalette black = viewingArea_->palette();
+        black.setColor(QPalette::Window, Qt::black);
+        viewingArea_->setPalette(black);
+    }
+    for (QToolButton* button : toolButtons_) {
+        QPalette p = button->palette();
+        p.setColor(QPalette::ButtonText, toolBarText);
+        p.setColor(QPalette::WindowText, toolBarText);
+        button->setPalette(p);
+    }
 }
 
 } // namespace orvane::ui

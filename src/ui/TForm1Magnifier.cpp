@@ -13,9 +13,9 @@
 
 namespace orvane::ui {
 
-void TForm1::Timer1Timer()
+void TForm1::magnifierTick()
 {
-    if (bDisMag || isMinimized() || inTray_)
+    if (options_.noMagnifier || isMinimized() || inTray_)
         return;
     const auto& screen = platform::Services::Current().screen;
     if (!screen)
@@ -24,28 +24,28 @@ void TForm1::Timer1Timer()
     if (!pointer)
         return;
     if (frameGeometry().contains(*pointer)) {
-        if (pnIm->isHidden())
-            pnIm->show();
-        if (!i1->isHidden())
-            i1->hide();
+        if (viewingArea_->isHidden())
+            viewingArea_->show();
+        if (!magnifierImage_->isHidden())
+            magnifierImage_->hide();
         return;
     }
-    if (!pnIm->isHidden())
-        pnIm->hide();
-    if (i1->isHidden())
-        i1->show();
-    const QSize size = i1->size();
+    if (!viewingArea_->isHidden())
+        viewingArea_->hide();
+    if (magnifierImage_->isHidden())
+        magnifierImage_->show();
+    const QSize size = magnifierImage_->size();
     if (size.isEmpty())
         return;
-    const int zoom = TrackBar1->value();
-    const viewer::MagnifierView view = viewer::MagnifierFor(*pointer, size, zoom, screen->PrimarySize());
+    const viewer::MagnifierView view =
+        viewer::MagnifierFor(*pointer, size, zoomSlider_->value(), screen->PrimarySize());
     if (magSurface_.size() != size)
         magSurface_ = QImage(size, QImage::Format_RGB32);
     {
         QPainter painter(&magSurface_);
         painter.setRenderHint(QPainter::SmoothPixmapTransform, false); // enlarging repeats pixels
         painter.drawImage(QRect(QPoint(0, 0), size), screen->Grab(view.source));
-        if (cb1->isChecked()) {
+        if (showCursorBox_->isChecked()) {
             painter.setPen(QPen(Qt::black, 1));
             // Each line leaves out its end point.
             const QLine h = view.horizontal;
@@ -56,7 +56,7 @@ void TForm1::Timer1Timer()
                 painter.drawLine(v.x1(), v.y1(), v.x2(), v.y2() - 1);
         }
     }
-    i1->setPixmap(QPixmap::fromImage(magSurface_));
+    magnifierImage_->setPixmap(QPixmap::fromImage(magSurface_));
     QCoreApplication::processEvents();
 }
 

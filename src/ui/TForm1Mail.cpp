@@ -1,35 +1,34 @@
 // The "E-Mail pictures" group: the current file, or the selected lines of
-// the active tab, as attachments of one message in the mail client.
+// the active tab, as attachments of one message in the mail client. The
+// program's windows are disabled while the client has the message.
 #include "ui/TForm1.h"
 
-#include "fileops/StringFunctions.h"
+#include "mail/ButtonMessages.h"
 #include "mail/SendEmail.h"
+#include "ui/WindowsDisabled.h"
 
 #include <QLineEdit>
 
 namespace orvane::ui {
 
-void TForm1::b4Click()
+void TForm1::sendCurrentFile()
 {
-    mail::MailRequest request;
-    request.Set(QStringLiteral("to"), e2->text());
-    request.Set(QStringLiteral("subject"), mail::FileNamePart(FileName));
-    request.Set(QStringLiteral("body"), mess);
-    request.Set(mail::AttachmentKey(0), FileName);
-    mail::SendEmail(this, request);
+    const platform::MapiMessage message =
+        mail::SendCurrentMessage(mailToEdit_->text(), currentFile_, options_.mailText);
+    const WindowsDisabled disabled;
+    mail::SendEmail(this, message);
 }
 
-void TForm1::b11Click()
+void TForm1::sendSelectedFiles()
 {
-    mail::MailRequest request;
-    request.Set(QStringLiteral("to"), e2->text());
-    request.Set(QStringLiteral("body"), mess);
-    library::MediaListModel& list = lb();
-    int k = 0;
+    library::MediaListModel& list = library_->ActiveLines();
+    QStringList lines;
     for (const int row : SelectedLines())
-        request.Set(mail::AttachmentKey(k++), Dir + QLatin1Char('/') + list.Line(row));
-    request.Set(QStringLiteral("subject"), QStringLiteral("Files (") + fileops::IntToText(k) + QLatin1Char(')'));
-    mail::SendEmail(this, request);
+        lines << list.Line(row);
+    const platform::MapiMessage message =
+        mail::SendSelectedMessage(mailToEdit_->text(), options_.mailText, rootFolder_, lines);
+    const WindowsDisabled disabled;
+    mail::SendEmail(this, message);
 }
 
 } // namespace orvane::ui

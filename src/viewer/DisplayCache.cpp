@@ -13,7 +13,6 @@ namespace orvane::viewer {
 void DisplayCache::SetPicture(const imaging::TBitmap* bitmap)
 {
     bitmap_ = bitmap;
-    pixels_ = nullptr;
     size_ = QSize();
     alpha_ = false;
     view_ = QImage();
@@ -25,20 +24,16 @@ void DisplayCache::SetPicture(const imaging::TBitmap* bitmap)
     rendered_ = QImage();
     renderedArea_ = QSize();
     renderedRows_ = -1;
-    Sync();
+    PixelsMoved();
 }
 
-void DisplayCache::Sync()
+void DisplayCache::PixelsMoved()
 {
     // A picture is usually handed over before it loads: its pixels appear
     // (or move) while it decodes.
     if (!bitmap_)
         return;
-    const QSize size = bitmap_->Bits() ? QSize(bitmap_->Width(), bitmap_->Height()) : QSize();
-    if (bitmap_->Bits() == pixels_ && size == size_)
-        return;
-    pixels_ = bitmap_->Bits();
-    size_ = size;
+    size_ = bitmap_->Bits() ? QSize(bitmap_->Width(), bitmap_->Height()) : QSize();
     alpha_ = bitmap_->PixelFormat() == imaging::TPixelFormat::pf32bit && bitmap_->HasAlpha();
     view_ = QImage();
     reduced_ = QImage();
@@ -58,7 +53,6 @@ void DisplayCache::RowsAvailable(int rows)
 {
     if (!bitmap_)
         return;
-    Sync();
     rows = std::clamp(rows, 0, size_.height());
     if (rows < available_)
         outOfOrder_ = true;
@@ -72,7 +66,6 @@ void DisplayCache::Finished()
 {
     if (!bitmap_)
         return;
-    Sync();
     // The format or palette may have changed while loading; look again.
     view_ = QImage();
     alpha_ = bitmap_->PixelFormat() == imaging::TPixelFormat::pf32bit && bitmap_->HasAlpha();
@@ -188,6 +181,76 @@ private:
     std::vector<QRgb> line_;
 };
 
+// Sums of the four channels of each block in one band of rows.
+class BlockSums {
+public:
+    BlockSums(int blocks, int factor) : sums_(static_cast<size_t>(blocks) * 4), factor_(factor) {}
+
+    void Clear() { std::fill(sums_.begin(), sums_.end(), 0u); }
+
+    // A row of one colour adds it factor times to every block.
+    void AddUniform(QRgb colour)
+    {
+        const uint32_t channels[4] = {static_cast<uint32_t>(qRed(colour)) * factor_,
+                                      static_cast<uint32_t>(qGreen(colour)) * factor_,
+                                      static_cast<uint32_t>(qBlue(colour)) * factor_,
+                                      static_cast<uint32_t>(qAlpha(colour)) * factor_};
+        for (size_t x = 0; x < sums_.size(); x += 4)
+            for (int c = 0; c < 4; ++c)
+                sums_[x + c] += channels[c];
+    }
+
+    // A row of 24-bit blue, green, red pixels, read in place.
+    void AddBgr(const uint8_t* line)
+    {
+        for (size_t x = 0; x < sums_.size(); x += 4) {
+            uint32_t b = 0, g = 0, r = 0;
+            const uint8_t* p = line + (x / 4) * static_cast<size_t>(factor_) * 3;
+            for (int dx = 0; dx < factor_; ++dx, p += 3) {
+                b += p[0];
+                g += p[1];
+                r += p[2];
+            }
+            sums_[x] += r;
+            sums_[x + 1] += g;
+            sums_[x + 2] += b;
+        }
+    }
+
+    // A row of premultiplied 32-bit pixels.
+    void AddPixels(const QRgb* row)
+    {
+        for (size_t x = 0; x < sums_.size(); x += 4) {
+            uint32_t r = 0, g = 0, b = 0, a = 0;
+            const QRgb* p = row + (x / 4) * static_cast<size_t>(factor_);
+            for (int dx = 0; dx < factor_; ++dx) {
+                r += qRed(p[dx]);
+                g += qGreen(p[dx]);
+                b += qBlue(p[dx]);
+                a += qAlpha(p[dx]);
+            }
+            sums_[x] += r;
+            sums_[x + 1] += g;
+            sums_[x + 2] += b;
+            sums_[x + 3] += a;
+        }
+    }
+
+    // The blocks' means, rounded, as one reduced row.
+    void StoreMeans(QRgb* out, bool alpha) const
+    {
+        const uint32_t area = static_cast<uint32_t>(factor_ * factor_);
+        for (size_t x = 0; x < sums_.size(); x += 4) {
+            const auto mean = [&](int channel) { return static_cast<int>((sums_[x + channel] + area / 2) / area); };
+            out[x / 4] = alpha ? qRgba(mean(0), mean(1), mean(2), mean(3)) : qRgb(mean(0), mean(1), mean(2));
+        }
+    }
+
+private:
+    std::vector<uint32_t> sums_;
+    int factor_;
+};
+
 } // namespace
 
 // Averages factor x factor blocks of the decoded rows into reduced_ (with
@@ -198,8 +261,7 @@ void DisplayCache::ReduceRows(int upTo)
     if (k < 2 || reduced_.isNull())
         return;
     const int outWidth = reduced_.width();
-    std::vector<uint32_t> sums(static_cast<size_t>(outWidth) * 4);
-    const uint32_t area = static_cast<uint32_t>(k * k);
+    BlockSums sums(outWidth, k);
     const int writtenBegin = bitmap_->WrittenRowsBegin();
     const int writtenEnd = bitmap_->WrittenRowsEnd();
     const QRgb zero = qPremultiply(ZeroPixelColor(*bitmap_));
@@ -214,61 +276,21 @@ void DisplayCache::ReduceRows(int upTo)
             std::fill(out, out + outWidth, zero);
             continue;
         }
-        std::fill(sums.begin(), sums.end(), 0u);
-        for (int dy = 0; dy < k; ++dy) {
-            QRgb colour;
-            if (reader.Uniform(top + dy, colour)) {
-                const uint32_t channels[4] = {static_cast<uint32_t>(qRed(colour)) * k,
-                                              static_cast<uint32_t>(qGreen(colour)) * k,
-                                              static_cast<uint32_t>(qBlue(colour)) * k,
-                                              static_cast<uint32_t>(qAlpha(colour)) * k};
-                for (int x = 0; x < outWidth; ++x)
-                    for (int c = 0; c < 4; ++c)
-                        sums[x * 4 + c] += channels[c];
-                continue;
-            }
-            if (bgr) {
-                const uint8_t* line = bitmap_->ScanLine(top + dy);
-                for (int x = 0; x < outWidth; ++x) {
-                    uint32_t b = 0, g = 0, r = 0;
-                    const uint8_t* p = line + static_cast<size_t>(x) * k * 3;
-                    for (int dx = 0; dx < k; ++dx, p += 3) {
-                        b += p[0];
-                        g += p[1];
-                        r += p[2];
-                    }
-                    sums[x * 4] += r;
-                    sums[x * 4 + 1] += g;
-                    sums[x * 4 + 2] += b;
-                }
-            } else {
-                const QRgb* row = reader.Row(top + dy);
-                for (int x = 0; x < outWidth; ++x) {
-                    uint32_t r = 0, g = 0, b = 0, a = 0;
-                    const QRgb* p = row + static_cast<size_t>(x) * k;
-                    for (int dx = 0; dx < k; ++dx) {
-                        r += qRed(p[dx]);
-                        g += qGreen(p[dx]);
-                        b += qBlue(p[dx]);
-                        a += qAlpha(p[dx]);
-                    }
-                    sums[x * 4] += r;
-                    sums[x * 4 + 1] += g;
-                    sums[x * 4 + 2] += b;
-                    sums[x * 4 + 3] += a;
-                }
-            }
+        sums.Clear();
+        for (int y = top; y < top + k; ++y) {
+            if (QRgb colour; reader.Uniform(y, colour))
+                sums.AddUniform(colour);
+            else if (bgr)
+                sums.AddBgr(bitmap_->ScanLine(y));
+            else
+                sums.AddPixels(reader.Row(y));
         }
-        for (int x = 0; x < outWidth; ++x) {
-            const auto mean = [&](int channel) { return static_cast<int>((sums[x * 4 + channel] + area / 2) / area); };
-            out[x] = alpha_ ? qRgba(mean(0), mean(1), mean(2), mean(3)) : qRgb(mean(0), mean(1), mean(2));
-        }
+        sums.StoreMeans(out, alpha_);
     }
 }
 
 const QImage& DisplayCache::Render(const QSize& area, QRect* target)
 {
-    Sync();
     const QRect fit = size_.isEmpty() ? QRect() : FitCentered(size_, area);
     if (target)
         *target = fit;

@@ -23,6 +23,9 @@ class DisplayCache {
 public:
     // A new picture (or none). Rows appear through RowsAvailable.
     void SetPicture(const imaging::TBitmap* bitmap);
+    // The picture's pixel memory was replaced (it was sized while loading):
+    // what was reduced or viewed of the old memory goes.
+    void PixelsMoved();
     // Rows 0 .. rows-1 of the picture are decoded. Rows reported out of order
     // (interlaced pictures) make the reduction start again at the end.
     void RowsAvailable(int rows);
@@ -38,11 +41,9 @@ private:
     void ReduceRows(int upTo);
     void RestartReduction();
 
-    void Sync();
     const QImage& View();
 
     const imaging::TBitmap* bitmap_ = nullptr;
-    const uint8_t* pixels_ = nullptr; // the bitmap's, when last looked at
     QSize size_;           // the bitmap's
     bool alpha_ = false;   // the bitmap has transparency
     QImage view_;          // the bitmap's pixels, made when drawn unreduced

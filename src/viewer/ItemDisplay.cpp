@@ -1,12 +1,28 @@
 #include "viewer/ItemDisplay.h"
 
-#include "library/FolderScanner.h"
+#include "imaging/core/Bitmap.h"
+#include "imaging/core/PictureLoader.h"
+#include "platform/MediaPlayer.h"
+#include "viewer/FitGeometry.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <exception>
 
 namespace orvane::viewer {
+
+namespace {
+
+// How long the area must stay larger before the picture is decoded again.
+constexpr int kRefineDelayMs = 150;
+
+std::string LocalName(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+} // namespace
 
 QString TitleFor(const QString& path, const QString& rootFolder)
 {
@@ -22,34 +38,155 @@ QString ProgressText(int stage, int percentDone, bool redrawNow, const QString& 
     return text + QLatin1Char(' ') + message;
 }
 
-bool SetThis(DisplayHost& host, const QString& path, bool setAsWallpaper)
+ItemDisplay::ItemDisplay(platform::MediaPlayer& player, QObject* parent) : QObject(parent), player_(player)
 {
-    host.StopPlayer();
-    host.ClosePlayer();
+    refineTimer_.setSingleShot(true);
+    refineTimer_.setInterval(kRefineDelayMs);
+    connect(&refineTimer_, &QTimer::timeout, this, &ItemDisplay::Refine);
+}
+
+ItemDisplay::~ItemDisplay() = default;
+
+bool ItemDisplay::Show(const QString& path, bool isVideo)
+{
+    // Player failures never stop the step.
+    try {
+        player_.Stop();
+        player_.Close();
+    } catch (const std::exception&) {
+    }
     const QFileInfo file(path);
     if (path.isEmpty() || !file.exists() || file.isDir())
         return false;
-    const QString extension = library::FileExtension(file.fileName()).toLower();
-    if (!host.IsVideo(extension)) {
-        host.HidePlayer();
-        const QSize size = host.LoadPicture(path);
-        host.ChangeStatus(QStringLiteral("%1  (%2x%3)").arg(path).arg(size.width()).arg(size.height()));
-    } else {
-        // Player failures are swallowed: the rest of the step still runs.
-        try {
-            host.ShowPlayer();
-            host.SetPlayerUrl(path);
-            host.PlayPlayer();
-            host.ChangeStatus(path);
-        } catch (const std::exception&) {
-        }
-    }
-    host.ProcessMessages();
-    host.SetCurrentFile(path);
-    host.SetCaptionAndHint(TitleFor(path, host.RootFolder()));
-    if (setAsWallpaper)
-        host.ApplyWallpaper(path);
+    if (isVideo)
+        ShowVideo(path);
+    else
+        LoadPicture(path);
     return true;
+}
+
+void ItemDisplay::SetState(State state)
+{
+    state_ = state;
+    emit StateChanged(state);
+}
+
+void ItemDisplay::ShowVideo(const QString& path)
+{
+    statusText_.clear();
+    try {
+        SetState(State::Video);
+        player_.SetUrl(path);
+        player_.Play();
+        statusText_ = path;
+    } catch (const std::exception&) {
+    }
+}
+
+void ItemDisplay::LoadPicture(const QString& path)
+{
+    SetState(State::Loading);
+    std::shared_ptr<imaging::TBitmap> previous = picture_;
+    std::shared_ptr<imaging::TBitmap> picture;
+    try {
+        const std::string fileName = LocalName(path);
+        picture = imaging::TPictureLoader::Instance().CreateFor(fileName);
+        picture->OnProgress = [this](imaging::TBitmap*, imaging::TProgressStage stage, uint8_t percent,
+                                     bool redraw, const imaging::TRect& rect, const std::string& message) {
+            emit Progress(ProgressText(static_cast<int>(stage), percent, redraw, QString::fromStdString(message)));
+            if (stage == imaging::TProgressStage::psRunning)
+                RowsDecoded(rect.Bottom, redraw);
+        };
+        picture->OnPixelsMoved = [this] { cache_.PixelsMoved(); };
+        // Decoded no larger than the area shows it (where the format can);
+        // the sizes reported are the file's own.
+        picture->SetDecodeCover(area_.width(), area_.height());
+        ShowPicture(picture);
+        picture->LoadFromFile(fileName);
+    } catch (...) {
+        if (picture) {
+            picture->OnProgress = nullptr;
+            picture->OnPixelsMoved = nullptr;
+        }
+        // The picture before stays on screen.
+        if (picture_ != previous) {
+            ShowPicture(previous);
+            if (previous)
+                cache_.Finished();
+        }
+        SetState(State::Failed);
+        throw;
+    }
+    picture->OnProgress = nullptr;
+    picture->OnPixelsMoved = nullptr;
+    cache_.Finished();
+    emit RedrawNeeded(false);
+    picturePath_ = path;
+    const QSize size = PictureSize();
+    statusText_ = QStringLiteral("%1  (%2x%3)").arg(path).arg(size.width()).arg(size.height());
+    SetState(State::Picture);
+}
+
+void ItemDisplay::ShowPicture(std::shared_ptr<imaging::TBitmap> picture)
+{
+    picture_ = std::move(picture);
+    cache_.SetPicture(picture_.get());
+    sinceHandedOver_.start();
+    sinceRedraw_.invalidate();
+    emit RedrawNeeded(false);
+}
+
+QSize ItemDisplay::PictureSize() const
+{
+    return picture_ ? QSize(picture_->SourceWidth(), picture_->SourceHeight()) : QSize();
+}
+
+void ItemDisplay::RowsDecoded(int rows, bool redrawNow)
+{
+    cache_.RowsAvailable(rows);
+    if (!redrawNow)
+        return;
+    if (sinceHandedOver_.isValid() && sinceHandedOver_.elapsed() < kFirstPartialFrameMs)
+        return;
+    if (sinceRedraw_.isValid() && sinceRedraw_.elapsed() < kPartialFrameIntervalMs)
+        return;
+    sinceRedraw_.start();
+    emit RedrawNeeded(true);
+}
+
+void ItemDisplay::SetArea(const QSize& area)
+{
+    area_ = area;
+    // The area grew past what was decoded (full screen, a wider column):
+    // decode again at the larger scale once the resizing has settled.
+    if (WouldBeEnlarged())
+        refineTimer_.start();
+}
+
+bool ItemDisplay::WouldBeEnlarged() const
+{
+    if (!picture_ || !picture_->Reduced() || picturePath_.isEmpty() || state_ == State::Loading)
+        return false;
+    const QRect fitted = FitCentered(PictureSize(), area_);
+    return fitted.width() > picture_->Width() || fitted.height() > picture_->Height();
+}
+
+void ItemDisplay::Refine()
+{
+    if (!WouldBeEnlarged() || !QFile::exists(picturePath_))
+        return;
+    // Quietly: the status line and the title stay as the display step left
+    // them, and a failure keeps the picture on screen.
+    try {
+        const std::string fileName = LocalName(picturePath_);
+        std::shared_ptr<imaging::TBitmap> sharper = imaging::TPictureLoader::Instance().CreateFor(fileName);
+        sharper->SetDecodeCover(area_.width(), area_.height());
+        sharper->LoadFromFile(fileName);
+        ShowPicture(sharper);
+        cache_.Finished();
+        emit RedrawNeeded(false);
+    } catch (...) {
+    }
 }
 
 } // namespace orvane::viewer

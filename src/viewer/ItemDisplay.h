@@ -1,36 +1,97 @@
 #pragma once
-// The display step: the only way anything is shown. A picture goes to the
-// picture surface, a video to the media player; the status line, the title
-// and the current file follow.
+// The item on display: one picture or one video at a time, in explicit states
+// the window draws. A picture is decoded straight into what the picture
+// surface paints (at the size it is seen, where the format can), its rows
+// shown as they arrive when the decoding takes long enough to be watched; a
+// video plays in the media player.
+#include "viewer/DisplayCache.h"
+
+#include <QElapsedTimer>
+#include <QObject>
 #include <QSize>
 #include <QString>
+#include <QTimer>
+
+#include <memory>
+
+namespace orvane::imaging {
+class TBitmap;
+}
+namespace orvane::platform {
+class MediaPlayer;
+}
 
 namespace orvane::viewer {
 
-// What the display step needs of the main window.
-class DisplayHost {
+class ItemDisplay : public QObject {
+    Q_OBJECT
 public:
-    virtual ~DisplayHost() = default;
-    virtual void StopPlayer() = 0;  // failures are ignored by the host
-    virtual void ClosePlayer() = 0;
-    virtual void HidePlayer() = 0;
-    virtual void ShowPlayer() = 0;
-    virtual void SetPlayerUrl(const QString& path) = 0;
-    virtual void PlayPlayer() = 0;
-    // Loads the picture into the picture surface; throws the reader's error.
-    virtual QSize LoadPicture(const QString& path) = 0;
-    virtual bool IsVideo(const QString& extension) const = 0;
-    virtual QString RootFolder() const = 0;
-    virtual void ChangeStatus(const QString& text) = 0;
-    virtual void ProcessMessages() = 0;
-    virtual void SetCurrentFile(const QString& path) = 0;
-    virtual void SetCaptionAndHint(const QString& text) = 0;
-    virtual void ApplyWallpaper(const QString& path) = 0;
-};
+    enum class State {
+        Empty,   // nothing shown yet
+        Loading, // a picture decodes; the one before stays until it shows
+        Picture, // a picture is shown
+        Video,   // the player plays a video
+        Failed,  // the last picture could not be read; the one before stays
+    };
 
-// Shows one file; false when no file exists at path (then nothing but the
-// player changes).
-bool SetThis(DisplayHost& host, const QString& path, bool setAsWallpaper);
+    explicit ItemDisplay(platform::MediaPlayer& player, QObject* parent = nullptr);
+    ~ItemDisplay() override;
+
+    // The display's part of showing a file: the player stops and lets go of
+    // its file, then a video plays or a picture is decoded. False when no
+    // file is at path (then only the player changed). A picture that cannot
+    // be read raises its reader's error; the picture shown before stays.
+    bool Show(const QString& path, bool isVideo);
+    State CurrentState() const { return state_; }
+    // The status line for the item shown: the path with the picture's size
+    // in its file, or the video's path; empty when the player failed.
+    QString StatusText() const { return statusText_; }
+
+    // The picture on the surface (the previous one while another loads) and
+    // its size in its file.
+    std::shared_ptr<const imaging::TBitmap> Picture() const { return picture_; }
+    QSize PictureSize() const;
+
+    // What the surface paints: the picture fitted into area, and where.
+    const QImage& Render(const QSize& area, QRect* target) { return cache_.Render(area, target); }
+    bool HasPicture() const { return cache_.HasPicture(); }
+    int ReductionFactor() const { return cache_.ReductionFactor(); }
+
+    // The size of the picture surface. A picture decoded reduced is decoded
+    // again, quietly, once the area has grown past it and stays so.
+    void SetArea(const QSize& area);
+
+signals:
+    void StateChanged(State state);
+    // A decoding progress report, as the status line shows it.
+    void Progress(const QString& text);
+    // The surface should paint again: at once (rows arrived) or when it may.
+    void RedrawNeeded(bool now);
+
+private:
+    void SetState(State state);
+    void ShowVideo(const QString& path);
+    void LoadPicture(const QString& path);
+    void ShowPicture(std::shared_ptr<imaging::TBitmap> picture);
+    void RowsDecoded(int rows, bool redrawNow);
+    bool WouldBeEnlarged() const;
+    void Refine();
+
+    platform::MediaPlayer& player_;
+    State state_ = State::Empty;
+    QString statusText_;
+    std::shared_ptr<imaging::TBitmap> picture_;
+    QString picturePath_; // the file of the picture shown, once loaded
+    DisplayCache cache_;
+    QSize area_;
+    QTimer refineTimer_;
+    // A picture decoded within a blink appears once, whole; after that its
+    // rows are shown as they arrive, at most about 30 times a second.
+    static constexpr int kFirstPartialFrameMs = 120;
+    static constexpr int kPartialFrameIntervalMs = 33;
+    QElapsedTimer sinceHandedOver_;
+    QElapsedTimer sinceRedraw_;
+};
 
 // The window title for a shown file: the path less the root folder and the
 // separator after it, at most 999 characters, then " - Orvane".

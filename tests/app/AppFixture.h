@@ -6,12 +6,20 @@
 #include "imaging/registry/PlatformPictureClasses.h"
 #include "platform/Registry.h"
 #include "support/FakeServices.h"
+#include "support/MainWindowAccess.h"
 #include "support/QtPrinters.h"
 #include "support/TempTree.h"
 #include "support/TestImages.h"
 #include "ui/TForm1.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -71,6 +79,12 @@ protected:
         WriteJpeg(tree.Path(relative), RgbImage::Gradient(8, 8));
     }
     QString Root() const { return QString::fromStdString(tree.RootText()); }
+    template <typename T>
+    T* Find(const char* name) const
+    {
+        return FindControl<T>(*form, name);
+    }
+    void Change(const std::function<void(ui::Settings&)>& edit) { ChangeSettings(*form, edit); }
 
     TempTree tree;
     FakeServices* fakes = nullptr;

@@ -59,7 +59,7 @@ TEST_F(AppTest, ShutDownTouchesTheDesktopIconsOnlyWhenTheProgramHidThem)
     fakes->icons->setting = QStringLiteral("1");
     fakes->icons->writes.clear();
     Start();
-    form->tb3->click();
+    Find<QPushButton>("tb3")->click();
     Stop();
     EXPECT_EQ(fakes->icons->writes, QStringList({"0", "1"}));
 }

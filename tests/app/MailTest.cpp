@@ -24,7 +24,7 @@ public:
     bool failSend = false;
     platform::MailResult answer;
     QStringList calls;
-    std::vector<platform::MailDraft> sent;
+    std::vector<platform::MapiMessage> sent;
     bool anyWindowEnabledDuringSend = false;
 
     bool Logon(QWidget*) override
@@ -32,10 +32,10 @@ public:
         calls << "logon";
         return reachable;
     }
-    platform::MailResult Send(QWidget*, const platform::MailDraft& draft) override
+    platform::MailResult Send(QWidget*, const platform::MapiMessage& message) override
     {
         calls << "send";
-        sent.push_back(draft);
+        sent.push_back(message);
         for (QWidget* window : QApplication::topLevelWidgets())
             if (window->isEnabled())
                 anyWindowEnabledDuringSend = true;
@@ -75,22 +75,31 @@ protected:
         for (const char* file : files)
             tree.Add(file, "x");
         ui::TForm1& window = Start();
-        window.Dir = Root();
+        Change([&](ui::Settings& s) { s.rootFolder = Root(); });
         window.ReadDir();
         return window;
     }
     void Select(ui::TForm1& window, std::initializer_list<int> rows)
     {
-        auto& selection = window.Library().SelectionOf(window.lb());
+        auto& selection = window.Library().SelectionOf(window.Library().ActiveLines());
         selection.clearSelection();
         for (int row : rows)
-            selection.select(window.lb().index(row), QItemSelectionModel::Select);
+            selection.select(window.Library().ActiveLines().index(row), QItemSelectionModel::Select);
     }
     QString Path(const char* relative) const { return QString::fromStdString(tree.Path(relative)); }
 
     BoxDialogs* boxes = nullptr;
     RecordingMail* mail = nullptr;
 };
+
+// The recipients' addresses as the message carries them.
+QStringList Addresses(const platform::MapiMessage& message)
+{
+    QStringList addresses;
+    for (const platform::MapiRecipDesc& recipient : message.lpRecips)
+        addresses << QString::fromStdString(recipient.lpszAddress);
+    return addresses;
+}
 
 // The real transport, with a stand-in mail client as the desktop's default.
 class MailClientTest : public MailTest, public test::MailStandIns {};
@@ -103,12 +112,12 @@ TEST_F(MailClientTest, SendSelectedOpensTheDefaultClientWithRecipientSubjectAndB
     DefaultHandler("thunderbird.desktop", "thunderbird %u");
     platform::Services::Current().mail = std::make_unique<platform::DesktopMail>(Options());
     ui::TForm1& window = StartOn({"one.jpg", "two.jpg"});
-    window.e2->setText("ann@example.org");
+    Find<QLineEdit>("e2")->setText("ann@example.org");
     Select(window, {0, 1});
-    window.b11->click();
+    Find<QPushButton>("b11")->click();
     const auto runs = Runs("thunderbird");
     ASSERT_EQ(runs.size(), 1u);
-    EXPECT_EQ(runs[0], QStringList({"-compose", "to='ann@example.org',subject='Files (2)',body='" + window.mess +
+    EXPECT_EQ(runs[0], QStringList({"-compose", "to='ann@example.org',subject='Files (2)',body='" + window.CurrentOptions().mailText +
                                                     "',attachment='file://" + Path("one.jpg") + ",file://" +
                                                     Path("two.jpg") + "'"}));
     EXPECT_TRUE(window.isEnabled());
@@ -119,17 +128,18 @@ TEST_F(MailClientTest, SendSelectedOpensTheDefaultClientWithRecipientSubjectAndB
 TEST_F(MailTest, SendSelectedAttachesTheSelectedLinesInListOrder)
 {
     ui::TForm1& window = StartOn({"a/one.jpg", "b.jpg", "c.jpg"});
-    ASSERT_EQ(window.lb().Lines(), QStringList({"b.jpg", "c.jpg", "a/one.jpg"}));
-    window.e2->setText("ann@example.org");
+    ASSERT_EQ(window.Library().ActiveLines().Lines(), QStringList({"b.jpg", "c.jpg", "a/one.jpg"}));
+    Find<QLineEdit>("e2")->setText("ann@example.org");
     Select(window, {2, 0});
-    window.b11->click();
+    Find<QPushButton>("b11")->click();
     EXPECT_EQ(mail->calls, QStringList({"logon", "send", "logoff"}));
     ASSERT_EQ(mail->sent.size(), 1u);
-    const platform::MailDraft& draft = mail->sent[0];
-    EXPECT_EQ(draft.to, QStringList{"ann@example.org"});
-    EXPECT_EQ(draft.subject, "Files (2)");
-    EXPECT_EQ(draft.body, "Hello\r\nFound these great photos using Orvane https://orvane.org/\r\nCheck it out!");
-    EXPECT_EQ(draft.attachments, QStringList({Path("b.jpg"), Path("a/one.jpg")}));
+    const platform::MapiMessage& message = mail->sent[0];
+    EXPECT_EQ(Addresses(message), QStringList{"SMTP:ann@example.org"});
+    EXPECT_EQ(platform::TextOf(message.lpszSubject), "Files (2)");
+    EXPECT_EQ(platform::TextOf(message.lpszNoteText),
+              "Hello\r\nFound these great photos using Orvane https://orvane.org/\r\nCheck it out!");
+    EXPECT_EQ(platform::AttachmentPaths(message), QStringList({Path("b.jpg"), Path("a/one.jpg")}));
     EXPECT_FALSE(mail->anyWindowEnabledDuringSend);
     EXPECT_TRUE(window.isEnabled());
     EXPECT_TRUE(boxes->boxes.isEmpty());
@@ -138,37 +148,37 @@ TEST_F(MailTest, SendSelectedAttachesTheSelectedLinesInListOrder)
 TEST_F(MailTest, SendSelectedWithoutSelectionOrRecipientAndOnTheVideoTab)
 {
     ui::TForm1& window = StartOn({"p.jpg", "clip.avi", "film.3gp"});
-    window.mess.clear();
+    Change([](ui::Settings& s) { s.mailText.clear(); });
     Select(window, {});
-    window.b11->click();
+    Find<QPushButton>("b11")->click();
     ASSERT_EQ(mail->sent.size(), 1u);
-    EXPECT_EQ(mail->sent[0].subject, "Files (0)");
-    EXPECT_TRUE(mail->sent[0].attachments.isEmpty());
-    EXPECT_TRUE(mail->sent[0].to.isEmpty()) << "an empty To: sends without recipient";
-    EXPECT_TRUE(mail->sent[0].body.isEmpty());
+    EXPECT_EQ(platform::TextOf(mail->sent[0].lpszSubject), "Files (0)");
+    EXPECT_TRUE(platform::AttachmentPaths(mail->sent[0]).isEmpty());
+    EXPECT_TRUE(Addresses(mail->sent[0]).isEmpty()) << "an empty To: sends without recipient";
+    EXPECT_FALSE(mail->sent[0].lpszNoteText.has_value());
 
-    window.PageControl1->setCurrentIndex(1);
+    Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
     Select(window, {0, 1});
-    window.b11->click();
+    Find<QPushButton>("b11")->click();
     ASSERT_EQ(mail->sent.size(), 2u);
-    EXPECT_EQ(mail->sent[1].attachments, QStringList({Path("clip.avi"), Path("film.3gp")}));
+    EXPECT_EQ(platform::AttachmentPaths(mail->sent[1]), QStringList({Path("clip.avi"), Path("film.3gp")}));
 }
 
 TEST_F(MailTest, SendCurrentSendsTheFileOnDisplayWhateverItsKind)
 {
     ui::TForm1& window = StartOn({"clip.avi"});
-    window.b4->click();
+    Find<QPushButton>("b4")->click();
     ASSERT_EQ(mail->sent.size(), 1u);
-    EXPECT_TRUE(mail->sent[0].subject.isEmpty()) << "nothing shown yet: no subject";
-    EXPECT_TRUE(mail->sent[0].attachments.isEmpty());
+    EXPECT_FALSE(mail->sent[0].lpszSubject.has_value()) << "nothing shown yet: no subject";
+    EXPECT_TRUE(platform::AttachmentPaths(mail->sent[0]).isEmpty());
 
-    window.FileName = Path("clip.avi");
-    window.e2->setText("SMTP:bob@example.org");
-    window.b4->click();
+    Change([&](ui::Settings& s) { s.currentFile = Path("clip.avi"); });
+    Find<QLineEdit>("e2")->setText("SMTP:bob@example.org");
+    Find<QPushButton>("b4")->click();
     ASSERT_EQ(mail->sent.size(), 2u);
-    EXPECT_EQ(mail->sent[1].subject, "clip.avi");
-    EXPECT_EQ(mail->sent[1].attachments, QStringList{Path("clip.avi")});
-    EXPECT_EQ(mail->sent[1].to, QStringList{"SMTP:bob@example.org"}) << "the program's own prefix comes off, not the typed one";
+    EXPECT_EQ(platform::TextOf(mail->sent[1].lpszSubject), "clip.avi");
+    EXPECT_EQ(platform::AttachmentPaths(mail->sent[1]), QStringList{Path("clip.avi")});
+    EXPECT_EQ(Addresses(mail->sent[1]), QStringList{"SMTP:SMTP:bob@example.org"}) << "the program's prefix goes on the typed one";
 }
 
 TEST_F(MailTest, NoMailClientShowsTheErrorBoxAndSendsNothing)
@@ -176,12 +186,12 @@ TEST_F(MailTest, NoMailClientShowsTheErrorBoxAndSendsNothing)
     ui::TForm1& window = StartOn({"a.jpg"});
     mail->reachable = false;
     Select(window, {0});
-    window.b11->click();
+    Find<QPushButton>("b11")->click();
     EXPECT_EQ(boxes->boxes, QStringList{"Error: Error while trying to send email"});
     EXPECT_EQ(mail->calls, QStringList{"logon"});
 
     platform::Services::Current().mail.reset();
-    window.b4->click();
+    Find<QPushButton>("b4")->click();
     EXPECT_EQ(boxes->boxes.size(), 2) << "no transport at all is a failed logon too";
 }
 
@@ -190,13 +200,13 @@ TEST_F(MailTest, TheWindowsComeBackWhateverTheOutcomeAndMissedAttachmentsAreTold
     ui::TForm1& window = StartOn({"a.jpg", "b.jpg"});
     Select(window, {0, 1});
     mail->failSend = true;
-    EXPECT_THROW(window.b11Click(), std::runtime_error); // for the general error handler
+    EXPECT_THROW(window.Run(ui::Command::SendSelected), std::runtime_error); // for the general error handler
     EXPECT_TRUE(window.isEnabled());
     EXPECT_EQ(mail->calls, QStringList({"logon", "send", "logoff"}));
 
     mail->failSend = false;
     mail->answer.notAttached = {Path("a.jpg"), Path("b.jpg")};
-    window.b11->click();
+    Find<QPushButton>("b11")->click();
     ASSERT_EQ(fakes->dialogs->warnings.size(), 1);
     EXPECT_TRUE(fakes->dialogs->warnings[0].contains(Path("a.jpg") + "\n" + Path("b.jpg")));
     EXPECT_TRUE(boxes->boxes.isEmpty());

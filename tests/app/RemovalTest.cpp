@@ -1,7 +1,8 @@
 // The uninstall entry and "/uninstall" on an installed copy made in a
-// temporary prefix (the layout "cmake --install" gives): what is removed,
-// what is left for the next log-on, and that nothing outside the program
-// folder is touched.
+// temporary prefix (the layout "cmake --install" gives) whose name holds a
+// blank, quotes and a line break: what is removed, what is left for the next
+// log-on and carried out there, and that nothing outside the program folder
+// is touched.
 #include "AppFixture.h"
 
 #include "app/AppFunctions.h"
@@ -11,8 +12,10 @@
 #include "platform/DesktopEntry.h"
 
 #include <QDir>
+#include <QProcess>
 
 #include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
 
 using namespace orvane;
@@ -22,6 +25,7 @@ namespace {
 
 const QString kUninstallKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvane";
 const QString kRunOnceKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+const std::string kPrefix = "the \"pre\" fix\nit's";
 
 class RemovalTest : public test::AppTest {
 protected:
@@ -29,7 +33,7 @@ protected:
     {
         AppTest::SetUp();
         for (const char* file : {"orvane", "orvane-convert", "orvane.png"})
-            tree.Add(std::string("prefix/lib/orvane/") + file, "installed");
+            tree.Add(std::string(kPrefix + "/lib/orvane/") + file, "installed");
         app::UseProgramFile(Installed("orvane"));
         desktop = fileops::GetShellFolder("Desktop");
         programs = fileops::GetShellFolder("Programs");
@@ -44,14 +48,14 @@ protected:
     }
     QString Installed(const std::string& relative) const
     {
-        return QString::fromStdString(tree.Path("prefix/lib/orvane/" + relative));
+        return QString::fromStdString(tree.Path(kPrefix + "/lib/orvane/" + relative));
     }
     QString Folder() const { return Installed(""); }
-    void List(const std::string& text) { tree.Add("prefix/lib/orvane/install.txt", text); }
+    void List(const std::string& text) { tree.Add(kPrefix + "/lib/orvane/install.txt", text); }
     void ReadOnly(const std::string& relative)
     {
-        tree.Add("prefix/lib/orvane/" + relative, "in use");
-        ::chmod(tree.Path("prefix/lib/orvane/" + relative).c_str(), 0444);
+        tree.Add(kPrefix + "/lib/orvane/" + relative, "in use");
+        ::chmod(tree.Path(kPrefix + "/lib/orvane/" + relative).c_str(), 0444);
     }
     QStringList FolderContents() const
     {
@@ -69,13 +73,57 @@ protected:
             values << name + "=" + registry.ReadString(name);
         return values;
     }
-    // What the log-on entry would run.
-    QStringList PendingCommand() const
+    // Runs the log-on entry as the session does: its Exec line read by the
+    // desktop entry rules, the first argument being sh. Its exit status.
+    int RunLogOnEntry() const
     {
         const auto keys = platform::ReadDesktopEntry(app::PendingDeletionsEntryPath());
-        return platform::DropFieldCodes(platform::SplitExec(keys.value("Exec")));
+        bool ok = false;
+        const QStringList command = platform::DropFieldCodes(platform::SplitExec(keys.value("Exec"), &ok));
+        EXPECT_TRUE(ok);
+        if (command.isEmpty())
+            return -1;
+        EXPECT_EQ(command.first(), "sh");
+        QProcess session;
+        session.setWorkingDirectory(QString::fromStdString(tree.RootText()));
+        session.start(command.first(), command.mid(1));
+        if (!session.waitForFinished(10000))
+            return -1;
+        EXPECT_EQ(session.readAllStandardError(), "");
+        return session.exitCode();
     }
-    QString Hive() const { return QString::fromStdString(tree.Path("prefix/etc/orvane/machine.reg")); }
+    // Appends bytes as they stand to the machine hive.
+    void AppendToHive(const std::string& bytes) const
+    {
+        std::ofstream(Hive().toStdString(), std::ios::app | std::ios::binary) << bytes;
+    }
+    // What the log-on leaves of the hive's folder, the entry and the lock.
+    void ExpectLogOnCleanedUp(bool hiveKept) const
+    {
+        EXPECT_EQ(QFile::exists(Hive()), hiveKept);
+        EXPECT_FALSE(QFile::exists(Hive() + ".lock"));
+        EXPECT_FALSE(QFile::exists(Hive() + ".rest"));
+        EXPECT_FALSE(QFile::exists(app::PendingDeletionsEntryPath()));
+    }
+    // A pending deletion as the program writes it: the path in single
+    // quotes, each quote in it as '\''.
+    static std::string Rm(const std::string& path)
+    {
+        std::string quoted;
+        for (const char c : path)
+            quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        return "rm -d -f -- '" + quoted + "'";
+    }
+    static QString Rm(const QString& path) { return QString::fromStdString(Rm(path.toStdString())); }
+    // A string value's line in the hive.
+    static std::string HiveLine(const std::string& name, const std::string& text)
+    {
+        std::string line = "\"" + name + "\"=\"";
+        for (const char c : text)
+            line += c == '\\' || c == '"' ? std::string{'\\', c} : std::string(1, c);
+        return line + "\"";
+    }
+    QString Hive() const { return QString::fromStdString(tree.Path(kPrefix + "/etc/orvane/machine.reg")); }
     void UninstallAnsweredYes()
     {
         fakes->dialogs->yesNoAnswers = {true};
@@ -91,7 +139,7 @@ protected:
 
 TEST_F(RemovalTest, EveryStartOutsideTheBuildTreeRegistersTheUninstallEntry)
 {
-    EXPECT_EQ(app::MachineHiveFolderFor(Installed("orvane")), QString::fromStdString(tree.Path("prefix/etc/orvane")));
+    EXPECT_EQ(app::MachineHiveFolderFor(Installed("orvane")), QString::fromStdString(tree.Path(kPrefix + "/etc/orvane")));
     EXPECT_EQ(app::MachineHiveFolderFor("/usr/lib/orvane/orvane"), "/etc/orvane");
     app::AppStart({"orvane"});
     EXPECT_FALSE(app::StartupStopFlag);
@@ -111,12 +159,12 @@ TEST_F(RemovalTest, UninstallRemovesTheInstallAndTheShortcutsAndNothingOutside)
     tree.Add("outside/up.txt", "user");
     tree.Add("outside/victim.txt", "user");
     tree.AddFolder("outside/empty");
-    fs::create_directory_symlink(tree.Path("outside"), tree.Path("prefix/lib/orvane/link"));
-    fs::create_directory_symlink(tree.Path("outside/empty"), tree.Path("prefix/lib/orvane/linkdir"));
-    tree.Add("prefix/lib/orvane/data/deep/x.txt");
-    tree.Add("prefix/lib/orvane/data/y.txt");
+    fs::create_directory_symlink(tree.Path("outside"), tree.Path(kPrefix + "/lib/orvane/link"));
+    fs::create_directory_symlink(tree.Path("outside/empty"), tree.Path(kPrefix + "/lib/orvane/linkdir"));
+    tree.Add(kPrefix + "/lib/orvane/data/deep/x.txt");
+    tree.Add(kPrefix + "/lib/orvane/data/y.txt");
     List("orvane\norvane-convert\r\norvane.png\rdata/\ndata/deep/\ndata/deep/x.txt\ndata/y.txt\n" + tree.Path("outside/abs.txt") +
-         "\n../../../outside/up.txt\nlink/victim.txt\nlinkdir/\nlink/\ninstall.txt\n");
+         "\n../../../outside/up.txt\nlink/victim.txt\nlinkdir/\ninstall.txt\n");
     tree.Add(desktop.toStdString() + "/Orvane.desktop");
     tree.Add(programs.toStdString() + "/Orvane/Orvane.desktop");
     tree.Add(programs.toStdString() + "/Orvane.desktop");
@@ -136,9 +184,13 @@ TEST_F(RemovalTest, UninstallRemovesTheInstallAndTheShortcutsAndNothingOutside)
     EXPECT_TRUE(QFile::exists(programs + "/other.desktop"));
 
     EXPECT_TRUE(Values(kUninstallKey).isEmpty());
-    EXPECT_EQ(Values(kRunOnceKey), QStringList{"Delete Orvane=rm -d -f -- '" + Installed("orvane") + "'"});
-    EXPECT_EQ(PendingCommand(), QStringList({"rm", "-d", "-f", "--", Installed("orvane"), Hive(), Hive() + ".lock",
-                                             app::PendingDeletionsEntryPath()}));
+    EXPECT_EQ(Values(kRunOnceKey), QStringList{"Delete Orvane=" + Rm(Installed("orvane"))});
+
+    EXPECT_EQ(RunLogOnEntry(), 0);
+    EXPECT_EQ(FolderContents(), QStringList({"link", "linkdir"}));
+    EXPECT_TRUE(fs::exists(tree.Path("outside/victim.txt")));
+    EXPECT_TRUE(fs::is_directory(tree.Path("outside/empty")));
+    ExpectLogOnCleanedUp(false);
 }
 
 TEST_F(RemovalTest, WhatCannotBeRemovedIsNumberedInCaseFreeOrderAndQuotedForTheShell)
@@ -146,22 +198,94 @@ TEST_F(RemovalTest, WhatCannotBeRemovedIsNumberedInCaseFreeOrderAndQuotedForTheS
     const std::string odd = "it's \"x\" $(y) %z;, -w";
     for (const std::string& name : {std::string("b"), std::string("A"), std::string("c"), odd})
         ReadOnly(name);
-    tree.Add("prefix/lib/orvane/user/photo.jpg", "the user's");
+    tree.Add(kPrefix + "/lib/orvane/user/photo.jpg", "the user's");
     List("b\nA\ngone.txt\nc\n" + odd + "\nuser/\nmissing/\n");
 
     UninstallAnsweredYes();
 
     EXPECT_EQ(fakes->dialogs->informations.last(), "Uninstall complete.");
-    EXPECT_TRUE(fs::exists(tree.Path("prefix/lib/orvane/user/photo.jpg")));
-    EXPECT_EQ(Values(kRunOnceKey), QStringList({"Delete Orvane=rm -d -f -- '" + Installed("orvane") + "'",
-                                                "Delete Orvane file 0=rm -d -f -- '" + Installed("A") + "'",
-                                                "Delete Orvane file 1=rm -d -f -- '" + Installed("b") + "'",
-                                                "Delete Orvane file 2=rm -d -f -- '" + Installed("c") + "'",
-                                                "Delete Orvane file 3=rm -d -f -- '" + Folder() + "it'\\''s \"x\" $(y) %z;, -w'",
-                                                "Delete Orvane file 4=rm -d -f -- '" + Installed("missing/") + "'"}));
-    EXPECT_EQ(PendingCommand(), QStringList({"rm", "-d", "-f", "--", Installed("orvane"), Installed("A"), Installed("b"),
-                                             Installed("c"), Installed(odd), Installed("missing/"), Hive(),
-                                             Hive() + ".lock", app::PendingDeletionsEntryPath()}));
+    EXPECT_TRUE(fs::exists(tree.Path(kPrefix + "/lib/orvane/user/photo.jpg")));
+    const QStringList values = Values(kRunOnceKey);
+    EXPECT_EQ(values, QStringList({"Delete Orvane=" + Rm(Installed("orvane")), "Delete Orvane file 0=" + Rm(Installed("A")),
+                                   "Delete Orvane file 1=" + Rm(Installed("b")), "Delete Orvane file 2=" + Rm(Installed("c")),
+                                   "Delete Orvane file 3=" + Rm(Installed(odd)),
+                                   "Delete Orvane file 4=" + Rm(Installed("missing/"))}));
+    ASSERT_EQ(values.size(), 6);
+    EXPECT_TRUE(values[4].endsWith("/it'\\''s \"x\" $(y) %z;, -w'")) << values[4].toStdString();
+
+    // The next log-on: the files go, the user's folder stays.
+    EXPECT_EQ(RunLogOnEntry(), 0);
+    EXPECT_EQ(FolderContents(), QStringList({"install.txt", "orvane-convert", "orvane.png", "user"}));
+    EXPECT_TRUE(fs::exists(tree.Path(kPrefix + "/lib/orvane/user/photo.jpg")));
+    ExpectLogOnCleanedUp(false);
+}
+
+TEST_F(RemovalTest, TheLogOnRunsOnlyThePendingDeletionsOfTheProgramsOwnFormAndKeepsTheRestOfTheHive)
+{
+    const std::string odd = "bad\xff\xfe name";
+    ReadOnly("locked");
+    List("locked\n");
+    tree.Add(kPrefix + "/lib/orvane/" + odd, "not UTF-8");
+    tree.Add("outside/victim.txt", "user");
+    tree.Add("outside/full/kept.txt", "user");
+    tree.Add("relative.txt", "user");
+    UninstallAnsweredYes();
+    const std::string victim = tree.Path("outside/victim.txt");
+    {
+        // A value of another key whose text looks like pending deletions.
+        platform::TRegistry registry(platform::RootKey::HKEY_LOCAL_MACHINE);
+        registry.OpenKey("\\Software\\Other", true);
+        registry.WriteString("Note", QString::fromStdString("x\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce]\n" +
+                                                            HiveLine("Delete Orvane file 5", Rm(victim))));
+        registry.CloseKey();
+    }
+    const std::vector<std::string> foreign{
+        HiveLine("Delete Orvane file 2", "rm -rf -- '" + tree.Path("outside/full") + "'"),
+        HiveLine("Delete Orvane file 3", Rm(victim) + "; touch '" + tree.Path("pwned") + "'"),
+        HiveLine("Delete Orvane file 4", "rm -d -f -- 'relative.txt'"),
+        HiveLine("Delete Orvane file 6", Rm(victim) + " '" + victim + "'"),
+        HiveLine("Delete Orvane file 07", Rm(victim)),
+        "\"Delete Orvane file 8\"=dword:00000001",
+        "\"Delete Orvane\"=hex:72,6d,\\\n  20,2d",
+        HiveLine("Other", Rm(victim)),
+        "[HKEY_LOCAL_MACHINE\\Software\\Other\\Key]\n" + HiveLine("Delete Orvane", Rm(victim)),
+    };
+    std::string appended = "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce]\n" +
+                           HiveLine("Delete Orvane file 1", Rm(Folder().toStdString() + odd)) + "\n";
+    for (const std::string& line : foreign)
+        appended += line + "\n";
+    AppendToHive(appended);
+
+    EXPECT_EQ(RunLogOnEntry(), 0);
+
+    EXPECT_EQ(FolderContents(), QStringList({"install.txt", "orvane-convert", "orvane.png"}))
+        << "the program file, the locked file and the one named in other bytes than UTF-8 went";
+    for (const char* kept : {"outside/victim.txt", "outside/full/kept.txt", "relative.txt"})
+        EXPECT_TRUE(fs::exists(tree.Path(kept))) << kept;
+    EXPECT_FALSE(fs::exists(tree.Path("pwned")));
+    ExpectLogOnCleanedUp(true);
+    // What was carried out is gone from the hive; the rest stays as written.
+    const auto bytes = test::ReadFileBytes(Hive().toStdString());
+    const std::string hive(bytes.begin(), bytes.end());
+    for (const std::string& line : foreign)
+        EXPECT_NE(hive.find(line + "\n"), std::string::npos) << line;
+    EXPECT_EQ(hive.find("lib/orvane/"), std::string::npos) << hive;
+    EXPECT_EQ(Values("\\Software\\Other").size(), 1);
+}
+
+TEST_F(RemovalTest, AHiveTheLogOnCannotReadIsLeftAsItIsAndNothingRuns)
+{
+    ReadOnly("locked");
+    List("locked\n");
+    UninstallAnsweredYes();
+    AppendToHive("\"Unclosed\"=\"rm -d -f -- '/x'\n");
+    const auto before = test::ReadFileBytes(Hive().toStdString());
+
+    EXPECT_EQ(RunLogOnEntry(), 0);
+
+    EXPECT_EQ(FolderContents(), QStringList({"install.txt", "locked", "orvane", "orvane-convert", "orvane.png"}));
+    EXPECT_EQ(test::ReadFileBytes(Hive().toStdString()), before);
+    EXPECT_FALSE(QFile::exists(app::PendingDeletionsEntryPath())) << "the entry goes all the same";
 }
 
 TEST_F(RemovalTest, TheNextStartCancelsThePendingDeletionsAndRegistersAgain)
@@ -188,7 +312,7 @@ TEST_F(RemovalTest, TheNextStartCancelsThePendingDeletionsAndRegistersAgain)
 TEST_F(RemovalTest, CopiesRunFromTheBuildTreeNeverRegisterNorCancel)
 {
     app::UseProgramFile(app::DevelopmentFolderPrefix() + "src/app/orvane");
-    platform::TRegistry::SetMachineHiveFolder(QString::fromStdString(tree.Path("prefix/etc/orvane")));
+    platform::TRegistry::SetMachineHiveFolder(QString::fromStdString(tree.Path(kPrefix + "/etc/orvane")));
     platform::TRegistry registry(platform::RootKey::HKEY_LOCAL_MACHINE);
     registry.OpenKey(kRunOnceKey, true);
     registry.WriteString("Delete Orvane", "rm -f -- 'x'");
@@ -213,7 +337,7 @@ TEST_F(RemovalTest, WithoutInstallListTheUserIsSentToTheFolderAndNothingIsSchedu
 
 TEST_F(RemovalTest, AMachineHiveThatCannotBeWrittenStopsBeforeTheEntryGoes)
 {
-    tree.Add("prefix/etc", "a file where the hive's folder should be");
+    tree.Add(kPrefix + "/etc", "a file where the hive's folder should be");
     List("orvane.png\n");
     app::RegisterUninstall();
     EXPECT_TRUE(fakes->dialogs->informations.isEmpty()) << "registering says nothing";
@@ -231,7 +355,7 @@ TEST_F(RemovalTest, AMachineHiveThatCannotBeWrittenStopsBeforeTheEntryGoes)
 
 TEST_F(RemovalTest, ADamagedMachineHiveIsToldOfAndTheSwitchStillEndsTheRun)
 {
-    tree.Add("prefix/etc/orvane/machine.reg", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software]\n");
+    tree.Add(kPrefix + "/etc/orvane/machine.reg", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software]\n");
     app::AppStart({"orvane", "/reset"});
     EXPECT_TRUE(app::StartupStopFlag);
     ASSERT_EQ(fakes->dialogs->errors.size(), 1);

@@ -18,15 +18,15 @@ protected:
             AddPicture(name);
         tree.Add("2005/trip/clip.avi");
         auto& form = Start();
-        form.Dir = Root();
+        Change([&](ui::Settings& s) { s.rootFolder = Root(); });
         form.ReadDir();
         return form;
     }
-    QStringList Photos() { QStringList l = form->Library().ListBox1().Lines(); l.sort(); return l; }
+    QStringList Photos() { QStringList l = form->Library().PhotoLines().Lines(); l.sort(); return l; }
     void Search(const QString& text)
     {
-        form->e1->setText(text);
-        emit form->e1->returnPressed();
+        Find<QLineEdit>("e1")->setText(text);
+        emit Find<QLineEdit>("e1")->returnPressed();
     }
 };
 
@@ -39,12 +39,12 @@ TEST_F(SearchTest, ShortTextsMatchExactCaseLongerOnesIgnoreIt)
     // Two characters match with their case: not IMG_0001.JPG.
     EXPECT_EQ(Photos(), QStringList({"2005/beach.jpg", "home/a b.jpg", QString::fromUtf8("home/Été.jpg"),
                                      QString::fromUtf8("home/Кошка.jpg"), "jp.jpeg"}));
-    EXPECT_EQ(form->PageControl1->tabText(0), "Photos (found: 5)");
-    EXPECT_EQ(form->PageControl1->tabText(1), "Videos (found: 0)");
+    EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(0), "Photos (found: 5)");
+    EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(1), "Videos (found: 0)");
     Search("jpg");
     EXPECT_EQ(Photos().size(), 5); // all but jp.jpeg
     EXPECT_TRUE(Photos().contains("2005/trip/IMG_0001.JPG"));
-    form->bCaseSens = true;
+    Change([&](ui::Settings& s) { s.caseSensitiveSearch = true; });
     Search("jpg");
     EXPECT_FALSE(Photos().contains("2005/trip/IMG_0001.JPG"));
 }
@@ -54,7 +54,7 @@ TEST_F(SearchTest, FolderNamesAndLettersBeyondAsciiMatch)
     Scanned();
     Search("TRIP");
     EXPECT_EQ(Photos(), QStringList({"2005/trip/IMG_0001.JPG"}));
-    EXPECT_EQ(form->Library().ListBox2().Lines(), QStringList({"2005/trip/clip.avi"}));
+    EXPECT_EQ(form->Library().VideoLines().Lines(), QStringList({"2005/trip/clip.avi"}));
     Search(QString::fromUtf8("КОШ"));
     EXPECT_EQ(Photos(), QStringList({QString::fromUtf8("home/Кошка.jpg")}));
     Search(QString::fromUtf8("été"));
@@ -68,7 +68,7 @@ TEST_F(SearchTest, SpacesAreTakenAsTyped)
     EXPECT_EQ(Photos(), QStringList({"home/a b.jpg"}));
     Search("   ");
     EXPECT_TRUE(Photos().isEmpty());
-    EXPECT_EQ(form->PageControl1->tabText(0), "Photos (found: 0)");
+    EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(0), "Photos (found: 0)");
 }
 
 TEST_F(SearchTest, ClearingTheTextRestoresBothListsWithoutFound)
@@ -77,8 +77,8 @@ TEST_F(SearchTest, ClearingTheTextRestoresBothListsWithoutFound)
     Search("beach");
     Search("");
     EXPECT_EQ(Photos().size(), 6);
-    EXPECT_EQ(form->PageControl1->tabText(0), "Photos (6)");
-    EXPECT_EQ(form->PageControl1->tabText(1), "Videos (1)");
+    EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(0), "Photos (6)");
+    EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(1), "Videos (1)");
 }
 
 TEST_F(SearchTest, TheRescanButtonFindsNewFilesEnterDoesNot)
@@ -88,39 +88,39 @@ TEST_F(SearchTest, TheRescanButtonFindsNewFilesEnterDoesNot)
     tree.Add("2006/beach2.jpg");
     Search("beach");
     EXPECT_EQ(Photos().size(), 1);
-    form->Button8->click();
+    Find<QPushButton>("Button8")->click();
     EXPECT_EQ(Photos(), QStringList({"2005/beach.jpg", "2006/beach2.jpg"}));
-    EXPECT_EQ(form->PageControl1->tabText(0), "Photos (found: 2)");
+    EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(0), "Photos (found: 2)");
 }
 
 TEST_F(SearchTest, SearchKeepsPositionsAndTheNextStepGoesBeyond)
 {
     auto& f = Scanned();
     f.Library().SetFileIndex(4, 0);
-    const QString shown = f.FileName;
+    const QString shown = f.CurrentFile();
     Search("beach");
-    EXPECT_EQ(f.Library().iFileIndex, 4);
-    EXPECT_EQ(f.FileName, shown);
-    f.ShortNext();
-    EXPECT_EQ(f.FileName, Root() + "/2005/beach.jpg");
+    EXPECT_EQ(f.Library().photoIndex, 4);
+    EXPECT_EQ(f.CurrentFile(), shown);
+    f.Library().ShortNext();
+    EXPECT_EQ(f.CurrentFile(), Root() + "/2005/beach.jpg");
 }
 
 TEST_F(SearchTest, AStoredSearchTextWithoutARootFolderFindsNothing)
 {
     Write(app::kAdditionalKey, "Edit1", QString("beach"));
     auto& f = Start();
-    EXPECT_EQ(f.PageControl1->tabText(0), "Photos (found: 0)");
-    EXPECT_EQ(f.PageControl1->tabText(1), "Videos (found: 0)");
+    EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(0), "Photos (found: 0)");
+    EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(1), "Videos (found: 0)");
 }
 
 TEST_F(SearchTest, AStoredSearchIsRunAgainAtStart)
 {
     Scanned();
-    form->e1->setText("beach");
+    Find<QLineEdit>("e1")->setText("beach");
     Stop();
     auto& f = Start();
-    EXPECT_EQ(f.Library().ListBox1().Lines(), QStringList({"2005/beach.jpg"}));
-    EXPECT_EQ(f.PageControl1->tabText(0), "Photos (found: 1)");
+    EXPECT_EQ(f.Library().PhotoLines().Lines(), QStringList({"2005/beach.jpg"}));
+    EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(0), "Photos (found: 1)");
 }
 
 TEST_F(SearchTest, LettersWhoseLowerCaseIsLongerStillMatch)
@@ -129,7 +129,7 @@ TEST_F(SearchTest, LettersWhoseLowerCaseIsLongerStillMatch)
     for (const char* name : {"İstanbul/kapı.jpg", "ankara/kale.jpg"})
         tree.Add(name);
     auto& f = Start();
-    f.Dir = Root();
+    Change([&](ui::Settings& s) { s.rootFolder = Root(); });
     f.ReadDir();
     Search("kale");
     EXPECT_EQ(Photos(), QStringList({"ankara/kale.jpg"}));

@@ -15,23 +15,23 @@ using orvane::test::AppTest;
 
 TEST(SettingsLists, JoinedListKeepsEveryEmptyPiece)
 {
-    EXPECT_EQ(app::SplitList(""), QStringList({""}));
-    EXPECT_EQ(app::SplitList("jpg|"), QStringList({"jpg", ""}));
-    EXPECT_EQ(app::SplitList("a||b"), QStringList({"a", "", "b"}));
-    EXPECT_EQ(app::SplitList("_|...misc|...orig|..notebook"), QStringList({"_", "...misc", "...orig", "..notebook"}));
-    EXPECT_EQ(app::JoinList({}), "");
-    EXPECT_EQ(app::JoinList({"avi", "3gp"}), "avi|3gp");
-    EXPECT_EQ(app::JoinList({""}), "");
+    EXPECT_EQ(ui::SplitList(""), QStringList({""}));
+    EXPECT_EQ(ui::SplitList("jpg|"), QStringList({"jpg", ""}));
+    EXPECT_EQ(ui::SplitList("a||b"), QStringList({"a", "", "b"}));
+    EXPECT_EQ(ui::SplitList("_|...misc|...orig|..notebook"), QStringList({"_", "...misc", "...orig", "..notebook"}));
+    EXPECT_EQ(ui::JoinList({}), "");
+    EXPECT_EQ(ui::JoinList({"avi", "3gp"}), "avi|3gp");
+    EXPECT_EQ(ui::JoinList({""}), "");
 }
 
 TEST(SettingsLists, LineListSplitsAtEveryKindOfLineBreak)
 {
-    EXPECT_EQ(app::SplitLines(""), QStringList());
-    EXPECT_EQ(app::SplitLines("a\r\nb\r\n"), QStringList({"a", "b"}));
-    EXPECT_EQ(app::SplitLines("a\nb\n"), QStringList({"a", "b"})); // written by another tool
-    EXPECT_EQ(app::SplitLines("a\rb"), QStringList({"a", "b"}));
-    EXPECT_EQ(app::SplitLines("a\n\nb"), QStringList({"a", "", "b"}));
-    EXPECT_EQ(app::JoinLines({"x", "y"}), "x\r\ny\r\n");
+    EXPECT_EQ(ui::SplitLines(""), QStringList());
+    EXPECT_EQ(ui::SplitLines("a\r\nb\r\n"), QStringList({"a", "b"}));
+    EXPECT_EQ(ui::SplitLines("a\nb\n"), QStringList({"a", "b"})); // written by another tool
+    EXPECT_EQ(ui::SplitLines("a\rb"), QStringList({"a", "b"}));
+    EXPECT_EQ(ui::SplitLines("a\n\nb"), QStringList({"a", "", "b"}));
+    EXPECT_EQ(ui::JoinLines({"x", "y"}), "x\r\ny\r\n");
 }
 
 TEST_F(AppTest, AFirstStartUsesTheDefaultsAndShutDownWritesEveryValueInOrder)
@@ -40,10 +40,10 @@ TEST_F(AppTest, AFirstStartUsesTheDefaultsAndShutDownWritesEveryValueInOrder)
     const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
     // The window's frame fills the work area exactly.
     EXPECT_EQ(form.frameGeometry(), QRect(QPoint(0, 0), work.size()));
-    EXPECT_EQ(form.cScheme, 1);
+    EXPECT_EQ(form.CurrentOptions().colorScheme, 1);
     EXPECT_EQ(form.palette().color(QPalette::Window), QColor(255, 255, 255));
-    EXPECT_EQ(form.Library().FileTypes.Items(), QStringList({"jpg", "jpeg"}));
-    EXPECT_EQ(form.PageControl1->tabText(0), "Photo"); // no scan ran
+    EXPECT_EQ(form.Library().photoTypes.Items(), QStringList({"jpg", "jpeg"}));
+    EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(0), "Photo"); // no scan ran
     // Reading created the three keys, empty.
     const QString created = HiveText();
     EXPECT_TRUE(created.startsWith("Windows Registry Editor Version 5.00\n"));
@@ -87,44 +87,47 @@ TEST_F(AppTest, ARoundTripRestoresTheWindowTheListsAndThePositions)
     {
         auto& form = Start();
         form.setGeometry(40, 50, 900, 600);
-        form.Dir = Root();
+        Change([&](ui::Settings& s) { s.rootFolder = Root(); });
         form.ReadDir();
-        form.PageControl1->setCurrentIndex(1);
+        Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
         form.Library().SetFileIndex(1, 0);
-        form.ShortNext(); // shows the video, position 0 of the video list
-        form.TrackBar1->setValue(4);
-        form.ComboBox1->setCurrentIndex(2);
-        form.cb1->setChecked(true);
-        form.cb3->setChecked(true);
-        form.e2->setText("me@example.org");
-        form.bCaseSens = true;
-        form.ssDelay = 1234;
-        form.popfolders = QStringList({"holiday", "2005"});
-        form.Library().FileTypes.Assign({"jpg", "jpeg", "PNG"});
+        form.Library().ShortNext(); // shows the video, position 0 of the video list
+        Find<QSlider>("TrackBar1")->setValue(4);
+        Find<QComboBox>("ComboBox1")->setCurrentIndex(2);
+        Find<QCheckBox>("cb1")->setChecked(true);
+        Find<QCheckBox>("cb3")->setChecked(true);
+        Find<QLineEdit>("e2")->setText("me@example.org");
         form.SetLeftWidth(300);
-        form.SetGroupHeight(form.g2, 16);
+        Change([&](ui::Settings& s) {
+            s.caseSensitiveSearch = true;
+            s.slideShowDelay = 1234;
+            s.nameHistory = QStringList({"holiday", "2005"});
+            s.fileTypes = QStringList({"jpg", "jpeg", "PNG"});
+            s.mailGroupHeight = 16;
+        });
+        form.SetParams();
         Stop();
     }
     auto& form = Start();
-    EXPECT_EQ(form.Dir, Root());
-    EXPECT_EQ(form.PageControl1->currentIndex(), 1);
-    EXPECT_EQ(form.Library().iFileIndex, 1);
-    EXPECT_EQ(form.Library().vFileIndex, 0);
-    EXPECT_EQ(form.FileName, Root() + "/v.avi");
-    EXPECT_EQ(form.TrackBar1->value(), 4);
-    EXPECT_EQ(form.ComboBox1->currentIndex(), 2);
-    EXPECT_EQ(form.Timer2->interval(), 600000);
-    EXPECT_TRUE(form.cb1->isChecked());
-    EXPECT_TRUE(form.cb3->isChecked());
-    EXPECT_EQ(form.e2->text(), "me@example.org");
-    EXPECT_TRUE(form.bCaseSens);
-    EXPECT_EQ(form.Timer4->interval(), 1234);
-    EXPECT_EQ(form.popfolders, QStringList({"holiday", "2005"}));
-    EXPECT_EQ(form.Library().FileTypes.Items(), QStringList({"jpg", "jpeg", "PNG"}));
+    EXPECT_EQ(form.RootFolder(), Root());
+    EXPECT_EQ(Find<QTabWidget>("PageControl1")->currentIndex(), 1);
+    EXPECT_EQ(form.Library().photoIndex, 1);
+    EXPECT_EQ(form.Library().videoIndex, 0);
+    EXPECT_EQ(form.CurrentFile(), Root() + "/v.avi");
+    EXPECT_EQ(Find<QSlider>("TrackBar1")->value(), 4);
+    EXPECT_EQ(Find<QComboBox>("ComboBox1")->currentIndex(), 2);
+    EXPECT_EQ(Find<QTimer>("Timer2")->interval(), 600000);
+    EXPECT_TRUE(Find<QCheckBox>("cb1")->isChecked());
+    EXPECT_TRUE(Find<QCheckBox>("cb3")->isChecked());
+    EXPECT_EQ(Find<QLineEdit>("e2")->text(), "me@example.org");
+    EXPECT_TRUE(form.CurrentOptions().caseSensitiveSearch);
+    EXPECT_EQ(Find<QTimer>("Timer4")->interval(), 1234);
+    EXPECT_EQ(form.CurrentSettings().nameHistory, QStringList({"holiday", "2005"}));
+    EXPECT_EQ(form.Library().photoTypes.Items(), QStringList({"jpg", "jpeg", "PNG"}));
     EXPECT_EQ(form.LeftWidth(), 300);
-    EXPECT_EQ(form.g2->height(), 16);
-    EXPECT_EQ(form.PageControl1->tabText(0), "Photos (2)");
-    EXPECT_EQ(form.Library().Selection1().currentIndex().row(), 1);
+    EXPECT_EQ(Find<QGroupBox>("g2")->height(), 16);
+    EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(0), "Photos (2)");
+    EXPECT_EQ(form.Library().PhotoSelection().currentIndex().row(), 1);
 }
 
 TEST_F(AppTest, AValueOfTheWrongTypeStopsTheReadingWithItsName)
@@ -139,8 +142,8 @@ TEST_F(AppTest, AValueOfTheWrongTypeStopsTheReadingWithItsName)
     } catch (const platform::ERegistryException& error) {
         EXPECT_STREQ(error.what(), "Invalid data type for 'TrackBar1'");
     }
-    EXPECT_EQ(window->Dir, Root());          // read before the bad value
-    EXPECT_EQ(window->PageControl1->tabText(0), "Photo"); // the scan was skipped
+    EXPECT_EQ(window->RootFolder(), Root());  // read before the bad value
+    EXPECT_EQ(test::FindControl<QTabWidget>(*window, "PageControl1")->tabText(0), "Photo"); // the scan was skipped
     EXPECT_FALSE(window->WindowCreated());
 }
 
@@ -148,12 +151,12 @@ TEST_F(AppTest, RemovingEveryPictureExtensionStoresAnEmptyStringThatReadsBackAsO
 {
     {
         auto& form = Start();
-        form.Library().FileTypes.Assign({});
+        form.Library().photoTypes.Assign({});
         Stop();
     }
     EXPECT_TRUE(HiveText().contains("\"FileTypes\"=\"\"\n"));
     auto& form = Start();
-    EXPECT_EQ(form.Library().FileTypes.Items(), QStringList({""}));
+    EXPECT_EQ(form.Library().photoTypes.Items(), QStringList({""}));
 }
 
 TEST_F(AppTest, CompactModeIsEnteredAgainAtStartKeepingTheStoredWidth)
@@ -163,9 +166,9 @@ TEST_F(AppTest, CompactModeIsEnteredAgainAtStartKeepingTheStoredWidth)
     Write(app::kMainKey, "FullWidth", 1000);
     Write(app::kMainKey, "Height", 600);
     auto& form = Start();
-    EXPECT_TRUE(form.PageControl1->isHidden());
+    EXPECT_TRUE(Find<QTabWidget>("PageControl1")->isHidden());
     EXPECT_EQ(form.frameGeometry().size(), QSize(300, 600));
-    EXPECT_EQ(form.FullWidth, 1000);
+    EXPECT_EQ(form.CurrentSettings().fullWidth, 1000);
     // A stored size comes back as it was.
     Stop();
     const QString text = HiveText();
@@ -184,11 +187,11 @@ TEST_F(AppTest, AStoredTabOtherThanPhotosOrVideosLeavesNoTabActive)
         Write(app::kOptionsKey, "aIndex", c.stored);
         auto& form = Start();
         EXPECT_EQ(form.ActiveTab(), c.active) << c.stored;
-        EXPECT_EQ(form.PageControl1->currentWidget() == form.TabSheet1 ||
-                      form.PageControl1->currentWidget() == form.TabSheet2,
+        EXPECT_EQ(Find<QTabWidget>("PageControl1")->currentWidget() == Find<QWidget>("TabSheet1") ||
+                      Find<QTabWidget>("PageControl1")->currentWidget() == Find<QWidget>("TabSheet2"),
                   c.active >= 0)
             << c.stored;
-        EXPECT_EQ(&form.lb() == &form.Library().ListBox2(), c.videoCommands) << c.stored;
+        EXPECT_EQ(&form.Library().ActiveLines() == &form.Library().VideoLines(), c.videoCommands) << c.stored;
         Stop();
     }
 }
@@ -198,16 +201,16 @@ TEST_F(AppTest, OutOfRangeChoicesLeaveTheBoxEmptyAndTheTimerAlone)
     Write(app::kAdditionalKey, "ComboBox1", 7);
     Write(app::kOptionsKey, "cScheme", 9);
     auto& form = Start();
-    EXPECT_EQ(form.ComboBox1->currentIndex(), -1);
-    EXPECT_EQ(form.Timer2->interval(), 10000);
+    EXPECT_EQ(Find<QComboBox>("ComboBox1")->currentIndex(), -1);
+    EXPECT_EQ(Find<QTimer>("Timer2")->interval(), 10000);
 }
 
 TEST_F(AppTest, HiddenGroupsCloseTheirGap)
 {
     Write(app::kOptionsKey, "bEmail", 0);
     auto& form = Start();
-    EXPECT_TRUE(form.g2->isHidden());
-    EXPECT_EQ(form.g3->y(), form.g1->y() + form.g1->height());
+    EXPECT_TRUE(Find<QGroupBox>("g2")->isHidden());
+    EXPECT_EQ(Find<QGroupBox>("g3")->y(), Find<QGroupBox>("g1")->y() + Find<QGroupBox>("g1")->height());
 }
 
 TEST_F(AppTest, ADamagedSettingsFileIsKeptAsideAndTheProgramStartsWithDefaults)
@@ -235,6 +238,6 @@ TEST_F(AppTest, ADamagedSettingsFileIsKeptAsideAndTheProgramStartsWithDefaults)
         }
     EXPECT_EQ(kept, 1);
     auto& form = Start();
-    EXPECT_EQ(form.cScheme, 1);
+    EXPECT_EQ(form.CurrentOptions().colorScheme, 1);
     EXPECT_TRUE(app::CheckSettingsFile().isEmpty());
 }

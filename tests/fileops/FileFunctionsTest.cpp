@@ -107,6 +107,44 @@ TEST(DeleteTree, ReadOnlyFileIsOfferedForRetryAndIgnoredFileMakesTheFinalRemoval
     EXPECT_FALSE(std::filesystem::exists(tree.Path("gone/free.txt")));
 }
 
+TEST(DeleteFile, DeletesFilesAndLinksButKeepsWhatTheOwnerMadeReadOnly)
+{
+    TempTree keep({"target.txt"});
+    TempTree tree({"plain.txt", "locked.txt"});
+    std::filesystem::permissions(tree.Path("locked.txt"), std::filesystem::perms::owner_read);
+    std::filesystem::create_symlink(keep.Path("target.txt"), tree.Root() / "link");
+    std::filesystem::create_symlink(tree.Path("nowhere"), tree.Root() / "dangling");
+    EXPECT_TRUE(Exists(tree.Path("dangling"))) << "a link is there whatever it points to";
+    EXPECT_TRUE(IsLink(tree.Path("dangling")));
+    EXPECT_FALSE(IsLink(tree.Path("plain.txt")));
+    for (const char* name : {"plain.txt", "link", "dangling", "never-there"})
+        EXPECT_TRUE(DeleteFile(tree.Path(name))) << name;
+    EXPECT_FALSE(DeleteFile(tree.Path("locked.txt")));
+    for (const char* name : {"plain.txt", "link", "dangling"})
+        EXPECT_FALSE(Exists(tree.Path(name))) << name;
+    EXPECT_TRUE(Exists(tree.Path("locked.txt")));
+    EXPECT_TRUE(Exists(keep.Path("target.txt")));
+}
+
+TEST(IsHostile, EntriesThatCouldReachOutsideTheFolderAreRefused)
+{
+    TempTree outside({"victim.txt", "empty/"});
+    TempTree tree({"program/sub/a.txt", "program/data/"});
+    std::filesystem::create_directory_symlink(outside.Root(), tree.Root() / "program/link");
+    std::filesystem::create_directory_symlink(outside.Root(), tree.Root() / "program/sub/deeper");
+    const std::string folder = tree.Path("program/");
+    struct Case {
+        std::string entry;
+        bool hostile;
+    };
+    for (const Case& c : {Case{"sub/a.txt", false}, Case{"data/", false}, Case{"link", false}, Case{"sub/gone.txt", false},
+                          Case{outside.Path("victim.txt"), true}, Case{"../program/sub/a.txt", true},
+                          Case{"sub/../../x", true}, Case{"..", true}, Case{"", true}, Case{std::string("sub\0/a", 6), true},
+                          Case{"link/victim.txt", true}, Case{"link/empty/", true}, Case{"link/", true},
+                          Case{"sub/deeper/", true}, Case{"sub/deeper/victim.txt", true}})
+        EXPECT_EQ(IsHostile(folder, c.entry), c.hostile) << c.entry;
+}
+
 TEST(IsFolderEmpty, TrueForEmptyAndMissingFoldersOnly)
 {
     TempTree tree({"empty/", "full/.hidden"});

@@ -71,8 +71,8 @@ TEST_F(MailDesktopTest, ThunderbirdFamilyGetsTheWholeMessageAsOneComposeArgument
     const QString newline = File("line\nbreak, it's.jpg");
     platform::DesktopMail mail(Options());
     ASSERT_TRUE(mail.Logon(nullptr));
-    platform::MailDraft draft{{"ann@example.org"}, "Files (2)", "Hello\r\nIt's great, isn't it?\r\nBye", {odd, newline}};
-    const platform::MailResult result = mail.Send(nullptr, draft);
+    const platform::MailResult result =
+        mail.Send(nullptr, Message({"ann@example.org"}, "Files (2)", "Hello\r\nIt's great, isn't it?\r\nBye", {odd, newline}));
     mail.Logoff();
 
     EXPECT_EQ(result.code, platform::SUCCESS_SUCCESS);
@@ -98,7 +98,7 @@ TEST_F(MailDesktopTest, AClientThatStaysOpenIsNotWaitedFor)
     ASSERT_TRUE(mail.Logon(nullptr));
     QElapsedTimer clock;
     clock.start();
-    EXPECT_EQ(mail.Send(nullptr, {{}, "one.jpg", {}, {File("one.jpg")}}).code, platform::SUCCESS_SUCCESS);
+    EXPECT_EQ(mail.Send(nullptr, Message({}, "one.jpg", {}, {File("one.jpg")})).code, platform::SUCCESS_SUCCESS);
     EXPECT_LT(clock.elapsed(), 2500);
     EXPECT_EQ(Runs("thunderbird").size(), 1u);
 }
@@ -113,7 +113,7 @@ TEST_F(MailDesktopTest, XdgEmailGetsEachPartAsItsOwnArgumentAndTheUserHearsOfThe
     platform::DesktopMail mail(Options());
     ASSERT_TRUE(mail.Logon(nullptr));
     const platform::MailResult result =
-        mail.Send(nullptr, {{"-x&cc=eve@example.org"}, "--body\r\nBcc: eve", "Hello\r\nBye", {a, b}});
+        mail.Send(nullptr, Message({"-x&cc=eve@example.org"}, "--body\r\nBcc: eve", "Hello\r\nBye", {a, b}));
     EXPECT_EQ(result.code, platform::SUCCESS_SUCCESS);
     EXPECT_EQ(result.notAttached, QStringList({a, b}));
     const auto runs = Runs("xdg-email");
@@ -131,7 +131,7 @@ TEST_F(MailDesktopTest, TextsTheComposeSyntaxCannotCarryGoThroughXdgEmailInstead
     platform::DesktopMail mail(Options());
     ASSERT_TRUE(mail.Logon(nullptr));
     const QString subject = "a',b\",c.jpg";
-    EXPECT_EQ(mail.Send(nullptr, {{}, subject, {}, {}}).code, platform::SUCCESS_SUCCESS);
+    EXPECT_EQ(mail.Send(nullptr, Message({}, subject, {}, {})).code, platform::SUCCESS_SUCCESS);
     EXPECT_TRUE(Runs("thunderbird").empty());
     ASSERT_EQ(Runs("xdg-email").size(), 1u);
     EXPECT_EQ(Runs("xdg-email")[0], QStringList({"--utf8", "--subject", subject, "mailto:"}));
@@ -148,10 +148,10 @@ TEST_F(MailDesktopTest, NoClientAnywhereIsAFailedLogonAndAVanishedFileFailsTheSe
     StandIn("xdg-email", "exit 3");
     platform::DesktopMail mail(Options());
     ASSERT_TRUE(mail.Logon(nullptr));
-    EXPECT_EQ(mail.Send(nullptr, {{}, {}, {}, {QString::fromStdString(home.Path("gone.jpg"))}}).code,
+    EXPECT_EQ(mail.Send(nullptr, Message({}, {}, {}, {QString::fromStdString(home.Path("gone.jpg"))})).code,
               platform::MAPI_E_ATTACHMENT_NOT_FOUND);
     EXPECT_TRUE(Runs("xdg-email").empty()) << "nothing opens for a vanished file";
-    EXPECT_EQ(mail.Send(nullptr, {{}, "x", {}, {}}).code, platform::MAPI_E_LOGIN_FAILURE)
+    EXPECT_EQ(mail.Send(nullptr, Message({}, "x", {}, {})).code, platform::MAPI_E_LOGIN_FAILURE)
         << "xdg-email finding no way to a client";
 }
 
@@ -164,4 +164,24 @@ TEST(MailHandler, ExecLinesSurviveQuotingForAnyName)
     bool ok = false;
     EXPECT_EQ(platform::DropFieldCodes(platform::SplitExec(platform::UnescapeDesktopString(line), &ok)), names);
     EXPECT_TRUE(ok);
+}
+
+TEST(MailMessage, EachRecipientReachesTheClientWithoutItsOneAddressType)
+{
+    struct Case {
+        const char* address;
+        const char* handedOn;
+    };
+    platform::MapiMessage message;
+    QStringList expected;
+    for (const Case& c : {Case{"SMTP:ann@example.org", "ann@example.org"}, Case{"smtp:bo@example.org", "bo@example.org"},
+                          Case{"SMTP:SMTP:cy@example.org", "SMTP:cy@example.org"}, Case{"dee@example.org", "dee@example.org"}}) {
+        platform::MapiRecipDesc recipient;
+        recipient.lpszAddress = c.address;
+        message.lpRecips.push_back(recipient);
+        expected << c.handedOn;
+    }
+    message.nRecipCount = 3;
+    expected.removeLast();
+    EXPECT_EQ(platform::BareAddresses(message), expected) << "only the counted recipients";
 }

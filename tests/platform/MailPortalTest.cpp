@@ -137,7 +137,7 @@ TEST_F(MailPortalTest, ThePortalGetsTheMessageWithTheFilesAsOpenDescriptors)
     platform::DesktopMail mail(PortalOptions());
     ASSERT_TRUE(mail.Logon(nullptr)) << "the portal alone is a way to the client";
     const platform::MailResult result =
-        mail.Send(nullptr, {{"ann@example.org"}, "Files (2)", "Hello\r\nBye", {odd, plain}});
+        mail.Send(nullptr, Message({"ann@example.org"}, "Files (2)", "Hello\r\nBye", {odd, plain}));
     mail.Logoff();
     EXPECT_EQ(result.code, platform::SUCCESS_SUCCESS);
     EXPECT_TRUE(result.notAttached.isEmpty());
@@ -153,12 +153,12 @@ TEST_F(MailPortalTest, ACancelledComposeIsTheUsersAnswerAndAFailedOneTriesTheNex
     portal_->response = 1;
     platform::DesktopMail mail(PortalOptions());
     ASSERT_TRUE(mail.Logon(nullptr));
-    EXPECT_EQ(mail.Send(nullptr, {{}, "x", {}, {}}).code, platform::MAPI_USER_ABORT);
+    EXPECT_EQ(mail.Send(nullptr, Message({}, "x", {}, {})).code, platform::MAPI_USER_ABORT);
 
     portal_->response = 2;
     StandIn("xdg-email");
     ASSERT_TRUE(mail.Logon(nullptr));
-    EXPECT_EQ(mail.Send(nullptr, {{}, "x", {}, {}}).code, platform::SUCCESS_SUCCESS);
+    EXPECT_EQ(mail.Send(nullptr, Message({}, "x", {}, {})).code, platform::SUCCESS_SUCCESS);
     EXPECT_EQ(Runs("xdg-email").size(), 1u);
 }
 

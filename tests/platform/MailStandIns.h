@@ -89,6 +89,33 @@ public:
         options.clientWaitMs = 300;
         return options;
     }
+    // A message as the program builds one: each recipient's address with
+    // its "SMTP:" type, empty texts absent.
+    static platform::MapiMessage Message(const QStringList& to, const QString& subject, const QString& body,
+                                         const QStringList& files)
+    {
+        platform::MapiMessage message;
+        for (const QString& address : to) {
+            platform::MapiRecipDesc recipient;
+            recipient.ulRecipClass = platform::MAPI_TO;
+            recipient.lpszName = address.toStdString();
+            recipient.lpszAddress = "SMTP:" + address.toStdString();
+            message.lpRecips.push_back(recipient);
+        }
+        message.nRecipCount = uint32_t(message.lpRecips.size());
+        if (!subject.isEmpty())
+            message.lpszSubject = subject.toStdString();
+        if (!body.isEmpty())
+            message.lpszNoteText = body.toStdString();
+        for (const QString& path : files) {
+            platform::MapiFileDesc file;
+            file.nPosition = platform::kNoPosition;
+            file.lpszPathName = path.toStdString();
+            message.lpFiles.push_back(file);
+        }
+        message.nFileCount = uint32_t(message.lpFiles.size());
+        return message;
+    }
     QString File(const std::string& relative, const std::string& content = "picture")
     {
         home.Add(relative, content);

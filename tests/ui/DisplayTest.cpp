@@ -20,10 +20,10 @@ protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        form->Dir = Root();
+        Change([&](ui::Settings& s) { s.rootFolder = Root(); });
     }
     bool Show(const std::string& relative) { return form->SetThis(Full(relative), false); }
-    QWidget* PlayerWidget() { return form->WMPWidget; }
+    QWidget* PlayerWidget() { return Find<QWidget>("WMP"); }
 };
 
 } // namespace
@@ -34,14 +34,14 @@ TEST_F(DisplayTest, APictureShowsWithItsSizeAndBecomesTheCurrentFile)
     ASSERT_TRUE(Show("2005/a.jpg"));
     EXPECT_EQ(Status(), Full("2005/a.jpg") + "  (640x480)");
     EXPECT_EQ(form->windowTitle(), "2005/a.jpg - Orvane");
-    EXPECT_EQ(form->im2->toolTip(), "2005/a.jpg - Orvane");
-    EXPECT_EQ(form->FileName, Full("2005/a.jpg"));
-    ASSERT_TRUE(form->im2->Picture());
+    EXPECT_EQ(Find<ui::PictureSurface>("im2")->toolTip(), "2005/a.jpg - Orvane");
+    EXPECT_EQ(form->CurrentFile(), Full("2005/a.jpg"));
+    ASSERT_TRUE(Shown());
     // Decoded at half size, which still covers the 257 x 205 viewing area.
-    EXPECT_EQ(form->im2->Picture()->Width(), 320);
-    EXPECT_EQ(form->im2->Picture()->SourceWidth(), 640);
+    EXPECT_EQ(Shown()->Width(), 320);
+    EXPECT_EQ(Shown()->SourceWidth(), 640);
     // On screen: red grows from the left edge to the right one.
-    const QImage painted = form->im2->grab().toImage();
+    const QImage painted = Find<ui::PictureSurface>("im2")->grab().toImage();
     const int middle = painted.height() / 2;
     EXPECT_LT(qRed(painted.pixel(6, middle)), 40);
     EXPECT_GT(qRed(painted.pixel(painted.width() - 6, middle)), 215);
@@ -57,14 +57,14 @@ TEST_F(DisplayTest, AMissingFileStopsThePlayerAndChangesNothingElse)
     ASSERT_TRUE(Show("clip.avi"));
     const QString title = form->windowTitle();
     const QString status = Status();
-    const auto picture = form->im2->Picture();
+    const auto picture = Shown();
     Player().calls.clear();
     EXPECT_FALSE(Show("gone.jpg"));
     EXPECT_EQ(Player().calls, QStringList({"stop", "close"}));
     EXPECT_EQ(form->windowTitle(), title);
     EXPECT_EQ(Status(), status);
-    EXPECT_EQ(form->FileName, Full("clip.avi"));
-    EXPECT_EQ(form->im2->Picture(), picture);
+    EXPECT_EQ(form->CurrentFile(), Full("clip.avi"));
+    EXPECT_EQ(Shown(), picture);
 }
 
 TEST_F(DisplayTest, AVideoPlaysOverThePictureWhichStaysUnderneath)
@@ -72,12 +72,12 @@ TEST_F(DisplayTest, AVideoPlaysOverThePictureWhichStaysUnderneath)
     AddPicture("a.jpg");
     tree.Add("Clip.AVI");
     ASSERT_TRUE(Show("a.jpg"));
-    const auto picture = form->im2->Picture();
+    const auto picture = Shown();
     Player().calls.clear();
     ASSERT_TRUE(Show("Clip.AVI"));
     EXPECT_EQ(Player().calls, QStringList({"stop", "close", "url " + Full("Clip.AVI"), "play"}));
     EXPECT_TRUE(PlayerWidget()->isVisible());
-    EXPECT_EQ(form->im2->Picture(), picture);
+    EXPECT_EQ(Shown(), picture);
     EXPECT_EQ(Status(), Full("Clip.AVI"));
     EXPECT_EQ(form->windowTitle(), "Clip.AVI - Orvane");
     // A picture after the video hides the player.
@@ -88,7 +88,7 @@ TEST_F(DisplayTest, AVideoPlaysOverThePictureWhichStaysUnderneath)
 TEST_F(DisplayTest, AFileOnBothListsIsPlayedAsAVideo)
 {
     tree.Add("both.avi");
-    form->Library().FileTypes.Add("avi");
+    form->Library().photoTypes.Add("avi");
     ASSERT_TRUE(Show("both.avi"));
     EXPECT_TRUE(PlayerWidget()->isVisible());
 }
@@ -98,7 +98,7 @@ TEST_F(DisplayTest, PlayerFailuresAreSwallowedAndTheStepCompletes)
     tree.Add("broken.avi");
     Player().failOnPlay = true;
     ASSERT_TRUE(Show("broken.avi"));
-    EXPECT_EQ(form->FileName, Full("broken.avi"));
+    EXPECT_EQ(form->CurrentFile(), Full("broken.avi"));
     EXPECT_EQ(form->windowTitle(), "broken.avi - Orvane");
     EXPECT_TRUE(fakes->dialogs->errors.isEmpty());
 }
@@ -108,11 +108,11 @@ TEST_F(DisplayTest, ADamagedPictureRaisesItsErrorAndKeepsThePreviousOneOnScreen)
     AddPicture("good.jpg", 20, 10);
     tree.Add("bad.jpg", "this is not a picture");
     ASSERT_TRUE(Show("good.jpg"));
-    const auto picture = form->im2->Picture();
+    const auto picture = Shown();
     const QString status = Status();
     EXPECT_THROW(Show("bad.jpg"), std::exception);
-    EXPECT_EQ(form->im2->Picture(), picture);
-    EXPECT_EQ(form->FileName, Full("good.jpg"));
+    EXPECT_EQ(Shown(), picture);
+    EXPECT_EQ(form->CurrentFile(), Full("good.jpg"));
     EXPECT_EQ(form->windowTitle(), "good.jpg - Orvane");
 }
 
@@ -120,27 +120,27 @@ TEST_F(DisplayTest, ErrorsOfClickedCommandsReachTheGeneralErrorBoxAndTheProgramG
 {
     // Extension on the photo list but served by no picture class.
     tree.Add("odd.xyz", "data");
-    form->Library().FileTypes.Add("xyz");
+    form->Library().photoTypes.Add("xyz");
     fakes->dialogs->folderAnswers.push_back(Root());
     // Through the event system, as a user's click arrives.
-    const QPoint centre(form->tb1->width() / 2, form->tb1->height() / 2);
-    QMouseEvent press(QEvent::MouseButtonPress, centre, form->tb1->mapToGlobal(centre), Qt::LeftButton,
+    const QPoint centre(Find<QToolButton>("tb1")->width() / 2, Find<QToolButton>("tb1")->height() / 2);
+    QMouseEvent press(QEvent::MouseButtonPress, centre, Find<QToolButton>("tb1")->mapToGlobal(centre), Qt::LeftButton,
                       Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, centre, form->tb1->mapToGlobal(centre), Qt::LeftButton,
+    QMouseEvent release(QEvent::MouseButtonRelease, centre, Find<QToolButton>("tb1")->mapToGlobal(centre), Qt::LeftButton,
                         Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(form->tb1, &press);
-    QCoreApplication::sendEvent(form->tb1, &release);
+    QCoreApplication::sendEvent(Find<QToolButton>("tb1"), &press);
+    QCoreApplication::sendEvent(Find<QToolButton>("tb1"), &release);
     ASSERT_EQ(fakes->dialogs->errors, QStringList({"Unknown picture file extension (.xyz)"}));
-    EXPECT_EQ(form->PageControl1->tabText(0), "Photos (1)");
-    EXPECT_TRUE(form->FileName.isEmpty());
+    EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(0), "Photos (1)");
+    EXPECT_TRUE(form->CurrentFile().isEmpty());
 }
 
 TEST_F(DisplayTest, ProgressTextsReachTheStatusLineWhileDecoding)
 {
     AddPicture("a.jpg", 64, 256);
-    form->im2Progress(0, 0, false, 0, "Preparing...");
+    emit form->Display().Progress(viewer::ProgressText(0, 0, false, "Preparing..."));
     EXPECT_EQ(Status(), "Starting percent done: 0 Preparing...");
-    form->im2Progress(1, 50, true, 128, "");
+    emit form->Display().Progress(viewer::ProgressText(1, 50, true, ""));
     EXPECT_EQ(Status(), "Running percent done: 50 (Redrawing) ");
     ASSERT_TRUE(Show("a.jpg"));
     EXPECT_EQ(Status(), Full("a.jpg") + "  (64x256)");
@@ -152,7 +152,7 @@ TEST_F(DisplayTest, MiddleButtonOpensTheCurrentFileInItsProgram)
     ASSERT_TRUE(Show("a.jpg"));
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5), Qt::MiddleButton, Qt::NoButton,
                         Qt::NoModifier);
-    QCoreApplication::sendEvent(form->im2, &release);
+    QCoreApplication::sendEvent(Find<ui::PictureSurface>("im2"), &release);
     EXPECT_EQ(fakes->shell->opened, QStringList({Full("a.jpg")}));
 }
 
@@ -170,13 +170,13 @@ TEST_F(DisplayTest, DoubleClickOnThePlayerTogglesOnlyThePlayersFullScreen)
 TEST_F(DisplayTest, LayoutGivesAFiveByFourViewingAreaWithTheButtonsUnderIt)
 {
     form->SetLeftWidth(300);
-    EXPECT_EQ(form->pnIm->geometry(), QRect(0, 0, 300, 240));
-    EXPECT_EQ(form->pnMag->height(), 270);
-    EXPECT_EQ(form->b1->pos(), QPoint(0, 240));
-    EXPECT_EQ(form->b2->pos(), QPoint(137, 240));
-    EXPECT_EQ(form->b3->pos(), QPoint(275, 240));
+    EXPECT_EQ(Find<QWidget>("pnIm")->geometry(), QRect(0, 0, 300, 240));
+    EXPECT_EQ(Find<QWidget>("pnMag")->height(), 270);
+    EXPECT_EQ(Find<QPushButton>("b1")->pos(), QPoint(0, 240));
+    EXPECT_EQ(Find<QPushButton>("b2")->pos(), QPoint(137, 240));
+    EXPECT_EQ(Find<QPushButton>("b3")->pos(), QPoint(275, 240));
     form->SetLeftWidth(50); // never narrower than 100
-    EXPECT_EQ(form->pnIm->width(), 100);
+    EXPECT_EQ(Find<QWidget>("pnIm")->width(), 100);
 }
 
 TEST_F(DisplayTest, AVideoShownBeforeTheWindowAppearsStaysVisibleThroughLayout)
@@ -186,14 +186,14 @@ TEST_F(DisplayTest, AVideoShownBeforeTheWindowAppearsStaysVisibleThroughLayout)
     tree.Add("clip.avi");
     form.reset();
     form = std::make_unique<ui::TForm1>();
-    form->Dir = Root();
-    form->FileName = Full("clip.avi");
+    Change([&](ui::Settings& s) { s.rootFolder = Root(); });
+    Change([&](ui::Settings& s) { s.currentFile = Full("clip.avi"); });
     form->FormCreate();
     form->show();
     form->resize(900, 700);
     form->SetLeftWidth(320);
-    EXPECT_TRUE(form->WMPWidget->isVisible());
-    EXPECT_EQ(form->WMPWidget->size(), QSize(320, 255));
+    EXPECT_TRUE(Find<QWidget>("WMP")->isVisible());
+    EXPECT_EQ(Find<QWidget>("WMP")->size(), QSize(320, 255));
 }
 
 TEST_F(DisplayTest, AJpegDecodesAtTheSizeItIsSeenAndAgainWhenTheAreaGrows)
@@ -201,16 +201,16 @@ TEST_F(DisplayTest, AJpegDecodesAtTheSizeItIsSeenAndAgainWhenTheAreaGrows)
     AddPicture("big.jpg", 1600, 1200);
     ASSERT_TRUE(Show("big.jpg"));
     EXPECT_EQ(Status(), Full("big.jpg") + "  (1600x1200)");
-    EXPECT_EQ(form->im2->Picture()->Width(), 400); // a quarter covers 257 x 205
-    EXPECT_EQ(form->im2->Picture()->Height(), 300);
+    EXPECT_EQ(Shown()->Width(), 400); // a quarter covers 257 x 205
+    EXPECT_EQ(Shown()->Height(), 300);
     const QString status = Status();
-    form->SwitchFullScreen();
-    const QSize screen = form->im2->size();
+    form->Run(ui::Command::FullScreen);
+    const QSize screen = Find<ui::PictureSurface>("im2")->size();
     QElapsedTimer waited;
     waited.start();
-    while (form->im2->Picture()->Width() == 400 && waited.elapsed() < 3000)
+    while (Shown()->Width() == 400 && waited.elapsed() < 3000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    const auto sharper = form->im2->Picture();
+    const auto sharper = Shown();
     const QRect fitted = viewer::FitCentered(QSize(1600, 1200), screen);
     EXPECT_GE(sharper->Width(), fitted.width());
     EXPECT_GE(sharper->Height(), fitted.height());

@@ -1,6 +1,6 @@
 #include "MainWindowFixture.h"
 
-#include "ui/Dialogs.h"
+#include "ui/InputDialogs.h"
 
 #include <QComboBox>
 #include <QMenu>
@@ -21,8 +21,7 @@ protected:
         MainWindowTest::SetUp();
         input = std::make_unique<ui::TInputDlg>(form.get());
         input2 = std::make_unique<ui::TInputDlg2>(form.get());
-        form->InputDlg = input.get();
-        form->InputDlg2 = input2.get();
+        form->SetDialogs({nullptr, nullptr, input.get(), input2.get()});
     }
     void TearDown() override
     {
@@ -32,20 +31,21 @@ protected:
     }
     void Select(std::initializer_list<int> rows)
     {
-        auto& selection = Lib().Selection1();
+        auto& selection = Lib().PhotoSelection();
         selection.clearSelection();
         for (int row : rows)
-            selection.select(Lib().ListBox1().index(row), QItemSelectionModel::Select);
+            selection.select(Lib().PhotoLines().index(row), QItemSelectionModel::Select);
     }
     // Answers the next input dialog with text (or Cancel when ok is false).
     void Answer(ui::TInputDlgBase* dialog, const QString& text, bool ok = true)
     {
         QTimer::singleShot(0, dialog, [dialog, text, ok] {
             seenHistory.clear();
-            for (int i = 0; i < dialog->ComboBox1->count(); ++i)
-                seenHistory << dialog->ComboBox1->itemText(i);
-            dialog->ComboBox1->setEditText(text);
-            (ok ? dialog->OKBtn : dialog->CancelBtn)->click();
+            auto* names = dialog->findChild<QComboBox*>("ComboBox1");
+            for (int i = 0; i < names->count(); ++i)
+                seenHistory << names->itemText(i);
+            names->setEditText(text);
+            dialog->findChild<QPushButton*>(ok ? "OKBtn" : "CancelBtn")->click();
         });
     }
     static inline QStringList seenHistory;
@@ -60,15 +60,15 @@ TEST_F(FileCommandsTest, TheMenuShowsItsItemsOnlyWithASelection)
     AddPicture("a.jpg");
     ChooseRoot();
     Select({});
-    form->PopupMenu2Popup();
-    EXPECT_FALSE(form->MoveInFolder1->isVisible());
-    EXPECT_FALSE(form->Delete1->isVisible());
+    emit Find<QMenu>("PopupMenu2")->aboutToShow();
+    EXPECT_FALSE(form->Action(ui::Command::MoveInFolder)->isVisible());
+    EXPECT_FALSE(DeleteMenu()->isVisible());
     Select({0});
-    form->PopupMenu2Popup();
-    EXPECT_TRUE(form->MoveInFolder1->isVisible());
-    EXPECT_TRUE(form->ChangeAFolder1->isVisible());
-    EXPECT_TRUE(form->AddToFileName1->isVisible());
-    EXPECT_TRUE(form->Delete1->isVisible());
+    emit Find<QMenu>("PopupMenu2")->aboutToShow();
+    EXPECT_TRUE(form->Action(ui::Command::MoveInFolder)->isVisible());
+    EXPECT_TRUE(form->Action(ui::Command::RenameFolder)->isVisible());
+    EXPECT_TRUE(form->Action(ui::Command::AddToFileName)->isVisible());
+    EXPECT_TRUE(DeleteMenu()->isVisible());
 }
 
 TEST_F(FileCommandsTest, MoveInFolderMovesTheSelectedFilesAndRemembersTheName)
@@ -77,18 +77,18 @@ TEST_F(FileCommandsTest, MoveInFolderMovesTheSelectedFilesAndRemembersTheName)
     AddPicture("b.jpg");
     AddPicture("c.jpg");
     ChooseRoot();
-    const QStringList before = Lib().ListBox1().Lines();
+    const QStringList before = Lib().PhotoLines().Lines();
     Select({0, 2});
-    form->popfolders = {"holiday"};
+    Change([&](ui::Settings& s) { s.nameHistory = {"holiday"}; });
     Answer(input.get(), "best");
-    form->MoveInFolder();
+    form->Run(ui::Command::MoveInFolder);
     EXPECT_EQ(seenHistory, QStringList({"holiday"}));
-    EXPECT_EQ(form->popfolders, QStringList({"holiday", "best"}));
-    EXPECT_EQ(Lib().ListBox1().Line(0), "best/" + before[0]);
-    EXPECT_EQ(Lib().ListBox1().Line(1), before[1]);
-    EXPECT_EQ(Lib().ListBox1().Line(2), "best/" + before[2]);
+    EXPECT_EQ(form->CurrentSettings().nameHistory, QStringList({"holiday", "best"}));
+    EXPECT_EQ(Lib().PhotoLines().Line(0), "best/" + before[0]);
+    EXPECT_EQ(Lib().PhotoLines().Line(1), before[1]);
+    EXPECT_EQ(Lib().PhotoLines().Line(2), "best/" + before[2]);
     EXPECT_TRUE(std::filesystem::exists(tree.Path("best/" + before[0].toStdString())));
-    EXPECT_EQ(form->PageControl1->tabText(0), "Photos (3)"); // captions are not updated
+    EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(0), "Photos (3)"); // captions are not updated
 }
 
 TEST_F(FileCommandsTest, CancelAndBlankTextsChangeNothing)
@@ -97,11 +97,11 @@ TEST_F(FileCommandsTest, CancelAndBlankTextsChangeNothing)
     ChooseRoot();
     Select({0});
     Answer(input.get(), "best", false);
-    form->MoveInFolder();
+    form->Run(ui::Command::MoveInFolder);
     Answer(input.get(), "   ");
-    form->MoveInFolder();
-    EXPECT_EQ(Lib().ListBox1().Line(0), "a.jpg");
-    EXPECT_TRUE(form->popfolders.isEmpty());
+    form->Run(ui::Command::MoveInFolder);
+    EXPECT_EQ(Lib().PhotoLines().Line(0), "a.jpg");
+    EXPECT_TRUE(form->CurrentSettings().nameHistory.isEmpty());
 }
 
 TEST_F(FileCommandsTest, AFailedRenameSaysCannotRenameOncePerLine)
@@ -109,12 +109,12 @@ TEST_F(FileCommandsTest, AFailedRenameSaysCannotRenameOncePerLine)
     AddPicture("a.jpg");
     AddPicture("a sea.jpg");
     ChooseRoot();
-    const int row = static_cast<int>(Lib().ListBox1().Lines().indexOf("a.jpg"));
+    const int row = static_cast<int>(Lib().PhotoLines().Lines().indexOf("a.jpg"));
     Select({row});
     Answer(input2.get(), "sea");
-    form->AddToFilename();
+    form->Run(ui::Command::AddToFileName);
     EXPECT_EQ(fakes->dialogs->informations, QStringList({"Cannot rename"}));
-    EXPECT_EQ(Lib().ListBox1().Line(row), "a.jpg");
+    EXPECT_EQ(Lib().PhotoLines().Line(row), "a.jpg");
     EXPECT_TRUE(std::filesystem::exists(tree.Path("a.jpg")));
 }
 
@@ -122,10 +122,10 @@ TEST_F(FileCommandsTest, ChangeAFolderStopsThePlayerEvenWhenCancelled)
 {
     tree.Add("v/clip.avi");
     ChooseRoot();
-    form->PageControl1->setCurrentIndex(1);
+    Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
     Player().calls.clear();
     Answer(input.get(), "x", false);
-    form->RenameFolder();
+    form->Run(ui::Command::RenameFolder);
     EXPECT_EQ(Player().calls, QStringList({"stop", "close"}));
 }
 
@@ -134,11 +134,11 @@ TEST_F(FileCommandsTest, SendToRecycleBinTrashesTheFilesAndRemovesTheirLines)
     AddPicture("a.jpg");
     AddPicture("b.jpg");
     ChooseRoot();
-    const QString kept = Lib().ListBox1().Line(1);
-    const QString gone = Lib().ListBox1().Line(0);
+    const QString kept = Lib().PhotoLines().Line(1);
+    const QString gone = Lib().PhotoLines().Line(0);
     Select({0});
-    form->SendToRecycleBin1->trigger();
-    EXPECT_EQ(Lib().ListBox1().Lines(), QStringList({kept}));
+    form->Action(ui::Command::SendToRecycleBin)->trigger();
+    EXPECT_EQ(Lib().PhotoLines().Lines(), QStringList({kept}));
     EXPECT_FALSE(std::filesystem::exists(tree.Path(gone.toStdString())));
     const auto trash = std::filesystem::path(std::getenv("HOME")) / ".local/share/Trash/files";
     EXPECT_TRUE(std::filesystem::exists(trash / gone.toStdString()));

@@ -5,15 +5,27 @@
 #include "imaging/registry/PlatformPictureClasses.h"
 #include "library/MediaLibrary.h"
 #include "support/FakeServices.h"
+#include "support/MainWindowAccess.h"
 #include "support/QtPrinters.h"
 #include "support/TempTree.h"
 #include "support/TestImages.h"
+#include "ui/MediaListView.h"
 #include "ui/PictureSurface.h"
+#include "ui/Splitter.h"
 #include "ui/TForm1.h"
+#include "viewer/ItemDisplay.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSlider>
 #include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -45,10 +57,23 @@ protected:
     void ChooseRoot()
     {
         fakes->dialogs->folderAnswers.push_back(Root());
-        form->SelectDir();
+        form->Run(ui::Command::SelectFolder);
     }
     library::MediaLibrary& Lib() { return form->Library(); }
-    QString Status() const { return form->StatusText->text(); }
+    QString Status() const { return Find<QLabel>("StatusText")->text(); }
+    template <typename T>
+    T* Find(const char* name) const
+    {
+        return FindControl<T>(*form, name);
+    }
+    void Change(const std::function<void(ui::Settings&)>& edit) { ChangeSettings(*form, edit); }
+    void UseScheme(int scheme)
+    {
+        Change([&](ui::Settings& s) { s.colorScheme = scheme; });
+        form->SetParams();
+    }
+    QAction* DeleteMenu() const { return DeleteMenuOf(*form); }
+    std::shared_ptr<const imaging::TBitmap> Shown() const { return form->Display().Picture(); }
     FakeMediaPlayer& Player() { return *fakes->lastPlayer; }
 
     TempTree tree;

@@ -24,7 +24,7 @@ protected:
     void Minimise()
     {
         form->showMinimized();
-        form->ApplicationMinimize();
+        form->minimizeToTray();
     }
     test::FakeTrayIcon& Tray() { return *fakes->lastTray; }
 };
@@ -33,14 +33,14 @@ protected:
 
 TEST_F(TrayTest, MinimisingMovesTheProgramIntoTheTrayAndAClickBringsItBackOnTop)
 {
-    form->bNormal = true; // the tray click ignores it
+    Change([&](ui::Settings& s) { s.noAlwaysOnTop = true; }); // the tray click ignores it
     Minimise();
     EXPECT_TRUE(Tray().visible);
     EXPECT_TRUE(form->InTray());
     EXPECT_TRUE(form->isHidden()); // no taskbar button
-    EXPECT_EQ(Tray().menu, form->PopupMenu1);
-    form->PopupMenu1Popup();
-    EXPECT_EQ(VisibleItems(form->PopupMenu1),
+    EXPECT_EQ(Tray().menu, Find<QMenu>("PopupMenu1"));
+    emit Find<QMenu>("PopupMenu1")->aboutToShow();
+    EXPECT_EQ(VisibleItems(Find<QMenu>("PopupMenu1")),
               QStringList({"Restore", "-", "Go Previous", "Go Next", "-", "Set This as Desltop Background",
                            "Go Next and Set as Desktop Background", "-", "Shell Open This picture (mouse middle click)",
                            "Copy full path of this picture to Clipboard", "Show full path and dimentions", "-", "Exit"}));
@@ -53,7 +53,7 @@ TEST_F(TrayTest, MinimisingMovesTheProgramIntoTheTrayAndAClickBringsItBackOnTop)
 TEST_F(TrayTest, RestoreFromTheMenuDoesNotMakeTheWindowTopmost)
 {
     Minimise();
-    form->m1->trigger();
+    Find<QAction>("m1")->trigger();
     EXPECT_FALSE(Tray().visible);
     EXPECT_FALSE(form->isHidden());
     EXPECT_FALSE(form->windowFlags() & Qt::WindowStaysOnTopHint);
@@ -61,19 +61,19 @@ TEST_F(TrayTest, RestoreFromTheMenuDoesNotMakeTheWindowTopmost)
 
 TEST_F(TrayTest, TheWindowsOwnContextMenuHasNoRestoreOrExit)
 {
-    form->PopupMenu1Popup();
-    EXPECT_FALSE(form->m1->isVisible());
-    EXPECT_FALSE(form->m3->isVisible());
+    emit Find<QMenu>("PopupMenu1")->aboutToShow();
+    EXPECT_FALSE(Find<QAction>("m1")->isVisible());
+    EXPECT_FALSE(Find<QAction>("m3")->isVisible());
 }
 
 TEST_F(TrayTest, WithTheOptionOrWithoutANotificationAreaTheProgramStaysOnTheTaskbar)
 {
-    form->bNotTray = true;
+    Change([&](ui::Settings& s) { s.noTray = true; });
     Minimise();
     EXPECT_FALSE(Tray().visible);
     EXPECT_FALSE(form->InTray());
     form->showNormal();
-    form->bNotTray = false;
+    Change([&](ui::Settings& s) { s.noTray = false; });
     Tray().available = false;
     Minimise();
     EXPECT_FALSE(Tray().visible);
@@ -82,26 +82,26 @@ TEST_F(TrayTest, WithTheOptionOrWithoutANotificationAreaTheProgramStaysOnTheTask
 
 TEST_F(TrayTest, DoNotUseAlwaysOnTopKeepsCompactModeNormal)
 {
-    form->bNormal = true;
+    Change([&](ui::Settings& s) { s.noAlwaysOnTop = true; });
     form->SwitchListBox(true);
     EXPECT_FALSE(form->windowFlags() & Qt::WindowStaysOnTopHint);
     form->SwitchListBox(true);
-    form->bNormal = false;
+    Change([&](ui::Settings& s) { s.noAlwaysOnTop = false; });
     form->SwitchListBox(true);
     EXPECT_TRUE(form->windowFlags() & Qt::WindowStaysOnTopHint);
 }
 
 TEST_F(MainWindowTest, PathAndSizeCommandsUseTheCurrentFile)
 {
-    form->Showfullpathanddimentions1->trigger();
-    form->CopyfullpathtothispicturetoClipboardmouserightclick1->trigger();
+    form->Action(ui::Command::ShowPathAndSize)->trigger();
+    form->Action(ui::Command::CopyPath)->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "");
     AddPicture("a.jpg", 640, 480);
-    form->Dir = Root();
+    Change([&](ui::Settings& s) { s.rootFolder = Root(); });
     ASSERT_TRUE(form->SetThis(Full("a.jpg"), false));
-    form->Showfullpathanddimentions1->trigger();
-    form->CopyfullpathtothispicturetoClipboardmouserightclick1->trigger();
-    form->ShellOpenThispicture1->trigger();
+    form->Action(ui::Command::ShowPathAndSize)->trigger();
+    form->Action(ui::Command::CopyPath)->trigger();
+    form->Action(ui::Command::ShellOpen)->trigger();
     EXPECT_EQ(fakes->dialogs->informations,
               QStringList({"File name: \r\nWidth: 0\r\nHeight: 0",
                            "File name: " + Full("a.jpg") + "\r\nWidth: 640\r\nHeight: 480"}));

@@ -17,27 +17,27 @@ TEST_F(MainWindowTest, NextBackgroundShowsTheNextItemAndHandsItToTheDesktop)
     AddPicture("b.jpg");
     ChooseRoot(); // shows line 0, no wallpaper
     EXPECT_TRUE(fakes->wallpaper->set.isEmpty());
-    form->tb2->click();
-    EXPECT_EQ(fakes->wallpaper->set, QStringList({form->FileName}));
-    EXPECT_EQ(form->FileName, Root() + "/" + Lib().ListBox1().Line(1));
-    form->b2->click(); // "set": the current file again
+    Find<QToolButton>("tb2")->click();
+    EXPECT_EQ(fakes->wallpaper->set, QStringList({form->CurrentFile()}));
+    EXPECT_EQ(form->CurrentFile(), Root() + "/" + Lib().PhotoLines().Line(1));
+    Find<QPushButton>("b2")->click(); // "set": the current file again
     EXPECT_EQ(fakes->wallpaper->set.size(), 2);
-    EXPECT_EQ(fakes->wallpaper->set.last(), form->FileName);
+    EXPECT_EQ(fakes->wallpaper->set.last(), form->CurrentFile());
 }
 
 TEST_F(MainWindowTest, NextBackgroundOnTheVideoTabPlaysAndHandsOverTheVideo)
 {
     tree.Add("clip.avi");
     ChooseRoot();
-    form->PageControl1->setCurrentIndex(1);
-    form->NextBackground1->trigger();
+    Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
+    form->Action(ui::Command::NextBackground)->trigger();
     EXPECT_EQ(fakes->wallpaper->set, QStringList({Root() + "/clip.avi"}));
-    EXPECT_TRUE(form->WMPWidget->isVisible());
+    EXPECT_TRUE(Find<QWidget>("WMP")->isVisible());
 }
 
 TEST_F(MainWindowTest, SetWithNoCurrentFileDoesNothing)
 {
-    form->b2->click();
+    Find<QPushButton>("b2")->click();
     EXPECT_TRUE(fakes->wallpaper->set.isEmpty());
     EXPECT_TRUE(fakes->dialogs->errors.isEmpty());
 }
@@ -45,50 +45,50 @@ TEST_F(MainWindowTest, SetWithNoCurrentFileDoesNothing)
 TEST_F(MainWindowTest, ADesktopWithoutWallpaperSupportReportsItAndKeepsTheFileShown)
 {
     AddPicture("a.jpg");
-    form->Dir = Root();
+    Change([&](ui::Settings& s) { s.rootFolder = Root(); });
     ASSERT_TRUE(form->SetThis(QString::fromStdString(tree.Path("a.jpg")), false));
     fakes->wallpaper->unavailable = true;
     // Through the event system, as the user's click arrives.
     const QPoint at(5, 5);
-    QMouseEvent press(QEvent::MouseButtonPress, at, form->b2->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+    QMouseEvent press(QEvent::MouseButtonPress, at, Find<QPushButton>("b2")->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, form->b2->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+    QMouseEvent release(QEvent::MouseButtonRelease, at, Find<QPushButton>("b2")->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
                         Qt::NoModifier);
-    QCoreApplication::sendEvent(form->b2, &press);
-    QCoreApplication::sendEvent(form->b2, &release);
+    QCoreApplication::sendEvent(Find<QPushButton>("b2"), &press);
+    QCoreApplication::sendEvent(Find<QPushButton>("b2"), &release);
     ASSERT_EQ(fakes->dialogs->errors.size(), 1);
     EXPECT_TRUE(fakes->dialogs->errors[0].contains("desktop background"));
-    EXPECT_EQ(form->FileName, QString::fromStdString(tree.Path("a.jpg")));
+    EXPECT_EQ(form->CurrentFile(), QString::fromStdString(tree.Path("a.jpg")));
 }
 
 TEST_F(MainWindowTest, TheIntervalChoiceSetsTheTimersPeriodAndTicksActOnlyWhenTicked)
 {
-    EXPECT_TRUE(form->Timer2->isActive());
-    EXPECT_EQ(form->Timer2->interval(), 10000);
+    EXPECT_TRUE(Find<QTimer>("Timer2")->isActive());
+    EXPECT_EQ(Find<QTimer>("Timer2")->interval(), 10000);
     struct Case { int index; int period; };
     for (auto c : {Case{1, 60000}, Case{3, 3600000}, Case{2, 600000}, Case{0, 10000}}) {
-        form->ComboBox1->setCurrentIndex(c.index);
-        emit form->ComboBox1->activated(c.index);
-        EXPECT_EQ(form->Timer2->interval(), c.period);
+        Find<QComboBox>("ComboBox1")->setCurrentIndex(c.index);
+        emit Find<QComboBox>("ComboBox1")->activated(c.index);
+        EXPECT_EQ(Find<QTimer>("Timer2")->interval(), c.period);
     }
     AddPicture("a.jpg");
     AddPicture("b.jpg");
     ChooseRoot();
-    const QString shown = form->FileName;
-    form->Timer2Timer(); // not ticked: nothing changes
-    EXPECT_EQ(form->FileName, shown);
-    form->cb2->setChecked(true);
-    form->Timer2Timer();
-    EXPECT_NE(form->FileName, shown);
-    EXPECT_EQ(fakes->wallpaper->set, QStringList({form->FileName}));
+    const QString shown = form->CurrentFile();
+    form->autoSwitchTick(); // not ticked: nothing changes
+    EXPECT_EQ(form->CurrentFile(), shown);
+    Find<QCheckBox>("cb2")->setChecked(true);
+    form->autoSwitchTick();
+    EXPECT_NE(form->CurrentFile(), shown);
+    EXPECT_EQ(fakes->wallpaper->set, QStringList({form->CurrentFile()}));
 }
 
 TEST_F(MainWindowTest, HideAndShowIconsGiveBackTheUsersOwnStyle)
 {
     fakes->icons->setting = QStringLiteral("1");
-    form->tb3->click();
+    Find<QPushButton>("tb3")->click();
     EXPECT_EQ(fakes->icons->setting, "0");
-    form->tb4->click();
+    Find<QPushButton>("tb4")->click();
     EXPECT_EQ(fakes->icons->setting, "1");
 }
 

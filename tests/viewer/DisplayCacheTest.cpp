@@ -169,9 +169,10 @@ TEST(DisplayCache, PicturesWithTransparencyAreReducedKeepingTheirAlpha)
 TEST(DisplayCache, APictureHandedOverBeforeItLoadsIsShownAsItsRowsArrive)
 {
     // The window hands the picture over empty; its pixels appear while it
-    // decodes.
+    // decodes, and the bitmap says when they move.
     TBitmap bitmap;
     viewer::DisplayCache cache;
+    bitmap.OnPixelsMoved = [&] { cache.PixelsMoved(); };
     cache.SetPicture(&bitmap);
     EXPECT_TRUE(cache.Render(QSize(300, 300)).isNull());
     bitmap.SetPixelFormat(TPixelFormat::pf24bit);

@@ -103,6 +103,15 @@ void TBitmap::SetSize(int width, int height)
 
 void TBitmap::Allocate()
 {
+    // However this ends, the old memory is gone.
+    struct Notify {
+        TBitmap& bitmap;
+        ~Notify()
+        {
+            if (bitmap.OnPixelsMoved)
+                bitmap.OnPixelsMoved();
+        }
+    } notify{*this};
     pixels_.reset();
     stride_ = 0;
     writtenBegin_ = writtenEnd_ = 0;
@@ -141,6 +150,8 @@ void TBitmap::FreeImage()
     palette_.clear();
     hasAlpha_ = false;
     sourceWidth_ = sourceHeight_ = 0;
+    if (OnPixelsMoved)
+        OnPixelsMoved();
 }
 
 uint8_t* TBitmap::ScanLine(int row)

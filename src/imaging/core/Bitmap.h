@@ -120,6 +120,10 @@ public:
     virtual void LoadFromFile(const std::string& fileName);
 
     TProgressEvent OnProgress;
+    // Called whenever the pixel memory is given up or replaced (a new size
+    // or format, FreeImage): whoever shows the picture while it loads learns
+    // that its rows moved.
+    std::function<void()> OnPixelsMoved;
     void Progress(TProgressStage stage, uint8_t percentDone, bool redrawNow, const TRect& rect,
                   const std::string& message);
 

@@ -1,13 +1,17 @@
 #pragma once
 // The message handed to the mail client, in the shape of the Simple MAPI
 // structures: a message, its one recipient and its attachments. Plain data;
-// strings are 8-bit (UTF-8) copies, an empty optional is "none".
+// strings are 8-bit (UTF-8) copies, an empty optional is "none". The
+// program builds it; the transports read it as it stands.
+#include <QString>
+#include <QStringList>
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-namespace orvane::mail {
+namespace orvane::platform {
 
 constexpr uint32_t MAPI_TO = 1;
 // nPosition of an attachment that is not placed inside the text.
@@ -17,7 +21,7 @@ struct MapiRecipDesc {
     uint32_t ulReserved = 0;
     uint32_t ulRecipClass = 0;
     std::string lpszName;
-    std::string lpszAddress; // "SMTP:" followed by the address
+    std::string lpszAddress; // the address type and the address: "SMTP:ann@example.org"
     uint32_t ulEIDSize = 0;
     // lpEntryID: always none.
 };
@@ -46,4 +50,13 @@ struct MapiMessage {
     std::vector<MapiFileDesc> lpFiles;
 };
 
-} // namespace orvane::mail
+// What the transports hand the client, read off the message.
+// The recipients' addresses without their "SMTP:" address type; one type
+// only comes off, so an address typed with one keeps it.
+QStringList BareAddresses(const MapiMessage& message);
+// A text field; empty for none.
+QString TextOf(const std::optional<std::string>& text);
+// The full paths of the attachments, in order.
+QStringList AttachmentPaths(const MapiMessage& message);
+
+} // namespace orvane::platform
