@@ -4,7 +4,7 @@
 #include "app/InstallLocation.h"
 #include "app/Settings.h"
 #include "platform/Registry.h"
-#include "imaging/registry/PlatformPictureClasses.h"
+#include "imaging/core/PictureLoader.h"
 #include "imaging/core/Warnings.h"
 #include "platform/Application.h"
 #include "platform/metafile/Metafile.h"
