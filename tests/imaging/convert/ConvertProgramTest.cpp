@@ -10,6 +10,8 @@
 #include <sstream>
 #include <sys/wait.h>
 
+using orvane::test::Put16;
+using orvane::test::Put32;
 using orvane::test::ReadFileBytes;
 using orvane::test::RgbImage;
 using orvane::test::TempTree;
@@ -64,9 +66,6 @@ Decoded DecodePng(const std::vector<unsigned char>& bytes)
     decoded.height = int(image.height);
     return decoded;
 }
-
-using orvane::test::Put16;
-using orvane::test::Put32;
 
 // A bottom-up Windows bitmap with a V5 header (masks inside) of 1 row.
 std::vector<uint8_t> OneRowBmp(uint16_t bits, uint32_t compression, const std::vector<uint32_t>& masks,
