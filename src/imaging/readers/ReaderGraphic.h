@@ -90,8 +90,6 @@ protected:
     // beyond what the stream still holds raises "Stream read error" before
     // anything is allocated.
     static std::vector<uint8_t> ReadBytes(TStream& stream, size_t count);
-    // Reads what is left of the stream, at most count bytes.
-    static std::vector<uint8_t> ReadAtMost(TStream& stream, size_t count);
 
 private:
     std::unique_ptr<TColorManager> colorManager_;
