@@ -62,8 +62,7 @@ TBitmap::~TBitmap() = default;
 
 const TGraphicClass& TBitmap::ClassInfo()
 {
-    static const TGraphicClass info{"TBitmap", [] { return std::unique_ptr<TBitmap>(new TBitmap); }, nullptr};
-    return info;
+    return PictureClassInfo<TBitmap>("TBitmap");
 }
 
 size_t TBitmap::MaxImageBytes()

@@ -182,6 +182,15 @@ private:
     bool hasAlpha_ = false;
 };
 
+// The picture class record of a bitmap class without a format check of its
+// own (readers use ReaderClassInfo).
+template <class Picture>
+const TGraphicClass& PictureClassInfo(const char* className)
+{
+    static const TGraphicClass info{className, [] { return std::unique_ptr<TBitmap>(new Picture); }, nullptr};
+    return info;
+}
+
 // Checked size arithmetic for readers: throws EInvalidGraphic with the
 // message when the product overflows size_t.
 size_t CheckedMul(size_t a, size_t b, const char* what);

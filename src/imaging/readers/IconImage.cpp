@@ -197,8 +197,7 @@ void DecodeDib(TBitmap& bitmap, const Entry& entry)
 
 const TGraphicClass& TIcon::ClassInfo()
 {
-    static const TGraphicClass info{"TIcon", [] { return std::unique_ptr<TBitmap>(new TIcon); }, nullptr};
-    return info;
+    return PictureClassInfo<TIcon>("TIcon");
 }
 
 void TIcon::LoadFromStream(TStream& stream)

@@ -262,8 +262,7 @@ unsigned JpegScaleFor(unsigned width, unsigned height, int coverWidth, int cover
 
 const TGraphicClass& TJPEGImage::ClassInfo()
 {
-    static const TGraphicClass info{"TJPEGImage", [] { return std::unique_ptr<TBitmap>(new TJPEGImage); }, nullptr};
-    return info;
+    return PictureClassInfo<TJPEGImage>("TJPEGImage");
 }
 
 void TJPEGImage::LoadFromStream(TStream& stream)

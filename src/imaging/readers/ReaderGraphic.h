@@ -12,7 +12,8 @@
 //         TLoadingProgress progress(*this);     // stage 2 however we leave
 //         RequireHeader(stream, 0, "Foo");      // ReadHeader or the error
 //         progress.Start("Preparing...");
-//         ... configure ColorManager(), SetPixelFormat, SetSize ...
+//         ColorManager().Configure({...});   // source and target
+//         ... SetPixelFormat, palette, SetSize ...
 //         progress.Step("Transfering...");
 //         for (int row = 0; row < Height(); ++row) {
 //             ... convert into ScanLine(row) ...

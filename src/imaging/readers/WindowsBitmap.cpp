@@ -410,9 +410,7 @@ size_t DecodeUncompressed(TBitmap& bitmap, const Bytes& bytes, const DibHeader& 
 
 const TGraphicClass& TWindowsBitmap::ClassInfo()
 {
-    static const TGraphicClass info{"TWindowsBitmap", [] { return std::unique_ptr<TBitmap>(new TWindowsBitmap); },
-                                    nullptr};
-    return info;
+    return PictureClassInfo<TWindowsBitmap>("TWindowsBitmap");
 }
 
 void TWindowsBitmap::LoadFromStream(TStream& stream)
