@@ -3,6 +3,7 @@
 // shown picture again after a one-pixel resize.
 #include "LibjpegDecode.h"
 #include "imaging/core/PictureLoader.h"
+#include "imaging/registry/PlatformPictureClasses.h"
 #include "support/FakeServices.h"
 #include "support/TestImages.h"
 #include "support/MainWindowAccess.h"

@@ -5,6 +5,7 @@
 #include "LibjpegDecode.h"
 #include "app/Settings.h"
 #include "imaging/core/PictureLoader.h"
+#include "imaging/registry/PlatformPictureClasses.h"
 #include "library/FolderScanner.h"
 #include "support/FakeServices.h"
 #include "support/TestImages.h"

@@ -3,6 +3,7 @@
 // folder, and the platform layers that would touch the desktop replaced.
 #include "app/Settings.h"
 #include "imaging/core/PictureLoader.h"
+#include "imaging/registry/PlatformPictureClasses.h"
 #include "platform/Registry.h"
 #include "support/FakeServices.h"
 #include "support/MainWindowAccess.h"

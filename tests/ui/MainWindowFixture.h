@@ -2,6 +2,7 @@
 // The real main window on Qt's offscreen platform, with the platform layers
 // that would touch the desktop replaced, and a real folder of pictures.
 #include "imaging/core/PictureLoader.h"
+#include "imaging/registry/PlatformPictureClasses.h"
 #include "library/MediaLibrary.h"
 #include "support/FakeServices.h"
 #include "support/MainWindowAccess.h"

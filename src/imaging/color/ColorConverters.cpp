@@ -161,8 +161,7 @@ void LabToRGB(const TRowSetup& setup, uint32_t l8, uint32_t a8, uint32_t b8, TPi
     out.r = channel(2.998 * X - 1.458 * Y - 0.541 * Z);
 }
 
-void GenericRow(const TColorManager& m, const uint8_t* const* sources, bool planar, uint8_t mask, size_t count,
-                uint8_t* target)
+TRowSetup RowSetupOf(const TColorManager& m)
 {
     TRowSetup setup{};
     setup.scheme = TColorKernels::SourceScheme(m);
@@ -177,12 +176,83 @@ void GenericRow(const TColorManager& m, const uint8_t* const* sources, bool plan
     setup.labByteRange = (TColorKernels::SourceOptions(m) & coLabByteRange) != 0;
     setup.labChromaOffset = (TColorKernels::SourceOptions(m) & coLabChromaOffset) != 0;
     setup.keep16 = IsRGBFamily(setup.scheme) && setup.sampleBytes == 2 && setup.target16;
+    return setup;
+}
 
+// One source pixel as red, green, blue and alpha; sample(k) gives its
+// sample k.
+template <class Sample>
+TPixel ReadPixel(const TRowSetup& setup, const TColorManager::TChromaTables& chroma, Sample sample)
+{
+    TPixel px{0, 0, 0, 0};
+    switch (setup.scheme) {
+    case TColorScheme::csRGB:
+    case TColorScheme::csRGBA:
+        px = {sample(0), sample(1), sample(2), setup.sourceAlpha ? sample(3) : 0};
+        break;
+    case TColorScheme::csBGR:
+    case TColorScheme::csBGRA:
+        px = {sample(2), sample(1), sample(0), setup.sourceAlpha ? sample(3) : 0};
+        break;
+    case TColorScheme::csCMYK: {
+        const int c = static_cast<int>(sample(0)), mg = static_cast<int>(sample(1));
+        const int y = static_cast<int>(sample(2)), k = static_cast<int>(sample(3));
+        auto ink = [k](int x) { return static_cast<uint32_t>(Clamp8(x * k / 255 - x - k + 255)); };
+        px = {ink(c), ink(mg), ink(y), 0};
+        break;
+    }
+    case TColorScheme::csCIELab:
+        LabToRGB(setup, sample(0), sample(1), sample(2), px);
+        break;
+    case TColorScheme::csYCbCr:
+    case TColorScheme::csPhotoYCC: {
+        const int y = static_cast<int>(sample(0));
+        const uint32_t cb = sample(1), cr = sample(2);
+        px.r = Clamp8(y + chroma.RedFromCr[cr]);
+        px.g = Clamp8(y + chroma.GreenFromCb[cb] + chroma.GreenFromCr[cr]);
+        px.b = Clamp8(y + chroma.BlueFromCb[cb]);
+        break;
+    }
+    default:
+        break;
+    }
+    return px;
+}
+
+// A pixel into the target, through the gamma table when the setup asks.
+void WritePixel(const TRowSetup& setup, const uint8_t* gammaTable, TPixel px, uint8_t* t)
+{
+    if (setup.gamma && !setup.keep16) {
+        px.r = gammaTable[px.r];
+        px.g = gammaTable[px.g];
+        px.b = gammaTable[px.b];
+    }
+    const uint32_t first = setup.targetRGB ? px.r : px.b;
+    const uint32_t third = setup.targetRGB ? px.b : px.r;
+    if (setup.target16) {
+        auto out = [&](uint32_t v) { return setup.keep16 ? static_cast<uint16_t>(v) : Widen8(v); };
+        Store16(t, out(first));
+        Store16(t + 2, out(px.g));
+        Store16(t + 4, out(third));
+        if (setup.sourceAlpha && setup.targetAlpha)
+            Store16(t + 6, out(px.a));
+    } else {
+        t[0] = static_cast<uint8_t>(first);
+        t[1] = static_cast<uint8_t>(px.g);
+        t[2] = static_cast<uint8_t>(third);
+        if (setup.sourceAlpha && setup.targetAlpha)
+            t[3] = static_cast<uint8_t>(px.a);
+    }
+}
+
+void GenericRow(const TColorManager& m, const uint8_t* const* sources, bool planar, uint8_t mask, size_t count,
+                uint8_t* target)
+{
+    const TRowSetup setup = RowSetupOf(m);
     const uint8_t* gammaTable = TColorKernels::Gamma(m);
     const auto& chroma = TColorKernels::Chroma(m);
     const size_t targetBytes = (setup.targetAlpha ? 4 : 3) * (setup.target16 ? 2 : 1);
     size_t j = 0; // source pixels consumed
-
     auto sample = [&](size_t k) -> uint32_t {
         const uint8_t* p = planar ? sources[k] + j * setup.sampleBytes
                                   : sources[0] + (j * setup.samples + k) * setup.sampleBytes;
@@ -192,63 +262,10 @@ void GenericRow(const TColorManager& m, const uint8_t* const* sources, bool plan
         const uint32_t wide = setup.swap ? Swap16(v) : v;
         return setup.keep16 ? wide : Reduce16(wide);
     };
-
     ForEachSelected(mask, count, [&](size_t i) {
-        TPixel px{0, 0, 0, 0};
-        switch (setup.scheme) {
-        case TColorScheme::csRGB:
-        case TColorScheme::csRGBA:
-            px = {sample(0), sample(1), sample(2), setup.sourceAlpha ? sample(3) : 0};
-            break;
-        case TColorScheme::csBGR:
-        case TColorScheme::csBGRA:
-            px = {sample(2), sample(1), sample(0), setup.sourceAlpha ? sample(3) : 0};
-            break;
-        case TColorScheme::csCMYK: {
-            const int c = static_cast<int>(sample(0)), mg = static_cast<int>(sample(1));
-            const int y = static_cast<int>(sample(2)), k = static_cast<int>(sample(3));
-            auto ink = [k](int x) { return static_cast<uint32_t>(Clamp8(x * k / 255 - x - k + 255)); };
-            px = {ink(c), ink(mg), ink(y), 0};
-            break;
-        }
-        case TColorScheme::csCIELab:
-            LabToRGB(setup, sample(0), sample(1), sample(2), px);
-            break;
-        case TColorScheme::csYCbCr:
-        case TColorScheme::csPhotoYCC: {
-            const int y = static_cast<int>(sample(0));
-            const uint32_t cb = sample(1), cr = sample(2);
-            px.r = Clamp8(y + chroma.RedFromCr[cr]);
-            px.g = Clamp8(y + chroma.GreenFromCb[cb] + chroma.GreenFromCr[cr]);
-            px.b = Clamp8(y + chroma.BlueFromCb[cb]);
-            break;
-        }
-        default:
-            break;
-        }
+        const TPixel px = ReadPixel(setup, chroma, sample);
         ++j;
-        if (setup.gamma && !setup.keep16) {
-            px.r = gammaTable[px.r];
-            px.g = gammaTable[px.g];
-            px.b = gammaTable[px.b];
-        }
-        const uint32_t first = setup.targetRGB ? px.r : px.b;
-        const uint32_t third = setup.targetRGB ? px.b : px.r;
-        uint8_t* t = target + i * targetBytes;
-        if (setup.target16) {
-            auto out = [&](uint32_t v) { return setup.keep16 ? static_cast<uint16_t>(v) : Widen8(v); };
-            Store16(t, out(first));
-            Store16(t + 2, out(px.g));
-            Store16(t + 4, out(third));
-            if (setup.sourceAlpha && setup.targetAlpha)
-                Store16(t + 6, out(px.a));
-        } else {
-            t[0] = static_cast<uint8_t>(first);
-            t[1] = static_cast<uint8_t>(px.g);
-            t[2] = static_cast<uint8_t>(third);
-            if (setup.sourceAlpha && setup.targetAlpha)
-                t[3] = static_cast<uint8_t>(px.a);
-        }
+        WritePixel(setup, gammaTable, px, target + i * targetBytes);
     });
 }
 

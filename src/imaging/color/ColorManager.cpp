@@ -64,6 +64,18 @@ TColorManager::TColorManager()
     BuildGammaTable();
 }
 
+void TColorManager::Configure(const TConversion& conversion)
+{
+    SetSourceOptions(conversion.SourceOptions);
+    SetTargetOptions(conversion.TargetOptions);
+    SetSourceColorScheme(conversion.SourceScheme);
+    SetTargetColorScheme(conversion.TargetScheme);
+    SetSourceBitsPerSample(conversion.SourceBitsPerSample);
+    SetTargetBitsPerSample(conversion.TargetBitsPerSample);
+    SetSourceSamplesPerPixel(conversion.SourceSamplesPerPixel);
+    SetTargetSamplesPerPixel(conversion.TargetSamplesPerPixel);
+}
+
 void TColorManager::SetSourceBitsPerSample(uint8_t value)
 {
     CheckDepth(value);
@@ -211,20 +223,24 @@ void TColorManager::ConvertPixels(const uint8_t* source, uint8_t mask, size_t co
     ConvertPixels(&source, 1, mask, count, target);
 }
 
-void TColorManager::ConvertPixels(const uint8_t* const* sources, size_t sourceCount, uint8_t mask, size_t count,
-                                  uint8_t* target)
+void TColorManager::RequireConverter(size_t sourceCount)
 {
     if (changed_)
         ChooseConverter();
     if (!converter_)
         throw EColorConversionError(kNoMethod);
     // Planes must cover every sample the converter reads.
-    const bool planar = sourceCount > 1;
-    if (sourceCount == 0 || (planar && sourceCount < sourcePlanesNeeded_))
+    if (sourceCount == 0 || (sourceCount > 1 && sourceCount < sourcePlanesNeeded_))
         throw EColorConversionError(kNoMethod);
+}
+
+void TColorManager::ConvertPixels(const uint8_t* const* sources, size_t sourceCount, uint8_t mask, size_t count,
+                                  uint8_t* target)
+{
+    RequireConverter(sourceCount);
     if (count == 0 || mask == 0)
         return;
-    converter_(*this, sources, planar, mask, count, target);
+    converter_(*this, sources, sourceCount > 1, mask, count, target);
 }
 
 TPixelFormat TColorManager::PixelFormatFor(bool useTarget) const

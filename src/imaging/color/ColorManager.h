@@ -38,9 +38,33 @@ enum class TRawPaletteFormat {
     pfPlane16Triple,     // three 16-bit planes R, G, B (TIFF); one pointer = planes back to back
 };
 
+// Source and target of a conversion, set in one step (Configure).
+struct TConversion {
+    TColorScheme SourceScheme = TColorScheme::csRGB;
+    TColorScheme TargetScheme = TColorScheme::csBGR;
+    uint8_t SourceBitsPerSample = 8;
+    uint8_t TargetBitsPerSample = 8;
+    uint8_t SourceSamplesPerPixel = 3;
+    uint8_t TargetSamplesPerPixel = 3;
+    TConvertOptions SourceOptions = 0;
+    TConvertOptions TargetOptions = 0;
+
+    // Samples that keep their scheme, depth and count (indexed and gray
+    // rows, colour already in the bitmap's order).
+    static constexpr TConversion Unchanged(TColorScheme scheme, uint8_t bitsPerSample, uint8_t samplesPerPixel)
+    {
+        return {scheme, scheme, bitsPerSample, bitsPerSample, samplesPerPixel, samplesPerPixel};
+    }
+};
+
 class TColorManager {
 public:
     TColorManager();
+
+    // Sets options, schemes, depths and sample counts; a depth or a sample
+    // count out of range raises its error as its own setter does (depths
+    // are checked first).
+    void Configure(const TConversion& conversion);
 
     uint8_t SourceBitsPerSample() const { return sourceBPS_; }
     void SetSourceBitsPerSample(uint8_t value);
@@ -82,6 +106,11 @@ public:
     {
         ConvertPixels(sources.begin(), sources.size(), mask, count, target);
     }
+
+    // Chooses the converter now instead of on the first row, so settings no
+    // converter serves fail before a reader allocates anything: raises what
+    // ConvertPixels would for rows handed over as sourceCount pointers.
+    void RequireConverter(size_t sourceCount);
 
     // The bitmap format matching the target (or the source) settings.
     TPixelFormat PixelFormatFor(bool useTarget = true) const;

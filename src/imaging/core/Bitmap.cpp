@@ -62,8 +62,7 @@ TBitmap::~TBitmap() = default;
 
 const TGraphicClass& TBitmap::ClassInfo()
 {
-    static const TGraphicClass info{"TBitmap", [] { return std::unique_ptr<TBitmap>(new TBitmap); }, nullptr};
-    return info;
+    return PictureClassInfo<TBitmap>("TBitmap");
 }
 
 size_t TBitmap::MaxImageBytes()
@@ -199,6 +198,11 @@ void TBitmap::Assign(const TBitmap& source)
     hasAlpha_ = source.hasAlpha_;
     sourceWidth_ = source.sourceWidth_;
     sourceHeight_ = source.sourceHeight_;
+}
+
+void TBitmap::LoadFromStream(TStream&)
+{
+    throw EInvalidGraphic("Cannot load image. A bare bitmap reads no file format.");
 }
 
 void TBitmap::LoadFromFile(const std::string& fileName)

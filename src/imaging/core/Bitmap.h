@@ -114,7 +114,8 @@ public:
     // Copies size, format, palette and pixels of another bitmap.
     virtual void Assign(const TBitmap& source);
 
-    // Loading. TBitmap itself reads Windows bitmaps (bmp, dib, rle).
+    // Loading: each picture class reads its own format. The bare bitmap
+    // reads none and raises EInvalidGraphic.
     virtual void LoadFromStream(TStream& stream);
     virtual void LoadFromFile(const std::string& fileName);
 
@@ -180,6 +181,15 @@ private:
     std::vector<TRGBQuad> palette_;
     bool hasAlpha_ = false;
 };
+
+// The picture class record of a bitmap class without a format check of its
+// own (readers use ReaderClassInfo).
+template <class Picture>
+const TGraphicClass& PictureClassInfo(const char* className)
+{
+    static const TGraphicClass info{className, [] { return std::unique_ptr<TBitmap>(new Picture); }, nullptr};
+    return info;
+}
 
 // Checked size arithmetic for readers: throws EInvalidGraphic with the
 // message when the product overflows size_t.

@@ -1,7 +1,5 @@
 #include "imaging/core/PictureLoader.h"
 
-#include "imaging/core/IconImage.h"
-#include "imaging/core/JPEGImage.h"
 
 #include <algorithm>
 
@@ -82,15 +80,6 @@ std::unique_ptr<TBitmap> TPictureLoader::LoadFromFile(const std::string& fileNam
     picture->OnProgress = onProgress;
     picture->LoadFromFile(fileName);
     return picture;
-}
-
-void RegisterPlatformPictureClasses()
-{
-    auto& loader = TPictureLoader::Instance();
-    loader.RegisterFileFormat("bmp", "Bitmaps", TBitmap::ClassInfo());
-    loader.RegisterFileFormat("ico", "Icons", TIcon::ClassInfo());
-    loader.RegisterFileFormat("jpg", "JPEG Image File", TJPEGImage::ClassInfo());
-    loader.RegisterFileFormat("jpeg", "JPEG Image File", TJPEGImage::ClassInfo());
 }
 
 } // namespace orvane::imaging

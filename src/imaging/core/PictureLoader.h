@@ -49,9 +49,4 @@ std::string ExtractExtension(const std::string& fileName);
 std::string AsciiLower(std::string text);
 bool SameTextAscii(const std::string& a, const std::string& b);
 
-// Registers the picture classes of the platform (bitmap, icon, JPEG) with
-// the loader under their usual extensions, as the loader knows them before
-// the format registry adds its own.
-void RegisterPlatformPictureClasses();
-
 } // namespace orvane::imaging

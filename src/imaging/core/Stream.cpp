@@ -25,6 +25,19 @@ uint8_t TStream::ReadByte()
     return value;
 }
 
+TStreamBytes::TStreamBytes(TStream& stream, int64_t from)
+    : size_(static_cast<size_t>(std::max<int64_t>(stream.Size() - from, 0)))
+{
+    if (const uint8_t* memory = stream.Memory()) {
+        data_ = memory + from;
+        return;
+    }
+    stream.SetPosition(from);
+    copy_.resize(size_);
+    stream.ReadBuffer(copy_.data(), size_);
+    data_ = copy_.data();
+}
+
 TMemoryStream::TMemoryStream(const void* data, size_t size)
 {
     SetView(static_cast<const uint8_t*>(data), size);

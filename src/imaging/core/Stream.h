@@ -69,6 +69,24 @@ private:
     size_t size_ = 0;
 };
 
+// The bytes of a stream from a position to its end: a view of the stream's
+// memory, or for a stream without memory a copy read from it (which leaves
+// the stream at its end). A view leaves the position alone.
+class TStreamBytes {
+public:
+    TStreamBytes(TStream& stream, int64_t from);
+    TStreamBytes(const TStreamBytes&) = delete;
+    TStreamBytes& operator=(const TStreamBytes&) = delete;
+
+    const uint8_t* Data() const { return data_; }
+    size_t Size() const { return size_; }
+
+private:
+    std::vector<uint8_t> copy_;
+    const uint8_t* data_ = nullptr;
+    size_t size_ = 0;
+};
+
 // A file opened for reading and read into memory. Opening fails with
 // EFOpenError naming the file.
 class TFileStream : public TMemoryStream {

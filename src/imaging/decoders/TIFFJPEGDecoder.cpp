@@ -1,7 +1,7 @@
 #include "imaging/decoders/TIFFJPEGDecoder.h"
 
 #include "imaging/core/Bitmap.h"
-#include "imaging/core/JpegLimits.h"
+#include "imaging/decoders/JpegLimits.h"
 #include "imaging/core/Warnings.h"
 
 #include <algorithm>
@@ -199,6 +199,53 @@ bool FinishOrAbort(State& state)
     throw EDecoderError(state.errors.message[0] ? state.errors.message : "JPEG decompression error.");
 }
 
+// The strip's frame must be the strip the image expects: its width, the
+// rows still to come (at most a strip's rows), the components of one pixel
+// (or of one plane), the precision and the sampling.
+void CheckStripFrame(const jpeg_decompress_struct& info, const TImageProperties& image, int headerResult,
+                     int hSampling, int vSampling)
+{
+    const uint32_t height = image.Height > 0 ? static_cast<uint32_t>(image.Height) : 0;
+    uint32_t expectedRows = height > image.CurrentRow ? height - image.CurrentRow : 0;
+    if (!image.RowsPerStrip.empty())
+        expectedRows = std::min(expectedRows, image.RowsPerStrip[0]);
+    if (headerResult != JPEG_HEADER_OK || static_cast<int64_t>(info.image_width) != image.Width ||
+        info.image_height != expectedRows)
+        throw EDecoderError("Improper JPEG strip/tile size.");
+
+    // Files without a planar configuration tag store samples interleaved.
+    const bool separatePlanes = image.PlanarConfig == 2;
+    if (info.num_components != (separatePlanes ? 1 : image.SamplesPerPixel))
+        throw EDecoderError("Improper JPEG component count.");
+    if (info.data_precision != image.BitsPerSample)
+        throw EDecoderError("Improper JPEG data precision.");
+    for (int i = 0; i < info.num_components; ++i) {
+        const jpeg_component_info& component = info.comp_info[i];
+        const bool subsampled = i == 0 && !separatePlanes;
+        const int h = subsampled ? hSampling : 1;
+        const int v = subsampled ? vSampling : 1;
+        if (component.h_samp_factor != h || component.v_samp_factor != v)
+            throw EDecoderError("Improper JPEG sampling factors.");
+    }
+}
+
+// Whole rows of rowLength bytes, as many as fit and libjpeg gives; false
+// when libjpeg stopped with an error (produced then holds the rows read).
+bool ReadRows(State& state, uint8_t* target, size_t rowLength, size_t unpackedSize, size_t& produced)
+{
+    jpeg_decompress_struct& info = state.info;
+    produced = 0;
+    while (produced + rowLength <= unpackedSize && info.output_scanline < info.output_height) {
+        JDIMENSION got = 0;
+        if (!ReadRow(state, target + produced, got))
+            return false;
+        if (got == 0)
+            break;
+        produced += rowLength;
+    }
+    return true;
+}
+
 } // namespace
 
 TTIFFJPEGDecoder::TTIFFJPEGDecoder(TImageProperties* properties) : properties_(properties) {}
@@ -242,43 +289,22 @@ void TTIFFJPEGDecoder::Decode(const uint8_t*& source, uint8_t*& target, size_t p
         Fail(state);
     PointSource(state, source, packedSize);
     // A strip whose data ends early keeps the rows decoded before its end;
-    // the rest stays as the caller's buffer holds it.
+    // the rest stays as the caller's buffer holds it. Other libjpeg errors
+    // fail the strip.
     const auto stopped = [&] {
         Abort(state);
         source += packedSize;
     };
-    int result = 0;
-    if (!ReadHeader(state, true, result)) {
+    const auto failedOrEnded = [&] {
         if (!state.source.ended)
             Fail(state);
         stopped();
-        return;
-    }
-
+    };
+    int result = 0;
+    if (!ReadHeader(state, true, result))
+        return failedOrEnded();
     const TImageProperties& image = *properties_;
-    const uint32_t height = image.Height > 0 ? static_cast<uint32_t>(image.Height) : 0;
-    uint32_t expectedRows = height > image.CurrentRow ? height - image.CurrentRow : 0;
-    if (!image.RowsPerStrip.empty())
-        expectedRows = std::min(expectedRows, image.RowsPerStrip[0]);
-    if (result != JPEG_HEADER_OK || static_cast<int64_t>(info.image_width) != image.Width ||
-        info.image_height != expectedRows)
-        throw EDecoderError("Improper JPEG strip/tile size.");
-
-    // Files without a planar configuration tag store samples interleaved.
-    const bool separatePlanes = image.PlanarConfig == 2;
-    if (info.num_components != (separatePlanes ? 1 : image.SamplesPerPixel))
-        throw EDecoderError("Improper JPEG component count.");
-    if (info.data_precision != image.BitsPerSample)
-        throw EDecoderError("Improper JPEG data precision.");
-    for (int i = 0; i < info.num_components; ++i) {
-        const jpeg_component_info& component = info.comp_info[i];
-        const bool subsampled = i == 0 && !separatePlanes;
-        const int h = subsampled ? hSampling_ : 1;
-        const int v = subsampled ? vSampling_ : 1;
-        if (component.h_samp_factor != h || component.v_samp_factor != v)
-            throw EDecoderError("Improper JPEG sampling factors.");
-    }
-
+    CheckStripFrame(info, image, result, hSampling_, vSampling_);
     if (image.ColorScheme == TColorScheme::csYCbCr)
         info.jpeg_color_space = JCS_YCbCr;
     if (info.num_components == 3)
@@ -286,42 +312,28 @@ void TTIFFJPEGDecoder::Decode(const uint8_t*& source, uint8_t*& target, size_t p
     // A strip claiming more blocks than its data can hold has ended early.
     if (!jpeglimits::BlocksFitData(info, packedSize)) {
         Warn(state.source);
-        stopped();
-        return;
+        return stopped();
     }
-    if (!Start(state)) {
-        if (!state.source.ended)
-            Fail(state);
-        stopped();
-        return;
-    }
+    if (!Start(state))
+        return failedOrEnded();
 
     const size_t rowLength = image.BytesPerLine;
     if (rowLength == 0 || unpackedSize % rowLength != 0)
         throw EDecoderError("Fractional JPEG scanline unsupported.");
     if (static_cast<size_t>(info.output_width) * static_cast<size_t>(info.output_components) > rowLength)
         throw EDecoderError("Improper JPEG component count.");
-
     size_t produced = 0;
-    while (produced + rowLength <= unpackedSize && info.output_scanline < info.output_height) {
-        JDIMENSION got = 0;
-        if (!ReadRow(state, target + produced, got)) {
-            if (!state.source.ended)
-                Fail(state);
-            target += produced;
-            stopped();
-            return;
-        }
-        if (got == 0)
-            break;
-        produced += rowLength;
+    if (!ReadRows(state, target, rowLength, unpackedSize, produced)) {
+        if (!state.source.ended)
+            Fail(state);
+        target += produced;
+        return stopped();
     }
     if (!FinishOrAbort(state)) {
         if (!state.source.ended)
             Fail(state);
         Abort(state);
     }
-
     // What libjpeg left unread of the strip.
     source = state.source.ended ? source + packedSize : state.source.pub.next_input_byte;
     target += produced;

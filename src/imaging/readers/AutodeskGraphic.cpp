@@ -21,12 +21,8 @@ const TGraphicClass& TAutodeskGraphic::ClassInfo()
 
 bool TAutodeskGraphic::AcceptsStream(TStream& stream)
 {
-    TStreamPositionGuard guard(stream);
-    if (stream.Remaining() <= static_cast<int64_t>(headerSize))
-        return false;
-    uint8_t h[headerSize];
-    stream.ReadBuffer(h, headerSize);
-    return GetLE16(h) == 0x9119 && h[10] == 8 && h[11] == 0;
+    return AcceptsLeadingBytes<headerSize>(
+        stream, headerSize, [](const uint8_t* h) { return GetLE16(h) == 0x9119 && h[10] == 8 && h[11] == 0; });
 }
 
 bool TAutodeskGraphic::ReadHeader(TStream& stream, int imageIndex)
@@ -69,12 +65,7 @@ void TAutodeskGraphic::LoadFromStream(TStream& stream)
         v = static_cast<uint8_t>(std::min(v * 4, 255));
 
     TColorManager& cm = ColorManager();
-    cm.SetSourceColorScheme(TColorScheme::csIndexed);
-    cm.SetTargetColorScheme(TColorScheme::csIndexed);
-    cm.SetSourceBitsPerSample(8);
-    cm.SetTargetBitsPerSample(8);
-    cm.SetSourceSamplesPerPixel(1);
-    cm.SetTargetSamplesPerPixel(1);
+    cm.Configure(TConversion::Unchanged(TColorScheme::csIndexed, 8, 1));
     SetPixelFormat(TPixelFormat::pf8bit);
     SetPalette(cm.MakeColorPalette({colours}, TRawPaletteFormat::pfInterlaced8Triple, 256));
     SetSize(p.Width, p.Height);

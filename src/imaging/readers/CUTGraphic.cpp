@@ -102,25 +102,14 @@ void TCUTGraphic::LoadFromStream(TStream& stream)
     progress.Start("Preparing...");
 
     TColorManager& cm = ColorManager();
-    cm.SetSourceColorScheme(TColorScheme::csIndexed);
-    cm.SetTargetColorScheme(TColorScheme::csIndexed);
-    cm.SetSourceBitsPerSample(8);
-    cm.SetTargetBitsPerSample(8);
-    cm.SetSourceSamplesPerPixel(1);
-    cm.SetTargetSamplesPerPixel(1);
+    cm.Configure(TConversion::Unchanged(TColorScheme::csIndexed, 8, 1));
     SetPixelFormat(TPixelFormat::pf8bit);
     std::vector<TRGBQuad> palette = LoadPalette();
     SetPalette(palette.empty() ? cm.MakeGrayPalette(false) : std::move(palette));
 
-    const uint8_t* data = stream.Memory();
-    std::vector<uint8_t> copy;
-    const size_t size = static_cast<size_t>(std::max<int64_t>(stream.Remaining(), 0));
-    if (data) {
-        data += stream.Position();
-    } else {
-        copy = ReadAtMost(stream, size);
-        data = copy.data();
-    }
+    const TStreamBytes file(stream, stream.Position());
+    const uint8_t* data = file.Data();
+    const size_t size = file.Size();
     // Each row takes at least its 2-byte length and an ending byte, so a
     // file far too short for its height ends here, before any allocation.
     const size_t height = static_cast<size_t>(p.Height);
@@ -141,9 +130,8 @@ void TCUTGraphic::LoadFromStream(TStream& stream)
         progress.Row(static_cast<int64_t>(y), static_cast<int64_t>(height));
     }
     decoder.EndDecoding();
-    if (!copy.empty() || !stream.Memory())
-        return;
-    stream.Seek(source - data, TSeekOrigin::soCurrent);
+    if (stream.Memory())
+        stream.Seek(source - data, TSeekOrigin::soCurrent);
 }
 
 } // namespace orvane::imaging

@@ -18,12 +18,9 @@ const TGraphicClass& TEPSGraphic::ClassInfo()
 
 bool TEPSGraphic::AcceptsStream(TStream& stream)
 {
-    TStreamPositionGuard guard(stream);
-    if (stream.Remaining() <= static_cast<int64_t>(headerSize))
-        return false;
-    uint8_t h[headerSize];
-    stream.ReadBuffer(h, headerSize);
-    return std::memcmp(h, magic, 4) == 0 && GetLE32(h + 20) >= headerSize && GetLE32(h + 24) > 0;
+    return AcceptsLeadingBytes<headerSize>(stream, headerSize, [](const uint8_t* h) {
+        return std::memcmp(h, magic, 4) == 0 && GetLE32(h + 20) >= headerSize && GetLE32(h + 24) > 0;
+    });
 }
 
 void TEPSGraphic::LoadFromStream(TStream& stream)

@@ -60,13 +60,10 @@ const TGraphicClass& TPCDGraphic::ClassInfo()
 
 bool TPCDGraphic::AcceptsStream(TStream& stream)
 {
-    TStreamPositionGuard guard(stream);
-    if (stream.Remaining() <= static_cast<int64_t>(3 * sectorSize))
-        return false;
-    uint8_t bytes[2051];
-    stream.ReadBuffer(bytes, sizeof bytes);
-    bool overview;
-    return Signature(bytes, overview);
+    return AcceptsLeadingBytes<2051>(stream, 3 * sectorSize, [](const uint8_t* bytes) {
+        bool overview;
+        return Signature(bytes, overview);
+    });
 }
 
 bool TPCDGraphic::ReadHeader(TStream& stream, int imageIndex)
@@ -142,14 +139,7 @@ void TPCDGraphic::LoadFromStream(TStream& stream)
         throw EReadError("Stream read error");
 
     TColorManager& cm = ColorManager();
-    cm.SetSourceOptions(0);
-    cm.SetTargetOptions(0);
-    cm.SetSourceColorScheme(TColorScheme::csPhotoYCC);
-    cm.SetTargetColorScheme(TColorScheme::csBGR);
-    cm.SetSourceBitsPerSample(8);
-    cm.SetTargetBitsPerSample(8);
-    cm.SetSourceSamplesPerPixel(3);
-    cm.SetTargetSamplesPerPixel(3);
+    cm.Configure({.SourceScheme = TColorScheme::csPhotoYCC, .TargetScheme = TColorScheme::csBGR});
     cm.SetChroma({0.2125f, 0.7154f, 0.0721f}, 2, 2);
     SetPixelFormat(cm.PixelFormatFor());
     SetSize(p.Width, p.Height);

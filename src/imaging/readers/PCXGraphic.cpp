@@ -12,6 +12,7 @@ namespace {
 
 constexpr size_t headerSize = 128;
 constexpr size_t vgaPaletteSize = 769; // marker 12 and 256 RGB triples
+const char* const formatName = "PCX or SCR";
 
 struct PcxHeader {
     uint8_t manufacturer, version, encoding, bitsPerPixel;
@@ -45,7 +46,92 @@ std::vector<TRGBQuad> GrayRamp(size_t entries)
     return palette;
 }
 
+// The plane layouts the bitmap can hold.
+enum class TPlaneLayout {
+    plIndexed,        // one plane of 1, 4 or 8 bits: the colour manager's
+    plTwoBit,         // one plane of 2 bits, widened to 4-bit indexes
+    plSixteenColours, // four 1-bit planes, plane k gives bit k of the index
+    plTrueColour,     // three 8-bit planes: red, green, blue
+};
+
+bool ChooseLayout(unsigned planes, unsigned bits, TPlaneLayout& layout)
+{
+    if (planes == 4 && bits == 1)
+        layout = TPlaneLayout::plSixteenColours;
+    else if (planes == 3 && bits == 8)
+        layout = TPlaneLayout::plTrueColour;
+    else if (planes == 1 && bits == 2)
+        layout = TPlaneLayout::plTwoBit;
+    else if (planes == 1 && (bits == 1 || bits == 4 || bits == 8))
+        layout = TPlaneLayout::plIndexed;
+    else
+        return false;
+    return true;
+}
+
+void SixteenColourRow(const uint8_t* line, size_t planeBytes, size_t width, uint8_t* scan)
+{
+    std::memset(scan, 0, (width + 1) / 2);
+    for (size_t x = 0; x < width; ++x) {
+        const size_t byte = x >> 3;
+        const unsigned shift = 7 - (x & 7);
+        unsigned value = 0;
+        for (unsigned k = 0; k < 4; ++k)
+            value |= ((line[k * planeBytes + byte] >> shift) & 1u) << k;
+        scan[x >> 1] |= static_cast<uint8_t>((x & 1) ? value : value << 4);
+    }
+}
+
+// Widened to 4 bits, the values stay palette indexes.
+void TwoBitRow(const uint8_t* line, size_t width, uint8_t* scan)
+{
+    std::memset(scan, 0, (width + 1) / 2);
+    for (size_t x = 0; x < width; ++x) {
+        const unsigned value = (line[x >> 2] >> (6 - 2 * (x & 3))) & 3u;
+        scan[x >> 1] |= static_cast<uint8_t>((x & 1) ? value : value << 4);
+    }
+}
+
+// The palette of an indexed picture: for 8 bits the VGA palette at the end
+// of the file (a gray ramp without one), for 2 and 4 bits the header's 16
+// colours (or grays), black and white for 1 bit. Version 3 files have no
+// palette and show the display's 16 colours.
+std::vector<TRGBQuad> IndexedPalette(const TColorManager& cm, const PcxHeader& h, TPixelFormat format,
+                                     const TStreamBytes& file, size_t dataOffset)
+{
+    std::vector<TRGBQuad> palette;
+    if (h.version == 3 && format != TPixelFormat::pf1bit) {
+        for (const auto& c : systemPalette)
+            palette.push_back(TRGBQuad{c[2], c[1], c[0], 0});
+        palette.resize(format == TPixelFormat::pf8bit ? 256 : 16);
+        return palette;
+    }
+    const uint8_t* bytes = file.Data();
+    const size_t size = file.Size();
+    if (format == TPixelFormat::pf8bit) {
+        if (size >= dataOffset + vgaPaletteSize && bytes[size - vgaPaletteSize] == 12)
+            return cm.MakeColorPalette({bytes + size - 768}, TRawPaletteFormat::pfInterlaced8Triple, 256);
+        return GrayRamp(256);
+    }
+    if (format == TPixelFormat::pf4bit) {
+        if (h.paletteKind == 2)
+            palette = h.bitsPerPixel == 2 ? GrayRamp(4) : GrayRamp(16);
+        else
+            palette = cm.MakeColorPalette({h.palette16}, TRawPaletteFormat::pfInterlaced8Triple, 16);
+        palette.resize(16);
+        return palette;
+    }
+    return GrayRamp(2);
+}
+
 } // namespace
+
+// How the rows of the file become scan lines.
+struct TPCXGraphic::TLayout {
+    TPlaneLayout planes;
+    size_t planeBytes; // bytes of one plane of a row
+    size_t lineBytes;  // bytes of a row, all its planes
+};
 
 const TGraphicClass& TPCXGraphic::ClassInfo()
 {
@@ -54,17 +140,14 @@ const TGraphicClass& TPCXGraphic::ClassInfo()
 
 bool TPCXGraphic::AcceptsStream(TStream& stream)
 {
-    TStreamPositionGuard guard(stream);
-    if (stream.Remaining() <= static_cast<int64_t>(headerSize))
-        return false;
-    uint8_t bytes[headerSize];
-    stream.ReadBuffer(bytes, headerSize);
-    const PcxHeader h(bytes);
-    const uint8_t v = h.version;
-    return (h.manufacturer == 10 || h.manufacturer == 205) && (v == 0 || v == 2 || v == 3 || v == 4 || v == 5) &&
-           h.encoding <= 1 &&
-           (h.bitsPerPixel == 1 || h.bitsPerPixel == 2 || h.bitsPerPixel == 4 || h.bitsPerPixel == 8) &&
-           h.planes >= 1 && h.planes <= 4;
+    return AcceptsLeadingBytes<headerSize>(stream, headerSize, [](const uint8_t* bytes) {
+        const PcxHeader h(bytes);
+        const uint8_t v = h.version;
+        return (h.manufacturer == 10 || h.manufacturer == 205) && (v == 0 || v == 2 || v == 3 || v == 4 || v == 5) &&
+               h.encoding <= 1 &&
+               (h.bitsPerPixel == 1 || h.bitsPerPixel == 2 || h.bitsPerPixel == 4 || h.bitsPerPixel == 8) &&
+               h.planes >= 1 && h.planes <= 4;
+    });
 }
 
 bool TPCXGraphic::ReadHeader(TStream& stream, int imageIndex)
@@ -100,139 +183,104 @@ void TPCXGraphic::LoadFromStream(TStream& stream)
     {
         TStreamPositionGuard peek(stream);
         if (stream.Read(bytes, headerSize) != headerSize)
-            GraphicError("Cannot load image. Invalid or unexpected PCX or SCR image format.");
+            GraphicErrorFmt("Cannot load image. Invalid or unexpected %s image format.", formatName);
     }
-    RequireHeader(stream, 0, "PCX or SCR");
+    RequireHeader(stream, 0, formatName);
     const PcxHeader h(bytes);
     const TImageProperties& p = ImageProperties();
     progress.Start("Preparing...");
 
-    const unsigned bits = h.bitsPerPixel;
-    const unsigned planes = h.planes;
-    const bool sixteenColours = planes == 4 && bits == 1;
-    const bool trueColour = planes == 3 && bits == 8;
-    const bool indexed = planes == 1 && (bits == 1 || bits == 2 || bits == 4 || bits == 8);
     // Other plane layouts have no bitmap format of ours.
-    if (!sixteenColours && !trueColour && !indexed)
+    TLayout layout{};
+    if (!ChooseLayout(h.planes, h.bitsPerPixel, layout.planes))
         GraphicError("Invalid color format in PCX file.");
-
     TColorManager& cm = ColorManager();
-    cm.SetSourceColorScheme(p.ColorScheme);
-    cm.SetTargetColorScheme(p.ColorScheme == TColorScheme::csIndexed ? TColorScheme::csIndexed : TColorScheme::csBGR);
-    cm.SetSourceBitsPerSample(p.BitsPerSample);
-    cm.SetTargetBitsPerSample(p.BitsPerPixel == 2 ? 4 : p.BitsPerSample);
-    cm.SetSourceSamplesPerPixel(p.SamplesPerPixel);
-    cm.SetTargetSamplesPerPixel(p.SamplesPerPixel);
-    const TPixelFormat format = sixteenColours ? TPixelFormat::pf4bit : cm.PixelFormatFor();
+    cm.Configure({
+        .SourceScheme = p.ColorScheme,
+        .TargetScheme = p.ColorScheme == TColorScheme::csIndexed ? TColorScheme::csIndexed : TColorScheme::csBGR,
+        .SourceBitsPerSample = p.BitsPerSample,
+        .TargetBitsPerSample = static_cast<uint8_t>(p.BitsPerPixel == 2 ? 4 : p.BitsPerSample),
+        .SourceSamplesPerPixel = p.SamplesPerPixel,
+        .TargetSamplesPerPixel = p.SamplesPerPixel,
+    });
+    const TPixelFormat format =
+        layout.planes == TPlaneLayout::plSixteenColours ? TPixelFormat::pf4bit : cm.PixelFormatFor();
     SetPixelFormat(format);
 
     // Each row holds bytesPerLine bytes per plane; they must hold the
     // picture's width.
-    const size_t width = static_cast<size_t>(p.Width);
-    const size_t height = static_cast<size_t>(p.Height);
-    const size_t planeBytes = h.bytesPerLine;
-    if (planeBytes * 8 < width * bits)
-        GraphicError("Cannot load image. Invalid or unexpected PCX or SCR image format.");
-    const size_t lineBytes = planeBytes * planes;
+    layout.planeBytes = h.bytesPerLine;
+    layout.lineBytes = layout.planeBytes * h.planes;
+    if (layout.planeBytes * 8 < static_cast<size_t>(p.Width) * h.bitsPerPixel)
+        GraphicErrorFmt("Cannot load image. Invalid or unexpected %s image format.", formatName);
 
-    const uint8_t* file = stream.Memory();
-    std::vector<uint8_t> copy;
-    const int64_t dataStart = stream.Position();
-    if (!file) {
-        stream.SetPosition(BasePosition());
-        copy = ReadAtMost(stream, static_cast<size_t>(stream.Remaining()));
-        file = copy.data();
-    } else {
-        file += BasePosition();
-    }
-    const size_t fileSize = static_cast<size_t>(stream.Size() - BasePosition());
-    const size_t dataOffset = static_cast<size_t>(dataStart - BasePosition());
-    size_t dataEnd = fileSize;
-
-    // Palette.
+    const size_t dataOffset = static_cast<size_t>(stream.Position() - BasePosition());
+    const TStreamBytes file(stream, BasePosition());
     std::vector<TRGBQuad> palette;
-    if (!trueColour) {
-        if (h.version != 3 || format == TPixelFormat::pf1bit) {
-            if (format == TPixelFormat::pf8bit) {
-                if (fileSize >= dataOffset + vgaPaletteSize && file[fileSize - vgaPaletteSize] == 12) {
-                    palette = cm.MakeColorPalette({file + fileSize - 768}, TRawPaletteFormat::pfInterlaced8Triple, 256);
-                } else {
-                    palette = GrayRamp(256);
-                }
-            } else if (format == TPixelFormat::pf4bit) {
-                if (h.paletteKind == 2)
-                    palette = bits == 2 ? GrayRamp(4) : GrayRamp(16);
-                else
-                    palette = cm.MakeColorPalette({h.palette16}, TRawPaletteFormat::pfInterlaced8Triple, 16);
-                palette.resize(16);
-            } else {
-                palette = GrayRamp(2);
-            }
-        } else {
-            for (const auto& c : systemPalette)
-                palette.push_back(TRGBQuad{c[2], c[1], c[0], 0});
-            palette.resize(format == TPixelFormat::pf8bit ? 256 : 16);
-        }
+    size_t dataEnd = file.Size();
+    if (layout.planes != TPlaneLayout::plTrueColour) {
+        palette = IndexedPalette(cm, h, format, file, dataOffset);
         if (format == TPixelFormat::pf8bit && dataEnd >= dataOffset + vgaPaletteSize)
             dataEnd -= vgaPaletteSize;
     }
     dataEnd = std::max(dataEnd, dataOffset);
-    const uint8_t* source = file + dataOffset;
-    const uint8_t* sourceEnd = file + dataEnd;
+    const uint8_t* source = file.Data() + dataOffset;
+    const uint8_t* sourceEnd = file.Data() + dataEnd;
     if (p.Compression != TCompressionType::ctRLE &&
-        static_cast<uint64_t>(sourceEnd - source) < static_cast<uint64_t>(lineBytes) * height)
+        static_cast<uint64_t>(sourceEnd - source) < static_cast<uint64_t>(layout.lineBytes) * p.Height)
         throw EReadError("Stream read error");
 
     SetSize(p.Width, p.Height);
     SetPalette(std::move(palette));
-
     progress.Step("Transfering...");
-    // Rows are expanded one at a time: each row (all its planes) is encoded
-    // on its own.
-    std::vector<uint8_t> line(lineBytes);
+    TransferRows(layout, source, sourceEnd, progress);
+    stream.SetPosition(BasePosition() + static_cast<int64_t>(source - file.Data()));
+}
+
+// Rows are expanded one at a time: each row (all its planes) is encoded on
+// its own.
+void TPCXGraphic::TransferRows(const TLayout& layout, const uint8_t*& source, const uint8_t* end,
+                               TLoadingProgress& progress)
+{
+    const TImageProperties& p = ImageProperties();
+    const size_t width = static_cast<size_t>(p.Width);
+    const size_t height = static_cast<size_t>(p.Height);
+    const bool packed = p.Compression == TCompressionType::ctRLE;
+    std::vector<uint8_t> line(layout.lineBytes);
     TPCXRLEDecoder decoder;
     decoder.BeginDecoding();
     for (size_t y = 0; y < height; ++y) {
-        if (p.Compression == TCompressionType::ctRLE) {
+        if (packed) {
             // Once the data is used up the remaining rows stay black; this
             // also keeps a tiny file that claims a huge picture quick.
-            if (source >= sourceEnd)
+            if (source >= end)
                 break;
             uint8_t* target = line.data();
             std::fill(line.begin(), line.end(), 0);
-            decoder.Decode(source, target, static_cast<size_t>(sourceEnd - source), lineBytes);
+            decoder.Decode(source, target, static_cast<size_t>(end - source), layout.lineBytes);
         } else {
-            std::memcpy(line.data(), source, lineBytes);
-            source += lineBytes;
+            std::memcpy(line.data(), source, layout.lineBytes);
+            source += layout.lineBytes;
         }
         uint8_t* scan = ScanLine(static_cast<int>(y));
-        if (sixteenColours) {
-            // Plane k gives bit k of each 4-bit pixel.
-            std::memset(scan, 0, (width + 1) / 2);
-            for (size_t x = 0; x < width; ++x) {
-                const size_t byte = x >> 3;
-                const unsigned shift = 7 - (x & 7);
-                unsigned value = 0;
-                for (unsigned k = 0; k < 4; ++k)
-                    value |= ((line[k * planeBytes + byte] >> shift) & 1u) << k;
-                scan[x >> 1] |= static_cast<uint8_t>((x & 1) ? value : value << 4);
-            }
-        } else if (trueColour) {
-            cm.ConvertPixels({line.data(), line.data() + planeBytes, line.data() + 2 * planeBytes}, 0xFF, width, scan);
-        } else if (bits == 2) {
-            // Widened to 4 bits, the values stay palette indexes.
-            std::memset(scan, 0, (width + 1) / 2);
-            for (size_t x = 0; x < width; ++x) {
-                const unsigned value = (line[x >> 2] >> (6 - 2 * (x & 3))) & 3u;
-                scan[x >> 1] |= static_cast<uint8_t>((x & 1) ? value : value << 4);
-            }
-        } else {
-            cm.ConvertPixels(line.data(), 0xFF, width, scan);
+        switch (layout.planes) {
+        case TPlaneLayout::plSixteenColours:
+            SixteenColourRow(line.data(), layout.planeBytes, width, scan);
+            break;
+        case TPlaneLayout::plTrueColour:
+            ColorManager().ConvertPixels(
+                {line.data(), line.data() + layout.planeBytes, line.data() + 2 * layout.planeBytes}, 0xFF, width, scan);
+            break;
+        case TPlaneLayout::plTwoBit:
+            TwoBitRow(line.data(), width, scan);
+            break;
+        case TPlaneLayout::plIndexed:
+            ColorManager().ConvertPixels(line.data(), 0xFF, width, scan);
+            break;
         }
         progress.Row(static_cast<int64_t>(y), static_cast<int64_t>(height));
     }
     decoder.EndDecoding();
-    stream.SetPosition(BasePosition() + static_cast<int64_t>(source - file));
 }
 
 } // namespace orvane::imaging

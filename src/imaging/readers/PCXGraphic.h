@@ -14,6 +14,12 @@ public:
     static bool AcceptsStream(TStream& stream);
     bool ReadHeader(TStream& stream, int imageIndex) override;
     void LoadFromStream(TStream& stream) override;
+
+private:
+    struct TLayout;
+
+    void TransferRows(const TLayout& layout, const uint8_t*& source, const uint8_t* end,
+                      TLoadingProgress& progress);
 };
 
 } // namespace orvane::imaging

@@ -49,11 +49,8 @@ const TGraphicClass& TPNGGraphic::ClassInfo()
 
 bool TPNGGraphic::AcceptsStream(TStream& stream)
 {
-    TStreamPositionGuard guard(stream);
-    if (stream.Remaining() <= 8)
-        return false;
-    uint8_t bytes[8];
-    return stream.Read(bytes, 8) == 8 && std::memcmp(bytes, kSignature, 8) == 0;
+    return AcceptsLeadingBytes<8>(stream, 8,
+                                  [](const uint8_t* bytes) { return std::memcmp(bytes, kSignature, 8) == 0; });
 }
 
 // --- Chunk primitives
@@ -196,75 +193,89 @@ void TPNGGraphic::LoadFromStream(TStream& stream)
     TLoadingProgress progress(*this);
     try {
         RequireHeader(stream, 0, kFormat);
-        const TImageProperties& props = ImageProperties();
         stream.SetPosition(BasePosition() + 8);
         // Width only: no pixels yet, but the progress rectangle spans the image.
-        SetSize(props.Width, 0);
+        SetSize(ImageProperties().Width, 0);
         progress.Start("Preparing...");
-
-        backgroundColor_ = 0xFFFFFF;
-        transparentColor_ = NoTransparentColor;
-        // Nothing of an earlier load carries over: its gamma would otherwise
-        // tint this picture.
-        ColorManager().SetSourceOptions(coNeedByteSwap);
-        ColorManager().SetTargetOptions(0);
-        ColorManager().UpdateGamma(1.0f, 2.2f);
-
-        ReadChunkHeader();
-        const uint8_t* data = ReadChunkData();
-        if (chunkLength_ < 13)
-            InvalidFormat();
-        header_.width = GetBE32(data);
-        header_.height = GetBE32(data + 4);
-        header_.bitDepth = data[8];
-        header_.colorType = data[9];
-        header_.compression = data[10];
-        header_.filter = data[11];
-        header_.interlace = data[12];
-
-        if (props.Compression != TCompressionType::ctLZ77)
-            GraphicErrorFmt("Cannot load image. %s not supported for %s files.", "The compression scheme is",
-                            kFormat);
-
-        decoder_ = std::make_unique<TLZ77Decoder>(TLZ77Decoder::PartialFlush, false);
-        decoder_->BeginDecoding();
-        idatSize_ = 0;
-        currentSource_ = nullptr;
-
-        for (;;) {
-            ReadChunkHeader();
-            if (IsChunk("IDAT")) {
-                DecodeImage(progress);
-                imageDecoded_ = true;
-                // The chunk after the image data is current: skipped below.
-            } else if (IsChunk("PLTE")) {
-                ReadPalette();
-                continue;
-            } else if (IsChunk("gAMA")) {
-                ReadGamma();
-                continue;
-            } else if (IsChunk("bKGD")) {
-                ReadBackground();
-                continue;
-            } else if (IsChunk("tRNS")) {
-                ReadTransparency();
-                continue;
-            }
-            SkipChunk();
-            if (IsChunk("IEND")) {
-                // A file without image data is broken, not an empty picture.
-                if (!imageDecoded_)
-                    InvalidFormat();
-                break;
-            }
-            if ((chunkType_[0] & 0x20) == 0)
-                GraphicError("Cannot load PNG image. Unexpected but critical chunk detected.");
-        }
+        ResetLoadState();
+        ReadImageHeader();
+        ReadChunks(progress);
     } catch (...) {
         EndLoading(true);
         throw;
     }
     EndLoading(false);
+}
+
+// Nothing of an earlier load carries over: its gamma would otherwise tint
+// this picture.
+void TPNGGraphic::ResetLoadState()
+{
+    backgroundColor_ = 0xFFFFFF;
+    transparentColor_ = NoTransparentColor;
+    ColorManager().SetSourceOptions(coNeedByteSwap);
+    ColorManager().SetTargetOptions(0);
+    ColorManager().UpdateGamma(1.0f, 2.2f);
+}
+
+// The IHDR chunk again, into the header of this load, and the decoder of
+// the image data.
+void TPNGGraphic::ReadImageHeader()
+{
+    ReadChunkHeader();
+    const uint8_t* data = ReadChunkData();
+    if (chunkLength_ < 13)
+        InvalidFormat();
+    header_.width = GetBE32(data);
+    header_.height = GetBE32(data + 4);
+    header_.bitDepth = data[8];
+    header_.colorType = data[9];
+    header_.compression = data[10];
+    header_.filter = data[11];
+    header_.interlace = data[12];
+
+    if (ImageProperties().Compression != TCompressionType::ctLZ77)
+        GraphicErrorFmt("Cannot load image. %s not supported for %s files.", "The compression scheme is", kFormat);
+    decoder_ = std::make_unique<TLZ77Decoder>(TLZ77Decoder::PartialFlush, false);
+    decoder_->BeginDecoding();
+    idatSize_ = 0;
+    currentSource_ = nullptr;
+}
+
+// The chunks up to IEND: the image data decoded where it starts, the
+// ancillary chunks this reader knows read, unknown ones skipped unless they
+// are critical.
+void TPNGGraphic::ReadChunks(TLoadingProgress& progress)
+{
+    for (;;) {
+        ReadChunkHeader();
+        if (IsChunk("IDAT")) {
+            DecodeImage(progress);
+            imageDecoded_ = true;
+            // The chunk after the image data is current: skipped below.
+        } else if (IsChunk("PLTE")) {
+            ReadPalette();
+            continue;
+        } else if (IsChunk("gAMA")) {
+            ReadGamma();
+            continue;
+        } else if (IsChunk("bKGD")) {
+            ReadBackground();
+            continue;
+        } else if (IsChunk("tRNS")) {
+            ReadTransparency();
+            continue;
+        }
+        SkipChunk();
+        if (IsChunk("IEND")) {
+            // A file without image data is broken, not an empty picture.
+            if (!imageDecoded_)
+                InvalidFormat();
+            return;
+        }
+        if ((chunkType_[0] & 0x20) == 0)
+            GraphicError("Cannot load PNG image. Unexpected but critical chunk detected.");
+    }
 }
 
 void TPNGGraphic::EndLoading(bool failed)

@@ -42,6 +42,11 @@ private:
     void SkipChunk();
     bool IsChunk(const char* type) const;
 
+    // Loading steps.
+    void ResetLoadState();
+    void ReadImageHeader();
+    void ReadChunks(TLoadingProgress& progress);
+
     void ChooseFormats();
     void ReadPalette();
     void ReadGamma();

@@ -19,12 +19,9 @@ const TGraphicClass& TPPMGraphic::ClassInfo()
 
 bool TPPMGraphic::AcceptsStream(TStream& stream)
 {
-    TStreamPositionGuard guard(stream);
-    if (stream.Remaining() <= 10)
-        return false;
-    uint8_t magic[2];
-    stream.ReadBuffer(magic, 2);
-    return magic[0] == 'P' && magic[1] >= '1' && magic[1] <= '6';
+    return AcceptsLeadingBytes<2>(stream, 10, [](const uint8_t* magic) {
+        return magic[0] == 'P' && magic[1] >= '1' && magic[1] <= '6';
+    });
 }
 
 void TPPMGraphic::ReadPastEnd()
@@ -139,86 +136,103 @@ void TPPMGraphic::LoadFromStream(TStream& stream)
     BeginLoading(stream);
     TLoadingProgress progress(*this);
     RequireHeader(stream, 0, headerName);
-    const TImageProperties& p = ImageProperties();
     progress.Start("Preparing...");
+    const size_t rowBytes = CheckRowBytes();
+    PrepareBitmap();
 
+    progress.Step("Transfering...");
+    // Samples above 255 in binary files are two bytes.
+    std::vector<uint8_t> wideRow(maximum_ > 255 && kind_ > '3' ? rowBytes : 0);
+    const size_t height = static_cast<size_t>(ImageProperties().Height);
+    for (size_t y = 0; y < height; ++y) {
+        uint8_t* scan = ScanLine(static_cast<int>(y));
+        switch (kind_) {
+        case '1': TextBitRow(scan); break;
+        case '2': TextGrayRow(scan); break;
+        case '3': TextColourRow(scan); break;
+        default: BinaryRow(scan, rowBytes, wideRow); break;
+        }
+        progress.Row(static_cast<int64_t>(y), static_cast<int64_t>(height));
+    }
+    source_ = nullptr;
+}
+
+// Every pixel needs at least one byte of the file (a digit in text files),
+// so a file too short for its size ends here, before any allocation.
+// Returns the bytes of a binary row.
+size_t TPPMGraphic::CheckRowBytes()
+{
+    const TImageProperties& p = ImageProperties();
     const size_t width = static_cast<size_t>(p.Width);
-    const size_t height = static_cast<size_t>(p.Height);
-    const bool text = kind_ <= '3';
-    const size_t samples = p.SamplesPerPixel;
-    // Samples above 255 are two bytes (binary) and shown by their high byte;
-    // smaller maximums are not scaled.
-    const bool wide = maximum_ > 255;
-    const size_t sampleBytes = wide && !text ? 2 : 1;
-    // Every pixel needs at least one byte of the file (a digit in text
-    // files), so a file too short for its size ends here, before any
-    // allocation.
+    const size_t sampleBytes = maximum_ > 255 && kind_ > '3' ? 2 : 1;
     const char* tooLarge = "The picture is too large to be shown";
-    const size_t rowBytes = kind_ == '4' ? (width + 7) / 8 : CheckedMul(width, samples * sampleBytes, tooLarge);
-    if (Available() / std::max<size_t>(rowBytes, 1) < height)
+    const size_t rowBytes =
+        kind_ == '4' ? (width + 7) / 8 : CheckedMul(width, size_t{p.SamplesPerPixel} * sampleBytes, tooLarge);
+    if (Available() / std::max<size_t>(rowBytes, 1) < static_cast<size_t>(p.Height))
         ReadPastEnd();
+    return rowBytes;
+}
 
+void TPPMGraphic::PrepareBitmap()
+{
+    const TImageProperties& p = ImageProperties();
+    const bool gray = p.SamplesPerPixel == 1;
     TColorManager& cm = ColorManager();
-    cm.SetSourceColorScheme(TColorScheme::csIndexed);
-    cm.SetTargetColorScheme(TColorScheme::csIndexed);
-    cm.SetSourceSamplesPerPixel(1);
-    cm.SetTargetSamplesPerPixel(1);
-    cm.SetSourceBitsPerSample(samples == 1 ? p.BitsPerSample : 8);
-    cm.SetTargetBitsPerSample(samples == 1 ? p.BitsPerSample : 8);
-    if (samples == 1) {
+    cm.Configure(TConversion::Unchanged(TColorScheme::csIndexed, gray ? p.BitsPerSample : 8, 1));
+    if (gray) {
         SetPixelFormat(p.BitsPerSample == 1 ? TPixelFormat::pf1bit : TPixelFormat::pf8bit);
         SetPalette(cm.MakeGrayPalette(p.BitsPerSample == 1)); // bitmaps: 0 is white
     } else {
         SetPixelFormat(TPixelFormat::pf24bit);
     }
     SetSize(p.Width, p.Height);
+}
 
-    progress.Step("Transfering...");
-    std::vector<uint8_t> row(sampleBytes == 2 ? rowBytes : 0);
-    auto sample = [&]() -> uint8_t {
-        const uint32_t v = GetNumber();
-        return static_cast<uint8_t>(wide ? std::min<uint32_t>(v >> 8, 255) : std::min<uint32_t>(v, 255));
-    };
-    for (size_t y = 0; y < height; ++y) {
-        uint8_t* scan = ScanLine(static_cast<int>(y));
-        switch (kind_) {
-        case '1':
-            for (size_t x = 0; x < width; ++x)
-                if (GetBit())
-                    scan[x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));
-            break;
-        case '2':
-            for (size_t x = 0; x < width; ++x)
-                scan[x] = sample();
-            break;
-        case '3':
-            for (size_t x = 0; x < width; ++x, scan += 3) {
-                scan[2] = sample();
-                scan[1] = sample();
-                scan[0] = sample();
-            }
-            break;
-        case '4':
-            GetBlock(scan, rowBytes);
-            break;
-        default: {
-            uint8_t* target = scan;
-            if (wide) {
-                GetBlock(row.data(), rowBytes);
-                for (size_t i = 0; i < rowBytes / 2; ++i)
-                    scan[i] = row[2 * i];
-            } else {
-                GetBlock(target, rowBytes);
-            }
-            if (kind_ == '6')
-                for (size_t x = 0; x < width; ++x, target += 3)
-                    std::swap(target[0], target[2]);
-            break;
-        }
-        }
-        progress.Row(static_cast<int64_t>(y), static_cast<int64_t>(height));
+// Samples above 255 are shown by their high byte; smaller maximums are not
+// scaled.
+uint8_t TPPMGraphic::TextSample()
+{
+    const uint32_t v = GetNumber();
+    return static_cast<uint8_t>(maximum_ > 255 ? std::min<uint32_t>(v >> 8, 255) : std::min<uint32_t>(v, 255));
+}
+
+void TPPMGraphic::TextBitRow(uint8_t* scan)
+{
+    for (size_t x = 0; x < static_cast<size_t>(Width()); ++x)
+        if (GetBit())
+            scan[x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));
+}
+
+void TPPMGraphic::TextGrayRow(uint8_t* scan)
+{
+    for (size_t x = 0; x < static_cast<size_t>(Width()); ++x)
+        scan[x] = TextSample();
+}
+
+void TPPMGraphic::TextColourRow(uint8_t* scan)
+{
+    for (size_t x = 0; x < static_cast<size_t>(Width()); ++x, scan += 3) {
+        scan[2] = TextSample();
+        scan[1] = TextSample();
+        scan[0] = TextSample();
     }
-    source_ = nullptr;
+}
+
+// Binary bitmaps are the bitmap's own rows; gray and colour samples of two
+// bytes keep their high byte, and colour goes from red, green, blue to the
+// bitmap's blue, green, red.
+void TPPMGraphic::BinaryRow(uint8_t* scan, size_t rowBytes, std::vector<uint8_t>& wideRow)
+{
+    if (!wideRow.empty()) {
+        GetBlock(wideRow.data(), rowBytes);
+        for (size_t i = 0; i < rowBytes / 2; ++i)
+            scan[i] = wideRow[2 * i];
+    } else {
+        GetBlock(scan, rowBytes);
+    }
+    if (kind_ == '6')
+        for (size_t x = 0; x < static_cast<size_t>(Width()); ++x, scan += 3)
+            std::swap(scan[0], scan[2]);
 }
 
 } // namespace orvane::imaging

@@ -29,6 +29,17 @@ private:
     uint64_t Available();
     [[noreturn]] static void ReadPastEnd();
 
+    // Loading steps.
+    size_t CheckRowBytes();
+    void PrepareBitmap();
+    // One row of each kind of file into a scan line.
+    void TextBitRow(uint8_t* scan);
+    void TextGrayRow(uint8_t* scan);
+    void TextColourRow(uint8_t* scan);
+    void BinaryRow(uint8_t* scan, size_t rowBytes, std::vector<uint8_t>& wideRow);
+    // A sample of a text file as 8 bits.
+    uint8_t TextSample();
+
     TStream* source_ = nullptr;
     uint8_t buffer_[bufferSize] = {};
     size_t bufferIndex_ = bufferSize; // bufferSize: empty

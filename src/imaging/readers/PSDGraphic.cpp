@@ -86,7 +86,76 @@ size_t PlanesOf(TColorScheme scheme)
     }
 }
 
+// Photoshop writes 1, 8, 16 and 32 bits per sample; the bitmap holds the
+// first three (16 reduced to 8), and other depths would not fit its rows.
+bool ShownDepth(unsigned bits)
+{
+    return bits == 1 || bits == 8 || bits == 16;
+}
+
+// What the colour manager turns a scheme's planes into.
+TColorScheme TargetOf(TColorScheme scheme)
+{
+    switch (scheme) {
+    case TColorScheme::csIndexed:
+    case TColorScheme::csG:
+        return scheme;
+    case TColorScheme::csRGBA:
+        return TColorScheme::csBGRA;
+    default:
+        return TColorScheme::csBGR;
+    }
+}
+
+uint8_t SamplesOf(TColorScheme target)
+{
+    return target == TColorScheme::csBGRA ? 4 : target == TColorScheme::csBGR ? 3 : 1;
+}
+
+TColorScheme SchemeOfMode(uint16_t mode, uint16_t channels, uint8_t& options)
+{
+    switch (mode) {
+    case pmBitmap:
+        options |= ioMinIsWhite;
+        return TColorScheme::csG;
+    case pmGrayscale:
+    case pmDuotone:
+        return TColorScheme::csG;
+    case pmIndexed:
+        return TColorScheme::csIndexed;
+    case pmRGB:
+    case pmMultichannel:
+        return channels == 3 ? TColorScheme::csRGB : TColorScheme::csRGBA;
+    case pmCMYK:
+        return TColorScheme::csCMYK;
+    case pmLab:
+        return TColorScheme::csCIELab;
+    default:
+        return TColorScheme::csUnknown;
+    }
+}
+
 } // namespace
+
+// How the channels of the merged picture become bitmap rows.
+struct TPSDGraphic::TLayout {
+    TColorScheme scheme;
+    size_t planes;   // channels read for each row
+    TColorScheme target;
+    bool interleave; // 8-bit colour planes reach the converter interleaved
+    TPixelFormat format;
+};
+
+// Where every row of the channels shown begins in the image data.
+struct TPSDGraphic::TRowIndex {
+    const uint8_t* data;
+    size_t dataSize;
+    size_t rowBytes;
+    bool packed;
+    // PackBits rows, channel after channel: their starts and byte counts.
+    std::vector<size_t> start;
+    std::vector<uint16_t> size;
+};
 
 const TGraphicClass& TPSDGraphic::ClassInfo()
 {
@@ -95,12 +164,7 @@ const TGraphicClass& TPSDGraphic::ClassInfo()
 
 bool TPSDGraphic::AcceptsStream(TStream& stream)
 {
-    TStreamPositionGuard guard(stream);
-    if (stream.Remaining() <= static_cast<int64_t>(headerSize))
-        return false;
-    uint8_t bytes[6];
-    stream.ReadBuffer(bytes, sizeof bytes);
-    return ValidSignature(bytes);
+    return AcceptsLeadingBytes<6>(stream, headerSize, ValidSignature);
 }
 
 bool TPSDGraphic::ReadHeader(TStream& stream, int imageIndex)
@@ -130,32 +194,7 @@ bool TPSDGraphic::ReadHeader(TStream& stream, int imageIndex)
     p.Channels = static_cast<uint8_t>(std::min<unsigned>(channels, 255));
     p.SamplesPerPixel = static_cast<uint8_t>(std::min<unsigned>(channels, 4));
     p.BitsPerPixel = static_cast<uint8_t>(std::min<unsigned>(unsigned{p.BitsPerSample} * p.SamplesPerPixel, 255));
-    switch (mode) {
-    case pmBitmap:
-        p.ColorScheme = TColorScheme::csG;
-        p.Options |= ioMinIsWhite;
-        break;
-    case pmGrayscale:
-    case pmDuotone:
-        p.ColorScheme = TColorScheme::csG;
-        break;
-    case pmIndexed:
-        p.ColorScheme = TColorScheme::csIndexed;
-        break;
-    case pmRGB:
-    case pmMultichannel:
-        p.ColorScheme = channels == 3 ? TColorScheme::csRGB : TColorScheme::csRGBA;
-        break;
-    case pmCMYK:
-        p.ColorScheme = TColorScheme::csCMYK;
-        break;
-    case pmLab:
-        p.ColorScheme = TColorScheme::csCIELab;
-        break;
-    default:
-        p.ColorScheme = TColorScheme::csUnknown;
-        break;
-    }
+    p.ColorScheme = SchemeOfMode(mode, channels, p.Options);
     p.HasAlpha = p.ColorScheme == TColorScheme::csRGBA;
     p.Compression = sections.compression == 1 ? TCompressionType::ctPackedBits : TCompressionType::ctNone;
     return true;
@@ -166,164 +205,140 @@ void TPSDGraphic::LoadFromStream(TStream& stream)
     BeginLoading(stream);
     TLoadingProgress progress(*this);
     RequireHeader(stream, 0, formatName);
-    const TImageProperties& p = ImageProperties();
     progress.Start("Preparing...");
     TPSDSections sections;
     ReadSections(stream, BasePosition(), sections);
+    const TLayout layout = ChooseLayout();
+    const TStreamBytes file(stream, BasePosition());
+    progress.Step("Loading data...");
+    const TRowIndex rows = IndexRows(file, sections.imageData, layout);
+    PrepareBitmap(file, sections.colorData, sections.colorDataLength, layout);
+    progress.Step("Transfering...");
+    TransferRows(rows, layout, progress);
+}
 
-    // Gray and indexed pictures show their first channel; further ones
-    // (alpha, spot colours) are not drawn.
+// Checks the channels and the depth and configures the colour manager; the
+// converter is chosen before anything is allocated, so pictures no
+// converter fits fail at once. Gray and indexed pictures show their first
+// channel; further ones (alpha, spot colours) are not drawn.
+TPSDGraphic::TLayout TPSDGraphic::ChooseLayout()
+{
+    const TImageProperties& p = ImageProperties();
     const TColorScheme scheme = p.ColorScheme;
     const size_t planes = PlanesOf(scheme);
     if (p.Channels < planes)
         throw EColorConversionError("Sample count per pixel does not correspond to the given color scheme.");
-
-    // Photoshop writes 1, 8, 16 and 32 bits per sample; the bitmap holds the
-    // first three (16 reduced to 8), and other depths would not fit its rows.
-    if (p.BitsPerSample != 1 && p.BitsPerSample != 8 && p.BitsPerSample != 16)
+    if (!ShownDepth(p.BitsPerSample))
         throw EColorConversionError("Color depth is invalid. Bits per sample must be 1, 2, 4, 8 or 16.");
 
-    TColorManager& cm = ColorManager();
-    TConvertOptions sourceOptions = coNeedByteSwap;
-    TColorScheme target = TColorScheme::csBGR;
-    uint8_t targetSamples = 3;
-    switch (scheme) {
-    case TColorScheme::csIndexed:
-    case TColorScheme::csG:
-        target = scheme;
-        targetSamples = 1;
-        break;
-    case TColorScheme::csRGBA:
-        target = TColorScheme::csBGRA;
-        targetSamples = 4;
-        break;
-    case TColorScheme::csCIELab:
-        sourceOptions |= coLabByteRange | coLabChromaOffset;
-        break;
-    default:
-        break;
-    }
-    cm.SetSourceOptions(sourceOptions);
-    cm.SetTargetOptions(0);
-    cm.SetSourceBitsPerSample(p.BitsPerSample);
-    cm.SetTargetBitsPerSample(p.BitsPerSample == 16 ? 8 : p.BitsPerSample);
-    // 8-bit colour planes reach the colour manager interleaved, in the
-    // bitmap's own order.
+    const TColorScheme target = TargetOf(scheme);
     const bool interleave =
         p.BitsPerSample == 8 && (scheme == TColorScheme::csRGB || scheme == TColorScheme::csRGBA);
-    cm.SetSourceColorScheme(!interleave ? scheme : planes == 4 ? TColorScheme::csBGRA : TColorScheme::csBGR);
-    cm.SetTargetColorScheme(target);
-    cm.SetSourceSamplesPerPixel(static_cast<uint8_t>(planes));
-    cm.SetTargetSamplesPerPixel(targetSamples);
-    // Choose the converter before anything is allocated, so pictures no
-    // converter fits fail at once.
-    {
-        const uint8_t none = 0;
-        const uint8_t* probe[4] = {&none, &none, &none, &none};
-        cm.ConvertPixels(probe, planes, 0xFF, 0, nullptr);
-    }
+    TColorManager& cm = ColorManager();
+    cm.Configure({
+        .SourceScheme = !interleave ? scheme : planes == 4 ? TColorScheme::csBGRA : TColorScheme::csBGR,
+        .TargetScheme = target,
+        .SourceBitsPerSample = p.BitsPerSample,
+        .TargetBitsPerSample = static_cast<uint8_t>(p.BitsPerSample == 16 ? 8 : p.BitsPerSample),
+        .SourceSamplesPerPixel = static_cast<uint8_t>(planes),
+        .TargetSamplesPerPixel = SamplesOf(target),
+        .SourceOptions = static_cast<TConvertOptions>(
+            coNeedByteSwap | (scheme == TColorScheme::csCIELab ? coLabByteRange | coLabChromaOffset : 0)),
+    });
+    cm.RequireConverter(planes);
     const TPixelFormat format = cm.PixelFormatFor();
     if (format == TPixelFormat::pfCustom)
         throw EColorConversionError("Color conversion failed. Could not find a proper method.");
+    return {scheme, planes, target, interleave, format};
+}
 
-    const uint8_t* file = stream.Memory();
-    std::vector<uint8_t> copy;
-    if (!file) {
-        stream.SetPosition(BasePosition());
-        copy = ReadAtMost(stream, static_cast<size_t>(stream.Remaining()));
-        file = copy.data();
-    } else {
-        file += BasePosition();
-    }
-    const size_t fileSize = static_cast<size_t>(stream.Size() - BasePosition());
-
-    const size_t width = static_cast<size_t>(p.Width);
+// Checks that the image data can hold the rows the header claims, before
+// any allocation; PackBits rows follow a table of their byte counts for
+// every row of every channel.
+TPSDGraphic::TRowIndex TPSDGraphic::IndexRows(const TStreamBytes& file, size_t imageData, const TLayout& layout) const
+{
+    const TImageProperties& p = ImageProperties();
     const size_t height = static_cast<size_t>(p.Height);
-    const size_t rowBytes = PackedRowBytes(width, p.BitsPerSample);
-    const bool packed = p.Compression == TCompressionType::ctPackedBits;
-    const size_t dataSize = fileSize - sections.imageData;
-    const uint8_t* data = file + sections.imageData;
-
-    // Where every row of the channels we show begins; PackBits rows follow a
-    // table of their byte counts for every row of every channel.
-    std::vector<size_t> rowStart;
-    std::vector<uint16_t> rowSize;
-    progress.Step("Loading data...");
-    if (packed) {
-        const size_t entries = size_t{p.Channels} * height; // channels < 256, height < 2^31
-        if (dataSize / 2 < entries)
+    TRowIndex rows{file.Data() + imageData, file.Size() - imageData,
+                   PackedRowBytes(static_cast<size_t>(p.Width), p.BitsPerSample),
+                   p.Compression == TCompressionType::ctPackedBits, {}, {}};
+    if (!rows.packed) {
+        if (rows.dataSize / layout.planes / rows.rowBytes < height)
             throw EReadError("Stream read error");
-        const size_t used = planes * height;
-        // PackBits writes at most 128 bytes for every two it reads; a file
-        // too short for the rows its header claims cannot hold the picture.
-        if ((dataSize - 2 * entries) / used / 2 < (rowBytes + 127) / 128)
-            throw EReadError("Stream read error");
-        rowStart.resize(used);
-        rowSize.resize(used);
-        size_t position = 2 * entries;
-        for (size_t i = 0; i < used; ++i) {
-            rowSize[i] = GetBE16(data + 2 * i);
-            rowStart[i] = std::min(position, dataSize);
-            position += rowSize[i];
-        }
-    } else if (dataSize / planes / rowBytes < height) {
-        throw EReadError("Stream read error");
+        return rows;
     }
+    const size_t entries = size_t{p.Channels} * height; // channels < 256, height < 2^31
+    if (rows.dataSize / 2 < entries)
+        throw EReadError("Stream read error");
+    const size_t used = layout.planes * height;
+    // PackBits writes at most 128 bytes for every two it reads; a file too
+    // short for the rows its header claims cannot hold the picture.
+    if ((rows.dataSize - 2 * entries) / used / 2 < (rows.rowBytes + 127) / 128)
+        throw EReadError("Stream read error");
+    rows.start.resize(used);
+    rows.size.resize(used);
+    size_t position = 2 * entries;
+    for (size_t i = 0; i < used; ++i) {
+        rows.size[i] = GetBE16(rows.data + 2 * i);
+        rows.start[i] = std::min(position, rows.dataSize);
+        position += rows.size[i];
+    }
+    return rows;
+}
 
-    SetPixelFormat(format);
-    if (scheme == TColorScheme::csIndexed) {
+void TPSDGraphic::PrepareBitmap(const TStreamBytes& file, size_t colorData, size_t colorDataLength,
+                                const TLayout& layout)
+{
+    const TImageProperties& p = ImageProperties();
+    SetPixelFormat(layout.format);
+    if (layout.scheme == TColorScheme::csIndexed) {
         // 256 reds, 256 greens, 256 blues; entries the file leaves out are black.
         std::vector<uint8_t> table(768);
-        std::memcpy(table.data(), file + sections.colorData, std::min<size_t>(sections.colorDataLength, 768));
-        SetPalette(cm.MakeColorPalette({table.data()}, TRawPaletteFormat::pfPlane8Triple, 256));
-    } else if (scheme == TColorScheme::csG) {
-        SetPalette(cm.MakeGrayPalette((p.Options & ioMinIsWhite) != 0));
+        std::memcpy(table.data(), file.Data() + colorData, std::min<size_t>(colorDataLength, 768));
+        SetPalette(ColorManager().MakeColorPalette({table.data()}, TRawPaletteFormat::pfPlane8Triple, 256));
+    } else if (layout.scheme == TColorScheme::csG) {
+        SetPalette(ColorManager().MakeGrayPalette((p.Options & ioMinIsWhite) != 0));
     }
     SetSize(p.Width, p.Height);
-    SetHasAlpha(target == TColorScheme::csBGRA);
+    SetHasAlpha(layout.target == TColorScheme::csBGRA);
+}
 
-    progress.Step("Transfering...");
+void TPSDGraphic::TransferRows(const TRowIndex& rows, const TLayout& layout, TLoadingProgress& progress)
+{
+    const size_t width = static_cast<size_t>(ImageProperties().Width);
+    const size_t height = static_cast<size_t>(ImageProperties().Height);
+    const size_t rowBytes = rows.rowBytes;
     // Photoshop stores CMYK as the amount of paper left (0 is full ink), the
     // inverse of what the CMYK conversion takes.
-    const bool invert = scheme == TColorScheme::csCMYK;
-    const bool copyRows = packed || invert;
-    std::vector<uint8_t> rows(copyRows ? rowBytes * planes : 0);
-    std::vector<uint8_t> interleaved(interleave ? width * planes : 0);
+    const bool invert = layout.scheme == TColorScheme::csCMYK;
+    const bool copyRows = rows.packed || invert;
+    std::vector<uint8_t> buffer(copyRows ? rowBytes * layout.planes : 0);
     const uint8_t* sources[4] = {};
+    TPlanarRows converter(ColorManager(), layout.planes, width, layout.interleave);
     TPackbitsRLEDecoder decoder;
     decoder.BeginDecoding();
     for (size_t r = 0; r < height; ++r) {
-        for (size_t c = 0; c < planes; ++c) {
-            uint8_t* row = copyRows ? rows.data() + c * rowBytes : nullptr;
-            if (packed) {
-                const size_t index = c * height + r;
-                const size_t start = rowStart[index];
-                const size_t count = std::min<size_t>(rowSize[index], dataSize - start);
-                const uint8_t* source = data + start;
+        for (size_t c = 0; c < layout.planes; ++c) {
+            const size_t index = c * height + r;
+            uint8_t* row = copyRows ? buffer.data() + c * rowBytes : nullptr;
+            if (rows.packed) {
+                const size_t start = rows.start[index];
+                const uint8_t* source = rows.data + start;
                 uint8_t* target = row;
-                decoder.Decode(source, target, count, rowBytes);
+                decoder.Decode(source, target, std::min<size_t>(rows.size[index], rows.dataSize - start), rowBytes);
                 std::memset(target, 0, static_cast<size_t>(row + rowBytes - target));
                 sources[c] = row;
+            } else if (copyRows) {
+                std::memcpy(row, rows.data + index * rowBytes, rowBytes);
+                sources[c] = row;
             } else {
-                const uint8_t* stored = data + (c * height + r) * rowBytes;
-                if (copyRows) {
-                    std::memcpy(row, stored, rowBytes);
-                    sources[c] = row;
-                } else {
-                    sources[c] = stored;
-                }
+                sources[c] = rows.data + index * rowBytes;
             }
             if (invert)
                 for (size_t i = 0; i < rowBytes; ++i)
                     row[i] = static_cast<uint8_t>(~row[i]);
         }
-        if (interleave) {
-            const uint8_t* order[4] = {sources[2], sources[1], sources[0], sources[3]};
-            InterleavePlanes(order, planes, width, interleaved.data());
-            cm.ConvertPixels(interleaved.data(), 0xFF, width, ScanLine(static_cast<int>(r)));
-        } else {
-            cm.ConvertPixels(sources, planes, 0xFF, width, ScanLine(static_cast<int>(r)));
-        }
+        converter.Convert(sources, ScanLine(static_cast<int>(r)));
         progress.Row(static_cast<int64_t>(r), static_cast<int64_t>(height));
     }
     decoder.EndDecoding();

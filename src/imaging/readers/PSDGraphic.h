@@ -15,6 +15,16 @@ public:
     static bool AcceptsStream(TStream& stream);
     bool ReadHeader(TStream& stream, int imageIndex) override;
     void LoadFromStream(TStream& stream) override;
+
+private:
+    struct TLayout;
+    struct TRowIndex;
+
+    // Loading steps, in order.
+    TLayout ChooseLayout();
+    TRowIndex IndexRows(const TStreamBytes& file, size_t imageData, const TLayout& layout) const;
+    void PrepareBitmap(const TStreamBytes& file, size_t colorData, size_t colorDataLength, const TLayout& layout);
+    void TransferRows(const TRowIndex& rows, const TLayout& layout, TLoadingProgress& progress);
 };
 
 } // namespace orvane::imaging

@@ -75,12 +75,7 @@ const TGraphicClass& TPSPGraphic::ClassInfo()
 
 bool TPSPGraphic::AcceptsStream(TStream& stream)
 {
-    TStreamPositionGuard guard(stream);
-    if (stream.Remaining() <= static_cast<int64_t>(fileHeaderSize))
-        return false;
-    uint8_t bytes[fileHeaderSize];
-    stream.ReadBuffer(bytes, fileHeaderSize);
-    return ValidSignature(bytes);
+    return AcceptsLeadingBytes<fileHeaderSize>(stream, fileHeaderSize, ValidSignature);
 }
 
 bool TPSPGraphic::ReadHeader(TStream& stream, int imageIndex)
@@ -165,21 +160,7 @@ void TPSPGraphic::LoadFromStream(TStream& stream)
     default: GraphicErrorFmt("Invalid color format in %s file.", formatName);
     }
 
-    TColorManager& cm = ColorManager();
-    const bool colour = p.ColorScheme == TColorScheme::csRGB;
-    cm.SetSourceOptions(0);
-    cm.SetTargetOptions(0);
-    // Colour planes reach the colour manager interleaved, in the bitmap's
-    // own order.
-    cm.SetSourceColorScheme(colour ? TColorScheme::csBGR : p.ColorScheme);
-    cm.SetTargetColorScheme(colour ? TColorScheme::csBGR : p.ColorScheme);
-    cm.SetSourceBitsPerSample(p.BitsPerSample);
-    cm.SetTargetBitsPerSample(p.BitsPerSample);
-    cm.SetSourceSamplesPerPixel(p.SamplesPerPixel);
-    cm.SetTargetSamplesPerPixel(p.SamplesPerPixel);
-    SetPixelFormat(cm.PixelFormatFor());
-    if (!colour)
-        SetPalette(cm.MakeGrayPalette(false));
+    ConfigureColors();
     SetSize(p.Width, p.Height);
 
     const int64_t size = stream.Size();
@@ -204,6 +185,21 @@ void TPSPGraphic::LoadFromStream(TStream& stream)
         TransferRows(progress);
     for (TPlane& plane : planes_)
         plane = TPlane{};
+}
+
+// Colour planes reach the colour manager interleaved, in the bitmap's own
+// order; gray and indexed pictures show a gray palette until the file's
+// palette block replaces it.
+void TPSPGraphic::ConfigureColors()
+{
+    const TImageProperties& p = ImageProperties();
+    const bool colour = p.ColorScheme == TColorScheme::csRGB;
+    TColorManager& cm = ColorManager();
+    cm.Configure(TConversion::Unchanged(colour ? TColorScheme::csBGR : p.ColorScheme, p.BitsPerSample,
+                                        p.SamplesPerPixel));
+    SetPixelFormat(cm.PixelFormatFor());
+    if (!colour)
+        SetPalette(cm.MakeGrayPalette(false));
 }
 
 void TPSPGraphic::ReadPalette(const TBlock& block)
@@ -297,61 +293,90 @@ void TPSPGraphic::ReadChannel(const TBlock& channel, bool alpha)
         stream.SetPosition(std::min<int64_t>(chunkStart + chunkLength, limit));
     const uint32_t packedSize = GetLE32(fields);
     const uint32_t unpackedSize = GetLE32(fields + 4);
-    const uint16_t type = GetLE16(fields + 10);
 
-    int index = -1;
-    if (p.ColorScheme == TColorScheme::csRGB) {
-        if (type >= 1 && type <= 3)
-            index = type - 1;
-        else if (type == 0 && alpha)
-            index = 3;
-    } else if (type == 0) {
-        index = 0;
-    }
     // A plane is filled once; later channels of the same kind are ignored.
+    const int index = PlaneOf(GetLE16(fields + 10), alpha);
     if (index < 0 || !planes_[index].bytes.empty())
         return;
-
-    const size_t height = static_cast<size_t>(p.Height);
-    const size_t width = static_cast<size_t>(p.Width);
-    // Rows are as long as the channel's own size says when it names one
-    // that can hold a row (some files pad rows to 4 bytes, others pack
-    // 4-bit rows tightly); otherwise as long as the depth gives.
-    const size_t minimum = PackedRowBytes(width, p.BitsPerSample);
-    size_t stride = rowSize_;
-    if (unpackedSize % height == 0 && unpackedSize / height >= minimum && unpackedSize / height <= minimum + 3)
-        stride = unpackedSize / height;
-    const bool known = p.Compression == TCompressionType::ctNone || p.Compression == TCompressionType::ctRLE ||
-                       p.Compression == TCompressionType::ctLZ77;
-    if (!known)
-        GraphicErrorFmt("Cannot load image. Invalid or unexpected %s image format.", formatName);
-    // The channel's data must be able to fill its plane: no more than 127
-    // bytes come from every two run-length bytes, about 1032 from every
-    // deflated byte. Anything else is a file that lacks its pixels.
-    const size_t planeSize = CheckedMul(stride, height, "The picture is too large to be shown");
-    size_t most = packedSize;
-    if (p.Compression == TCompressionType::ctRLE)
-        most = (size_t{packedSize} / 2 + 1) * 127;
-    else if (p.Compression == TCompressionType::ctLZ77)
-        most = (size_t{packedSize} + 1) * 1032;
-    if (planeSize > most)
-        throw EReadError("Stream read error");
+    const size_t stride = ChannelStride(unpackedSize);
+    const size_t planeSize = CheckChannelData(packedSize, stride);
     TPlane& plane = planes_[index];
     plane.stride = stride;
     plane.bytes.assign(planeSize, 0);
-
     std::vector<uint8_t> holder;
-    const uint8_t* data;
-    if (const uint8_t* memory = stream.Memory()) {
-        if (stream.Remaining() < static_cast<int64_t>(packedSize))
-            throw EReadError("Stream read error");
-        data = memory + stream.Position();
-    } else {
-        holder = ReadBytes(stream, packedSize);
-        data = holder.data();
+    UnpackChannel(ChannelData(packedSize, holder), packedSize, plane);
+}
+
+int TPSPGraphic::PlaneOf(uint16_t channelType, bool alpha) const
+{
+    if (ImageProperties().ColorScheme != TColorScheme::csRGB)
+        return channelType == 0 ? 0 : -1;
+    if (channelType >= 1 && channelType <= 3)
+        return channelType - 1;
+    return channelType == 0 && alpha ? 3 : -1;
+}
+
+// Rows are as long as the channel's own size says when it names one that
+// can hold a row (some files pad rows to 4 bytes, others pack 4-bit rows
+// tightly); otherwise as long as the depth gives.
+size_t TPSPGraphic::ChannelStride(uint32_t unpackedSize) const
+{
+    const TImageProperties& p = ImageProperties();
+    const size_t height = static_cast<size_t>(p.Height);
+    const size_t minimum = PackedRowBytes(static_cast<size_t>(p.Width), p.BitsPerSample);
+    if (unpackedSize % height == 0 && unpackedSize / height >= minimum && unpackedSize / height <= minimum + 3)
+        return unpackedSize / height;
+    return rowSize_;
+}
+
+// The channel's data must be able to fill its plane of stride-byte rows: no
+// more than 127 bytes come from every two run-length bytes, about 1032 from
+// every deflated byte. Anything else is a file that lacks its pixels.
+size_t TPSPGraphic::CheckChannelData(uint32_t packedSize, size_t stride) const
+{
+    const TCompressionType compression = ImageProperties().Compression;
+    const bool known = compression == TCompressionType::ctNone || compression == TCompressionType::ctRLE ||
+                       compression == TCompressionType::ctLZ77;
+    if (!known)
+        GraphicErrorFmt("Cannot load image. Invalid or unexpected %s image format.", formatName);
+    const size_t planeSize =
+        CheckedMul(stride, static_cast<size_t>(ImageProperties().Height), "The picture is too large to be shown");
+    size_t most = packedSize;
+    switch (compression) {
+    case TCompressionType::ctNone:
+        break;
+    case TCompressionType::ctRLE:
+        most = (size_t{packedSize} / 2 + 1) * 127;
+        break;
+    case TCompressionType::ctLZ77:
+        most = (size_t{packedSize} + 1) * 1032;
+        break;
+    default:
+        break;
     }
+    if (planeSize > most)
+        throw EReadError("Stream read error");
+    return planeSize;
+}
+
+const uint8_t* TPSPGraphic::ChannelData(uint32_t packedSize, std::vector<uint8_t>& holder)
+{
+    TStream& stream = Stream();
+    const uint8_t* memory = stream.Memory();
+    if (!memory) {
+        holder = ReadBytes(stream, packedSize);
+        return holder.data();
+    }
+    if (stream.Remaining() < static_cast<int64_t>(packedSize))
+        throw EReadError("Stream read error");
+    return memory + stream.Position();
+}
+
+void TPSPGraphic::UnpackChannel(const uint8_t* data, uint32_t packedSize, TPlane& plane) const
+{
     uint8_t* target = plane.bytes.data();
-    switch (p.Compression) {
+    const size_t planeSize = plane.bytes.size();
+    switch (ImageProperties().Compression) {
     case TCompressionType::ctNone:
         std::memcpy(target, data, std::min<size_t>(packedSize, planeSize));
         break;
@@ -391,19 +416,12 @@ void TPSPGraphic::TransferRows(TLoadingProgress& progress)
     const size_t count = p.ColorScheme == TColorScheme::csRGB ? (alpha_ ? 4 : 3) : 1;
     // Channels the layer does not have are empty.
     std::vector<uint8_t> empty(std::max(rowSize_, PackedRowBytes(width, p.BitsPerSample)));
-    std::vector<uint8_t> interleaved(count > 1 ? width * count : 0);
+    TPlanarRows converter(ColorManager(), count, width, count > 1);
     const uint8_t* sources[4] = {};
     for (size_t row = 0; row < height; ++row) {
         for (size_t c = 0; c < count; ++c)
             sources[c] = planes_[c].bytes.empty() ? empty.data() : planes_[c].bytes.data() + row * planes_[c].stride;
-        uint8_t* scan = ScanLine(static_cast<int>(row));
-        if (count > 1) {
-            const uint8_t* order[4] = {sources[2], sources[1], sources[0], sources[3]};
-            InterleavePlanes(order, count, width, interleaved.data());
-            ColorManager().ConvertPixels(interleaved.data(), 0xFF, width, scan);
-        } else {
-            ColorManager().ConvertPixels(sources[0], 0xFF, width, scan);
-        }
+        converter.Convert(sources, ScanLine(static_cast<int>(row)));
         progress.Row(static_cast<int64_t>(row), static_cast<int64_t>(height));
     }
 }

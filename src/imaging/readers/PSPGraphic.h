@@ -37,7 +37,18 @@ private:
     bool ReadBlockHeader(TBlock& block, int64_t limit);
     void ReadPalette(const TBlock& block);
     bool ReadLayer(const TBlock& layer);
+    void ConfigureColors();
     void ReadChannel(const TBlock& channel, bool alpha);
+    // The plane a channel of this type fills, or -1 for none.
+    int PlaneOf(uint16_t channelType, bool alpha) const;
+    // Bytes per row of a channel that unpacks to unpackedSize bytes.
+    size_t ChannelStride(uint32_t unpackedSize) const;
+    // The size of the channel's plane, once its data can fill it.
+    size_t CheckChannelData(uint32_t packedSize, size_t stride) const;
+    // The channel's packed bytes at the stream's position: a view into the
+    // stream's memory or a copy in holder.
+    const uint8_t* ChannelData(uint32_t packedSize, std::vector<uint8_t>& holder);
+    void UnpackChannel(const uint8_t* data, uint32_t packedSize, TPlane& plane) const;
     void TransferRows(TLoadingProgress& progress);
 
     // Per load.

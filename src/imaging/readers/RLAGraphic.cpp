@@ -57,6 +57,25 @@ float ParseGamma(const char* text)
 
 } // namespace
 
+// The channels of the scan lines: how many the file stores and which planes
+// they fill.
+struct TRLAGraphic::TChannels {
+    size_t colour;   // colour channels stored
+    size_t stored;   // colour channels and the matte
+    bool alpha;      // the matte is shown
+    uint8_t planes;  // planes handed to the colour manager
+    bool interleave; // 8-bit colour planes reach the converter interleaved
+    size_t rowBytes; // of one plane
+
+    TChannels(const TRLAHeader& h, const TImageProperties& p)
+        : colour(static_cast<size_t>(h.channels)), stored(colour + (h.mattes == 1 ? 1 : 0)),
+          alpha(p.ColorScheme == TColorScheme::csRGBA), planes(alpha ? 4 : 3),
+          interleave(p.BitsPerSample == 8 && p.ColorScheme != TColorScheme::csUnknown),
+          rowBytes(CheckedMul(static_cast<size_t>(p.Width), p.BitsPerSample / 8u, "The picture is too large to be shown"))
+    {
+    }
+};
+
 const TGraphicClass& TRLAGraphic::ClassInfo()
 {
     return ReaderClassInfo<TRLAGraphic>("TRLAGraphic");
@@ -64,12 +83,8 @@ const TGraphicClass& TRLAGraphic::ClassInfo()
 
 bool TRLAGraphic::AcceptsStream(TStream& stream)
 {
-    TStreamPositionGuard guard(stream);
-    if (stream.Remaining() <= static_cast<int64_t>(headerSize))
-        return false;
-    uint8_t bytes[headerSize];
-    stream.ReadBuffer(bytes, headerSize);
-    return TRLAHeader(bytes).Known();
+    return AcceptsLeadingBytes<headerSize>(stream, headerSize,
+                                           [](const uint8_t* bytes) { return TRLAHeader(bytes).Known(); });
 }
 
 bool TRLAGraphic::ReadHeader(TStream& stream, int imageIndex)
@@ -117,71 +132,67 @@ void TRLAGraphic::LoadFromStream(TStream& stream)
     uint8_t headerBytes[headerSize];
     stream.ReadBuffer(headerBytes, headerSize);
     const TRLAHeader h(headerBytes);
-    const size_t colourChannels = static_cast<size_t>(h.channels);
-    const bool matte = h.mattes == 1;
-
-    TColorManager& cm = ColorManager();
-    const bool alpha = p.ColorScheme == TColorScheme::csRGBA;
-    const uint8_t planeCount = alpha ? 4 : 3;
-    if (p.SamplesPerPixel > 4 || (p.ColorScheme != TColorScheme::csUnknown && colourChannels < 3))
+    if (p.SamplesPerPixel > 4 || (p.ColorScheme != TColorScheme::csUnknown && h.channels < 3))
         throw EColorConversionError("Sample count per pixel does not correspond to the given color scheme.");
-    cm.SetSourceOptions(p.BitsPerSample == 16 ? coNeedByteSwap : 0);
-    cm.SetTargetOptions(0);
-    // 8-bit colour planes reach the colour manager interleaved, in the
-    // bitmap's own order.
-    const bool interleave = p.BitsPerSample == 8 && p.ColorScheme != TColorScheme::csUnknown;
-    cm.SetSourceColorScheme(!interleave ? p.ColorScheme : alpha ? TColorScheme::csBGRA : TColorScheme::csBGR);
-    cm.SetTargetColorScheme(alpha ? TColorScheme::csBGRA : TColorScheme::csBGR);
-    cm.SetSourceBitsPerSample(p.BitsPerSample);
-    cm.SetTargetBitsPerSample(8);
-    cm.SetSourceSamplesPerPixel(planeCount);
-    cm.SetTargetSamplesPerPixel(planeCount);
+    const TChannels channels(h, p);
+    ConfigureColors(channels);
+    const TStreamBytes file(stream, BasePosition());
+    CheckScanLines(file, channels);
+    SetPixelFormat(ColorManager().PixelFormatFor());
+    SetSize(p.Width, p.Height);
+    SetHasAlpha(channels.alpha);
+    progress.Step("Transfering...");
+    TransferScanLines(file, channels, progress);
+}
+
+// The converter is chosen now, so that a file no converter fits ("xyz",
+// odd depths) fails before anything is allocated.
+void TRLAGraphic::ConfigureColors(const TChannels& channels)
+{
+    const TImageProperties& p = ImageProperties();
+    const TColorScheme target = channels.alpha ? TColorScheme::csBGRA : TColorScheme::csBGR;
+    TColorManager& cm = ColorManager();
+    cm.Configure({
+        .SourceScheme = channels.interleave ? target : p.ColorScheme,
+        .TargetScheme = target,
+        .SourceBitsPerSample = p.BitsPerSample,
+        .TargetBitsPerSample = 8,
+        .SourceSamplesPerPixel = channels.planes,
+        .TargetSamplesPerPixel = channels.planes,
+        .SourceOptions = static_cast<TConvertOptions>(p.BitsPerSample == 16 ? coNeedByteSwap : 0),
+    });
     if (p.FileGamma != 1.0f)
         cm.UpdateGamma(p.FileGamma, 2.2f);
-    // Choose the converter now, so that a file no converter fits ("xyz",
-    // odd depths) fails before anything is allocated.
-    {
-        const uint8_t none = 0;
-        const uint8_t* probe[4] = {&none, &none, &none, &none};
-        cm.ConvertPixels(probe, planeCount, 0xFF, 0, nullptr);
-    }
+    cm.RequireConverter(channels.planes);
+}
 
-    const size_t width = static_cast<size_t>(p.Width);
-    const size_t height = static_cast<size_t>(p.Height);
-    const size_t rowBytes = CheckedMul(width, p.BitsPerSample / 8u, "The picture is too large to be shown");
-
-    const uint8_t* file = stream.Memory();
-    std::vector<uint8_t> copy;
-    if (!file) {
-        stream.SetPosition(BasePosition());
-        copy = ReadAtMost(stream, static_cast<size_t>(stream.Remaining()));
-        file = copy.data();
-    } else {
-        file += BasePosition();
-    }
-    const size_t fileSize = static_cast<size_t>(stream.Size() - BasePosition());
+// The file must hold the table of scan line offsets and, for every scan
+// line, each of its channels at best in runs of 128 bytes of two bytes
+// each; a file too short for that cannot hold the picture its header claims.
+void TRLAGraphic::CheckScanLines(const TStreamBytes& file, const TChannels& channels) const
+{
+    const size_t height = static_cast<size_t>(ImageProperties().Height);
+    const size_t fileSize = file.Size();
     if ((fileSize - headerSize) / 4 < height)
         throw EReadError("Stream read error");
-    // Every scan line stores each of its channels, at best in runs of 128
-    // bytes of two bytes each; a file too short for that cannot hold the
-    // picture its header claims.
-    const size_t stored = colourChannels + (matte ? 1 : 0);
-    const size_t leastLine = stored * (2 + 2 * ((rowBytes + 127) / 128));
+    const size_t leastLine = channels.stored * (2 + 2 * ((channels.rowBytes + 127) / 128));
     if ((fileSize - headerSize - 4 * height) / height < leastLine)
         throw EReadError("Stream read error");
-    const uint8_t* offsets = file + headerSize;
+}
 
-    SetPixelFormat(cm.PixelFormatFor());
-    SetSize(p.Width, p.Height);
-    SetHasAlpha(alpha);
-
-    progress.Step("Transfering...");
-    std::vector<uint8_t> planes(rowBytes * planeCount);
+void TRLAGraphic::TransferScanLines(const TStreamBytes& file, const TChannels& channels, TLoadingProgress& progress)
+{
+    const TImageProperties& p = ImageProperties();
+    const size_t height = static_cast<size_t>(p.Height);
+    const size_t rowBytes = channels.rowBytes;
+    const uint8_t* data = file.Data();
+    const size_t fileSize = file.Size();
+    const uint8_t* offsets = data + headerSize;
+    std::vector<uint8_t> planes(rowBytes * channels.planes);
     const uint8_t* sources[4] = {};
-    for (size_t c = 0; c < planeCount; ++c)
+    for (size_t c = 0; c < channels.planes; ++c)
         sources[c] = planes.data() + c * rowBytes;
-    const uint8_t* order[4] = {sources[2], sources[1], sources[0], sources[3]};
-    std::vector<uint8_t> interleaved(interleave ? width * planeCount : 0);
+    TPlanarRows converter(ColorManager(), channels.planes, static_cast<size_t>(p.Width), channels.interleave);
     TRLADecoder decoder;
     decoder.BeginDecoding();
     for (size_t line = 0; line < height; ++line) {
@@ -189,27 +200,17 @@ void TRLAGraphic::LoadFromStream(TStream& stream)
         size_t position = std::min<size_t>(GetBE32(offsets + 4 * line), fileSize);
         // Colour channels first, then the mattes; channels past the third
         // colour one are skipped by their lengths.
-        for (size_t c = 0; c < stored && fileSize - position >= 2; ++c) {
-            const size_t length = std::min<size_t>(GetBE16(file + position), fileSize - position - 2);
-            const uint8_t* source = file + position + 2;
+        for (size_t c = 0; c < channels.stored && fileSize - position >= 2; ++c) {
+            const size_t length = std::min<size_t>(GetBE16(data + position), fileSize - position - 2);
+            const uint8_t* source = data + position + 2;
             position += 2 + length;
-            size_t plane = c;
-            if (c >= colourChannels)
-                plane = 3; // the matte
-            else if (c >= 3)
-                continue;
-            if (plane >= planeCount)
+            const size_t plane = c >= channels.colour ? 3 : c; // 3: the matte
+            if (plane >= channels.planes || (c < channels.colour && c >= 3))
                 continue;
             uint8_t* target = planes.data() + plane * rowBytes;
             decoder.Decode(source, target, length, rowBytes);
         }
-        const size_t row = p.BottomUp ? height - 1 - line : line;
-        if (interleave) {
-            InterleavePlanes(order, planeCount, width, interleaved.data());
-            cm.ConvertPixels(interleaved.data(), 0xFF, width, ScanLine(static_cast<int>(row)));
-        } else {
-            cm.ConvertPixels(sources, planeCount, 0xFF, width, ScanLine(static_cast<int>(row)));
-        }
+        converter.Convert(sources, ScanLine(static_cast<int>(p.BottomUp ? height - 1 - line : line)));
         progress.Row(static_cast<int64_t>(line), static_cast<int64_t>(height));
     }
     decoder.EndDecoding();

@@ -17,6 +17,14 @@ public:
     // Also false for an active window without pixels.
     bool ReadHeader(TStream& stream, int imageIndex) override;
     void LoadFromStream(TStream& stream) override;
+
+private:
+    struct TChannels;
+
+    // Loading steps, in order.
+    void ConfigureColors(const TChannels& channels);
+    void CheckScanLines(const TStreamBytes& file, const TChannels& channels) const;
+    void TransferScanLines(const TStreamBytes& file, const TChannels& channels, TLoadingProgress& progress);
 };
 
 } // namespace orvane::imaging

@@ -102,18 +102,6 @@ std::vector<uint8_t> TReaderGraphic::ReadBytes(TStream& stream, size_t count)
     return bytes;
 }
 
-std::vector<uint8_t> TReaderGraphic::ReadAtMost(TStream& stream, size_t count)
-{
-    const int64_t remaining = stream.Remaining();
-    if (remaining <= 0)
-        return {};
-    if (static_cast<uint64_t>(remaining) < count)
-        count = static_cast<size_t>(remaining);
-    std::vector<uint8_t> bytes(count);
-    stream.ReadBuffer(bytes.data(), count);
-    return bytes;
-}
-
 size_t PackedRowBytes(size_t width, size_t bitsPerPixel)
 {
     const size_t bits = CheckedMul(width, bitsPerPixel, "The picture is too large to be shown");

@@ -12,7 +12,8 @@
 //         TLoadingProgress progress(*this);     // stage 2 however we leave
 //         RequireHeader(stream, 0, "Foo");      // ReadHeader or the error
 //         progress.Start("Preparing...");
-//         ... configure ColorManager(), SetPixelFormat, SetSize ...
+//         ColorManager().Configure({...});   // source and target
+//         ... SetPixelFormat, palette, SetSize ...
 //         progress.Step("Transfering...");
 //         for (int row = 0; row < Height(); ++row) {
 //             ... convert into ScanLine(row) ...
@@ -90,8 +91,6 @@ protected:
     // beyond what the stream still holds raises "Stream read error" before
     // anything is allocated.
     static std::vector<uint8_t> ReadBytes(TStream& stream, size_t count);
-    // Reads what is left of the stream, at most count bytes.
-    static std::vector<uint8_t> ReadAtMost(TStream& stream, size_t count);
 
 private:
     std::unique_ptr<TColorManager> colorManager_;
@@ -138,6 +137,20 @@ private:
     TStream& stream_;
     int64_t position_;
 };
+
+// The class-level check of a reader whose signature lies in its first bytes:
+// more than moreThan bytes must be left, and test looks at the first Count
+// of them. The position is kept.
+template <size_t Count, class Test>
+bool AcceptsLeadingBytes(TStream& stream, int64_t moreThan, Test test)
+{
+    TStreamPositionGuard guard(stream);
+    if (stream.Remaining() <= moreThan)
+        return false;
+    uint8_t bytes[Count];
+    stream.ReadBuffer(bytes, Count);
+    return test(static_cast<const uint8_t*>(bytes));
+}
 
 // The picture class record of a reader.
 template <class Reader>

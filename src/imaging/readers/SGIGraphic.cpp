@@ -32,6 +32,25 @@ struct SgiHeader {
 
 } // namespace
 
+// The channels of a picture: those stored and those shown.
+struct TSGIGraphic::TChannels {
+    size_t width;
+    size_t height;
+    size_t stored;
+    // Gray pictures with extra channels (alpha, ...) show their first one.
+    bool colour;
+    size_t shown;
+    size_t sampleBytes;
+    size_t rowBytes; // of one channel
+
+    explicit TChannels(const TImageProperties& p)
+        : width(static_cast<size_t>(p.Width)), height(static_cast<size_t>(p.Height)),
+          stored(std::max<size_t>(p.SamplesPerPixel, 1)), colour(p.ColorScheme != TColorScheme::csIndexed),
+          shown(colour ? stored : 1), sampleBytes(p.BitsPerSample / 8u), rowBytes(width * sampleBytes)
+    {
+    }
+};
+
 const TGraphicClass& TSGIGraphic::ClassInfo()
 {
     return ReaderClassInfo<TSGIGraphic>("TSGIGraphic");
@@ -39,12 +58,7 @@ const TGraphicClass& TSGIGraphic::ClassInfo()
 
 bool TSGIGraphic::AcceptsStream(TStream& stream)
 {
-    TStreamPositionGuard guard(stream);
-    if (stream.Remaining() <= static_cast<int64_t>(headerSize))
-        return false;
-    uint8_t bytes[12];
-    stream.ReadBuffer(bytes, sizeof bytes);
-    return SgiHeader(bytes).Valid();
+    return AcceptsLeadingBytes<12>(stream, headerSize, [](const uint8_t* bytes) { return SgiHeader(bytes).Valid(); });
 }
 
 bool TSGIGraphic::ReadHeader(TStream& stream, int imageIndex)
@@ -76,89 +90,95 @@ void TSGIGraphic::LoadFromStream(TStream& stream)
     BeginLoading(stream);
     TLoadingProgress progress(*this);
     RequireHeader(stream, 0, formatName);
-    const TImageProperties& p = ImageProperties();
     progress.Start("Preparing...");
-
-    const size_t width = static_cast<size_t>(p.Width);
-    const size_t height = static_cast<size_t>(p.Height);
-    const size_t fileChannels = std::max<size_t>(p.SamplesPerPixel, 1);
-    const bool colour = p.ColorScheme != TColorScheme::csIndexed;
-    // Gray pictures with extra channels (alpha, ...) show their first one.
-    const size_t channels = colour ? fileChannels : 1;
-    const size_t sampleBytes = p.BitsPerSample / 8u;
-    const size_t rowBytes = width * sampleBytes;
-
-    const uint8_t* file = stream.Memory();
-    std::vector<uint8_t> copy;
-    if (!file) {
-        stream.SetPosition(BasePosition());
-        copy = ReadAtMost(stream, static_cast<size_t>(stream.Remaining()));
-        file = copy.data();
-    } else {
-        file += BasePosition();
-    }
-    const size_t fileSize = static_cast<size_t>(stream.Size() - BasePosition());
-    const bool packed = p.Compression == TCompressionType::ctRLE;
-    const size_t tableEntries = height * fileChannels; // at most 65535 * 65535
-    if (packed) {
-        if (fileSize < headerSize || (fileSize - headerSize) / 8 < tableEntries)
-            throw EReadError("Stream read error");
-        rowStart_.resize(tableEntries);
-        rowSize_.resize(tableEntries);
-        const uint8_t* table = file + headerSize;
-        for (size_t i = 0; i < tableEntries; ++i) {
-            rowStart_[i] = GetBE32(table + 4 * i);
-            rowSize_[i] = GetBE32(table + 4 * (tableEntries + i));
-        }
-    } else if ((fileSize - std::min(fileSize, headerSize)) / std::max<size_t>(rowBytes, 1) < height * channels) {
-        throw EReadError("Stream read error");
-    }
-
-    TColorManager& cm = ColorManager();
-    cm.SetSourceOptions(sampleBytes == 2 ? coNeedByteSwap : 0);
-    cm.SetSourceColorScheme(p.ColorScheme);
-    cm.SetTargetColorScheme(p.ColorScheme == TColorScheme::csRGB    ? TColorScheme::csBGR
-                            : p.ColorScheme == TColorScheme::csRGBA ? TColorScheme::csBGRA
-                                                                    : TColorScheme::csIndexed);
-    cm.SetSourceBitsPerSample(p.BitsPerSample);
-    cm.SetTargetBitsPerSample(8);
-    cm.SetSourceSamplesPerPixel(static_cast<uint8_t>(channels));
-    cm.SetTargetSamplesPerPixel(static_cast<uint8_t>(channels));
-    SetPixelFormat(cm.PixelFormatFor());
-    if (!colour)
-        SetPalette(cm.MakeGrayPalette(false));
-    SetSize(p.Width, p.Height);
-    SetHasAlpha(channels == 4);
-
+    const TChannels channels(ImageProperties());
+    const TStreamBytes file(stream, BasePosition());
+    IndexRows(file, channels);
+    PrepareBitmap(channels);
     if (Empty())
         return; // a picture without pixels
     progress.Step("Transfering...");
-    std::vector<uint8_t> planes(rowBytes * channels);
+    TransferRows(file, channels, progress);
+}
+
+// Run-length files: the table of row starts and sizes after the header.
+// Either way the file must be long enough for the rows the header claims
+// before anything is allocated for them.
+void TSGIGraphic::IndexRows(const TStreamBytes& file, const TChannels& channels)
+{
+    const size_t fileSize = file.Size();
+    if (ImageProperties().Compression != TCompressionType::ctRLE) {
+        if ((fileSize - std::min(fileSize, headerSize)) / std::max<size_t>(channels.rowBytes, 1) <
+            channels.height * channels.shown)
+            throw EReadError("Stream read error");
+        return;
+    }
+    const size_t tableEntries = channels.height * channels.stored; // at most 65535 * 65535
+    if (fileSize < headerSize || (fileSize - headerSize) / 8 < tableEntries)
+        throw EReadError("Stream read error");
+    rowStart_.resize(tableEntries);
+    rowSize_.resize(tableEntries);
+    const uint8_t* table = file.Data() + headerSize;
+    for (size_t i = 0; i < tableEntries; ++i) {
+        rowStart_[i] = GetBE32(table + 4 * i);
+        rowSize_[i] = GetBE32(table + 4 * (tableEntries + i));
+    }
+}
+
+void TSGIGraphic::PrepareBitmap(const TChannels& channels)
+{
+    const TImageProperties& p = ImageProperties();
+    TColorManager& cm = ColorManager();
+    cm.Configure({
+        .SourceScheme = p.ColorScheme,
+        .TargetScheme = p.ColorScheme == TColorScheme::csRGB    ? TColorScheme::csBGR
+                        : p.ColorScheme == TColorScheme::csRGBA ? TColorScheme::csBGRA
+                                                                : TColorScheme::csIndexed,
+        .SourceBitsPerSample = p.BitsPerSample,
+        .TargetBitsPerSample = 8,
+        .SourceSamplesPerPixel = static_cast<uint8_t>(channels.shown),
+        .TargetSamplesPerPixel = static_cast<uint8_t>(channels.shown),
+        .SourceOptions = static_cast<TConvertOptions>(channels.sampleBytes == 2 ? coNeedByteSwap : 0),
+    });
+    SetPixelFormat(cm.PixelFormatFor());
+    if (!channels.colour)
+        SetPalette(cm.MakeGrayPalette(false));
+    SetSize(p.Width, p.Height);
+    SetHasAlpha(channels.shown == 4);
+}
+
+// Rows are stored bottom to top, channel after channel.
+void TSGIGraphic::TransferRows(const TStreamBytes& file, const TChannels& channels, TLoadingProgress& progress)
+{
+    const size_t height = channels.height;
+    const size_t rowBytes = channels.rowBytes;
+    const size_t fileSize = file.Size();
+    const bool packed = ImageProperties().Compression == TCompressionType::ctRLE;
+    std::vector<uint8_t> planes(rowBytes * channels.shown);
     const uint8_t* sources[4] = {};
-    for (size_t c = 0; c < channels; ++c)
+    for (size_t c = 0; c < channels.shown; ++c)
         sources[c] = planes.data() + c * rowBytes;
-    TSGIRLEDecoder decoder(p.BitsPerSample);
+    TSGIRLEDecoder decoder(ImageProperties().BitsPerSample);
     decoder.BeginDecoding();
     for (size_t r = 0; r < height; ++r) {
-        for (size_t c = 0; c < channels; ++c) {
+        for (size_t c = 0; c < channels.shown; ++c) {
             uint8_t* plane = planes.data() + c * rowBytes;
             const size_t index = r + c * height;
             if (packed) {
                 const size_t start = std::min<size_t>(rowStart_[index], fileSize);
-                const size_t size = std::min<size_t>(rowSize_[index], fileSize - start);
-                const uint8_t* source = file + start;
+                const uint8_t* source = file.Data() + start;
                 uint8_t* target = plane;
-                decoder.Decode(source, target, size, rowBytes);
+                decoder.Decode(source, target, std::min<size_t>(rowSize_[index], fileSize - start), rowBytes);
                 std::memset(target, 0, rowBytes - static_cast<size_t>(target - plane)); // short rows end black
             } else {
-                std::memcpy(plane, file + headerSize + index * rowBytes, rowBytes);
+                std::memcpy(plane, file.Data() + headerSize + index * rowBytes, rowBytes);
             }
         }
         uint8_t* scan = ScanLine(static_cast<int>(height - 1 - r));
-        if (colour)
-            cm.ConvertPixels(sources, channels, 0xFF, width, scan);
+        if (channels.colour)
+            ColorManager().ConvertPixels(sources, channels.shown, 0xFF, channels.width, scan);
         else
-            cm.ConvertPixels(sources[0], 0xFF, width, scan);
+            ColorManager().ConvertPixels(sources[0], 0xFF, channels.width, scan);
         progress.Row(static_cast<int64_t>(r), static_cast<int64_t>(height));
     }
     decoder.EndDecoding();

@@ -15,6 +15,13 @@ public:
     void LoadFromStream(TStream& stream) override;
 
 private:
+    struct TChannels;
+
+    // Loading steps, in order.
+    void IndexRows(const TStreamBytes& file, const TChannels& channels);
+    void PrepareBitmap(const TChannels& channels);
+    void TransferRows(const TStreamBytes& file, const TChannels& channels, TLoadingProgress& progress);
+
     // Run-length files: where each channel row starts and how long it is,
     // indexed by row + channel * height.
     std::vector<uint32_t> rowStart_;

@@ -93,6 +93,29 @@ unsigned SamplesOfScheme(TColorScheme scheme)
     }
 }
 
+TColorScheme SchemeOfPhotometric(uint32_t photometric, uint8_t samples, uint8_t& options)
+{
+    switch (photometric) {
+    case 0:
+        options |= ioMinIsWhite;
+        return TColorScheme::csG;
+    case 1:
+        return TColorScheme::csG;
+    case 2:
+        return samples < 4 ? TColorScheme::csRGB : TColorScheme::csRGBA;
+    case 3:
+        return TColorScheme::csIndexed;
+    case 5:
+        return TColorScheme::csCMYK;
+    case 6:
+        return TColorScheme::csYCbCr;
+    case 8:
+        return TColorScheme::csCIELab;
+    default:
+        return TColorScheme::csUnknown;
+    }
+}
+
 bool IsJPEG(TCompressionType compression)
 {
     return compression == TCompressionType::ctJPEG || compression == TCompressionType::ctOJPEG;
@@ -137,7 +160,42 @@ bool TTIFFGraphic::ReadHeader(TStream& stream, int imageIndex)
     TImageProperties& p = ImageProperties();
     directory_.Clear();
     colorMap_.clear();
+    if (!ReadDirectory(stream, imageIndex))
+        return false;
 
+    const uint32_t width = directory_.Value(tgImageWidth, 0);
+    const uint32_t height = directory_.Value(tgImageLength, 0);
+    if (width == 0 || height == 0 || width > INT32_MAX || height > INT32_MAX)
+        return false;
+    p.Width = static_cast<int32_t>(width);
+    p.Height = static_cast<int32_t>(height);
+    p.RowsPerStrip = directory_.Array(tgRowsPerStrip);
+    if (p.RowsPerStrip.empty() || p.RowsPerStrip[0] == 0xFFFFFFFFu)
+        p.RowsPerStrip = {height};
+    ReadSampleLayout();
+    p.Compression = CompressionFromTag(directory_.Value(tgCompression, 0));
+    p.ColorScheme = SchemeOfPhotometric(directory_.Value(tgPhotometric, 0), p.SamplesPerPixel, p.Options);
+    if (p.ColorScheme == TColorScheme::csYCbCr)
+        ReadYCbCrFields();
+    p.PlanarConfig = directory_.Value(tgPlanarConfig, 0);
+    p.XResolution = directory_.Float(tgXResolution, 0);
+    p.YResolution = directory_.Float(tgYResolution, 0);
+    if (directory_.Value(tgResolutionUnit, 2) == 3) {
+        p.XResolution *= 2.54f;
+        p.YResolution *= 2.54f;
+    }
+    p.Predictor = directory_.Value(tgPredictor, 0);
+    if (directory_.Value(tgFillOrder, 1) == 2)
+        p.Options |= ioReversed;
+    return true;
+}
+
+// The file header and the directory of image imageIndex: later images
+// follow the chain of next-directory offsets, and a chain that loops ends
+// the search. False when the file is not a TIFF file or has no such image.
+bool TTIFFGraphic::ReadDirectory(TStream& stream, int imageIndex)
+{
+    TImageProperties& p = ImageProperties();
     const int64_t base = BasePosition();
     stream.SetPosition(base);
     uint8_t header[8];
@@ -158,7 +216,6 @@ bool TTIFFGraphic::ReadHeader(TStream& stream, int imageIndex)
         return false;
 
     directory_.Read(stream, base, p.FirstIFD, bigEndian);
-    // Later images follow the chain; a chain that loops ends the search.
     std::set<uint32_t> visited{p.FirstIFD};
     for (int index = 0; index < imageIndex; ++index) {
         const uint32_t next = directory_.NextIFD();
@@ -166,20 +223,14 @@ bool TTIFFGraphic::ReadHeader(TStream& stream, int imageIndex)
             return false;
         directory_.Read(stream, base, next, bigEndian);
     }
+    return true;
+}
 
-    const uint32_t width = directory_.Value(tgImageWidth, 0);
-    const uint32_t height = directory_.Value(tgImageLength, 0);
-    if (width == 0 || height == 0 || width > INT32_MAX || height > INT32_MAX)
-        return false;
-    p.Width = static_cast<int32_t>(width);
-    p.Height = static_cast<int32_t>(height);
-
-    p.RowsPerStrip = directory_.Array(tgRowsPerStrip);
-    if (p.RowsPerStrip.empty() || p.RowsPerStrip[0] == 0xFFFFFFFFu)
-        p.RowsPerStrip = {height};
-
-    // Values beyond a byte saturate, so the colour manager refuses them
-    // rather than seeing a wrapped small value.
+// Samples, depth, tiles and alpha. Values beyond a byte saturate, so the
+// colour manager refuses them rather than seeing a wrapped small value.
+void TTIFFGraphic::ReadSampleLayout()
+{
+    TImageProperties& p = ImageProperties();
     const uint32_t samples = directory_.Value(tgSamplesPerPixel, 1);
     p.SamplesPerPixel = static_cast<uint8_t>(std::min<uint32_t>(samples, 255));
     const std::vector<uint32_t> bits = directory_.Array(tgBitsPerSample);
@@ -195,62 +246,23 @@ bool TTIFFGraphic::ReadHeader(TStream& stream, int imageIndex)
         p.HasAlpha = std::none_of(extra.begin(), extra.end(), [](uint32_t v) { return v > 2; });
     }
     p.BitsPerPixel = static_cast<uint8_t>(std::min<unsigned>(unsigned{p.BitsPerSample} * p.SamplesPerPixel, 255));
+}
 
-    p.Compression = CompressionFromTag(directory_.Value(tgCompression, 0));
-
-    switch (directory_.Value(tgPhotometric, 0)) {
-    case 0:
-        p.ColorScheme = TColorScheme::csG;
-        p.Options |= ioMinIsWhite;
-        break;
-    case 1:
-        p.ColorScheme = TColorScheme::csG;
-        break;
-    case 2:
-        p.ColorScheme = p.SamplesPerPixel < 4 ? TColorScheme::csRGB : TColorScheme::csRGBA;
-        break;
-    case 3:
-        p.ColorScheme = TColorScheme::csIndexed;
-        break;
-    case 5:
-        p.ColorScheme = TColorScheme::csCMYK;
-        break;
-    case 6:
-        p.ColorScheme = TColorScheme::csYCbCr;
-        break;
-    case 8:
-        p.ColorScheme = TColorScheme::csCIELab;
-        break;
-    default:
-        p.ColorScheme = TColorScheme::csUnknown;
-        break;
-    }
-    if (p.ColorScheme == TColorScheme::csYCbCr) {
-        p.YCbCrSubSampling = directory_.ByteArray(tgYCbCrSubSampling);
-        if (p.YCbCrSubSampling.size() < 2)
-            p.YCbCrSubSampling = {2, 2};
-        yCbCrPositioning_ = directory_.Value(tgYCbCrPositioning, 1);
-        yCbCrCoefficients_ = directory_.FloatArray(tgYCbCrCoefficients);
-        // Luma weights are fractions; anything else (missing, zero, not a
-        // number) would blow up the chroma tables.
-        const bool usable = yCbCrCoefficients_.size() >= 3 &&
-                            std::all_of(yCbCrCoefficients_.begin(), yCbCrCoefficients_.begin() + 3,
-                                        [](float v) { return v > 0.0f && v < 1.0f; });
-        if (!usable)
-            yCbCrCoefficients_ = {0.299f, 0.587f, 0.114f};
-    }
-
-    p.PlanarConfig = directory_.Value(tgPlanarConfig, 0);
-    p.XResolution = directory_.Float(tgXResolution, 0);
-    p.YResolution = directory_.Float(tgYResolution, 0);
-    if (directory_.Value(tgResolutionUnit, 2) == 3) {
-        p.XResolution *= 2.54f;
-        p.YResolution *= 2.54f;
-    }
-    p.Predictor = directory_.Value(tgPredictor, 0);
-    if (directory_.Value(tgFillOrder, 1) == 2)
-        p.Options |= ioReversed;
-    return true;
+void TTIFFGraphic::ReadYCbCrFields()
+{
+    TImageProperties& p = ImageProperties();
+    p.YCbCrSubSampling = directory_.ByteArray(tgYCbCrSubSampling);
+    if (p.YCbCrSubSampling.size() < 2)
+        p.YCbCrSubSampling = {2, 2};
+    yCbCrPositioning_ = directory_.Value(tgYCbCrPositioning, 1);
+    yCbCrCoefficients_ = directory_.FloatArray(tgYCbCrCoefficients);
+    // Luma weights are fractions; anything else (missing, zero, not a
+    // number) would blow up the chroma tables.
+    const bool usable = yCbCrCoefficients_.size() >= 3 &&
+                        std::all_of(yCbCrCoefficients_.begin(), yCbCrCoefficients_.begin() + 3,
+                                    [](float v) { return v > 0.0f && v < 1.0f; });
+    if (!usable)
+        yCbCrCoefficients_ = {0.299f, 0.587f, 0.114f};
 }
 
 void TTIFFGraphic::LoadFromStream(TStream& stream)
@@ -283,78 +295,20 @@ void TTIFFGraphic::LoadFromStream(TStream& stream)
 
 void TTIFFGraphic::PrepareBitmap()
 {
-    TImageProperties& p = ImageProperties();
-    TColorManager& cm = ColorManager();
-
+    const TImageProperties& p = ImageProperties();
     // Separate planes (planar configuration 2) reach the colour manager as
     // one pointer per plane; gray and indexed images use their first plane.
     const bool planar = p.PlanarConfig == 2 && p.SamplesPerPixel > 1;
-    TColorScheme source = p.ColorScheme;
-    // The JPEG decoder delivers colour as blue, green, red.
-    if (IsJPEG(p.Compression) && p.SamplesPerPixel == 3 && !planar)
-        source = TColorScheme::csBGR;
-    TColorScheme target;
-    uint8_t sourceSamples = p.SamplesPerPixel;
-    uint8_t targetSamples = p.SamplesPerPixel;
-    switch (source) {
-    case TColorScheme::csIndexed:
-    case TColorScheme::csG:
-        target = source;
-        if (planar) {
-            sourceSamples = targetSamples = 1;
-        } else if (p.SamplesPerPixel == 2 || (p.HasAlpha && p.SamplesPerPixel > 1)) {
-            // An extra sample (alpha) is skipped.
-            source = TColorScheme::csGA;
-            targetSamples = 1;
-        }
-        break;
-    case TColorScheme::csRGB:
-        target = TColorScheme::csBGR;
-        break;
-    case TColorScheme::csRGBA:
-        target = TColorScheme::csBGRA;
-        break;
-    case TColorScheme::csCMY:
-    case TColorScheme::csCMYK:
-    case TColorScheme::csCIELab:
-    case TColorScheme::csYCbCr:
-        target = TColorScheme::csBGR;
-        break;
-    default:
-        target = source;
-        break;
-    }
-    // Colour targets hold exactly their scheme's samples (a file may carry
-    // more, which are skipped).
-    if (target == TColorScheme::csBGR)
-        targetSamples = 3;
-    else if (target == TColorScheme::csBGRA)
-        targetSamples = 4;
-
-    // A row must hold every sample the converter reads.
+    const TConversion conversion = ChooseConversion(planar);
+    const TColorScheme source = conversion.SourceScheme;
     const bool indexedFamily = source == TColorScheme::csIndexed || source == TColorScheme::csG;
+    // A row must hold every sample the converter reads.
     if (p.SamplesPerPixel < SamplesOfScheme(source))
         throw EColorConversionError("Sample count per pixel does not correspond to the given color scheme.");
     if (!indexedFamily && source != TColorScheme::csUnknown && p.BitsPerSample != 8 && p.BitsPerSample != 16)
         throw EColorConversionError("Color depth is invalid. Bits per sample must be 1, 2, 4, 8 or 16.");
-
-    cm.SetSourceOptions((p.Options & ioBigEndian) ? coNeedByteSwap : 0);
-    cm.SetTargetOptions(0);
-    cm.SetSourceBitsPerSample(p.BitsPerSample);
-    // Targets are the bitmap's depths: 2 and 3 bits are held in 4-bit
-    // pixels, 5 to 7 and 9 to 16 bits in 8-bit ones.
-    uint8_t targetBits = p.BitsPerSample;
-    if (indexedFamily && (targetBits == 2 || targetBits == 3))
-        targetBits = 4;
-    else if (targetBits >= 5 && targetBits != 8)
-        targetBits = 8;
-    cm.SetTargetBitsPerSample(targetBits);
-    cm.SetSourceColorScheme(source);
-    cm.SetTargetColorScheme(target);
-    cm.SetSourceSamplesPerPixel(sourceSamples);
-    cm.SetTargetSamplesPerPixel(targetSamples);
-    if (source == TColorScheme::csCIELab)
-        cm.SetSourceOptions(cm.SourceOptions() | coLabByteRange);
+    TColorManager& cm = ColorManager();
+    cm.Configure(conversion);
 
     const TPixelFormat format = source == TColorScheme::csGA ? TPixelFormat::pf8bit : cm.PixelFormatFor(true);
     if (format == TPixelFormat::pfCustom)
@@ -363,20 +317,85 @@ void TTIFFGraphic::PrepareBitmap()
     SetSize(p.Width, p.Height);
     if (Width() == 0 || Height() == 0)
         GraphicErrorFmt("Cannot load image. Invalid or unexpected %s image format.", FormatName);
-    SetHasAlpha(target == TColorScheme::csBGRA);
-
+    SetHasAlpha(conversion.TargetScheme == TColorScheme::csBGRA);
     MakePalette();
     blockedYCbCr_ = false;
-    if (source == TColorScheme::csYCbCr) {
-        const uint8_t h = p.YCbCrSubSampling[0], v = p.YCbCrSubSampling[1];
-        cm.SetChroma({yCbCrCoefficients_[0], yCbCrCoefficients_[1], yCbCrCoefficients_[2]}, h, v);
-        // Without JPEG, subsampled samples come in blocks of h x v luma
-        // values followed by one Cb and one Cr (interleaved 8-bit samples).
-        blockedYCbCr_ = h * v > 1;
-        if (blockedYCbCr_ && (p.BitsPerSample != 8 || planar))
-            throw EColorConversionError("Color conversion failed. Could not find a proper method.");
-    }
+    if (source == TColorScheme::csYCbCr)
+        blockedYCbCr_ = PrepareYCbCr(planar);
+    ChooseRowLayout(planar, indexedFamily, source);
+}
 
+// Source and target of the conversion. The JPEG decoder delivers colour as
+// blue, green, red; an extra sample of gray pixels (alpha) is skipped, and
+// colour targets hold exactly their scheme's samples (a file may carry
+// more, which are skipped too). Targets are the bitmap's depths: 2 and 3
+// bits are held in 4-bit pixels, 5 to 7 and 9 to 16 bits in 8-bit ones.
+TConversion TTIFFGraphic::ChooseConversion(bool planar) const
+{
+    const TImageProperties& p = ImageProperties();
+    TConversion c;
+    c.SourceScheme = p.ColorScheme;
+    if (IsJPEG(p.Compression) && p.SamplesPerPixel == 3 && !planar)
+        c.SourceScheme = TColorScheme::csBGR;
+    c.SourceSamplesPerPixel = c.TargetSamplesPerPixel = p.SamplesPerPixel;
+    switch (c.SourceScheme) {
+    case TColorScheme::csIndexed:
+    case TColorScheme::csG:
+        c.TargetScheme = c.SourceScheme;
+        if (planar) {
+            c.SourceSamplesPerPixel = c.TargetSamplesPerPixel = 1;
+        } else if (p.SamplesPerPixel == 2 || (p.HasAlpha && p.SamplesPerPixel > 1)) {
+            c.SourceScheme = TColorScheme::csGA;
+            c.TargetSamplesPerPixel = 1;
+        }
+        break;
+    case TColorScheme::csRGB:
+    case TColorScheme::csCMY:
+    case TColorScheme::csCMYK:
+    case TColorScheme::csCIELab:
+    case TColorScheme::csYCbCr:
+        c.TargetScheme = TColorScheme::csBGR;
+        break;
+    case TColorScheme::csRGBA:
+        c.TargetScheme = TColorScheme::csBGRA;
+        break;
+    default:
+        c.TargetScheme = c.SourceScheme;
+        break;
+    }
+    if (c.TargetScheme == TColorScheme::csBGR)
+        c.TargetSamplesPerPixel = 3;
+    else if (c.TargetScheme == TColorScheme::csBGRA)
+        c.TargetSamplesPerPixel = 4;
+
+    const bool indexedFamily = c.SourceScheme == TColorScheme::csIndexed || c.SourceScheme == TColorScheme::csG;
+    c.SourceBitsPerSample = c.TargetBitsPerSample = p.BitsPerSample;
+    if (indexedFamily && (p.BitsPerSample == 2 || p.BitsPerSample == 3))
+        c.TargetBitsPerSample = 4;
+    else if (p.BitsPerSample >= 5 && p.BitsPerSample != 8)
+        c.TargetBitsPerSample = 8;
+    c.SourceOptions = static_cast<TConvertOptions>(((p.Options & ioBigEndian) ? coNeedByteSwap : 0) |
+                                                   (c.SourceScheme == TColorScheme::csCIELab ? coLabByteRange : 0));
+    return c;
+}
+
+// The chroma of YCbCr images. Without JPEG, subsampled samples come in
+// blocks of h x v luma values followed by one Cb and one Cr (interleaved
+// 8-bit samples); true when they do.
+bool TTIFFGraphic::PrepareYCbCr(bool planar)
+{
+    const TImageProperties& p = ImageProperties();
+    const uint8_t h = p.YCbCrSubSampling[0], v = p.YCbCrSubSampling[1];
+    ColorManager().SetChroma({yCbCrCoefficients_[0], yCbCrCoefficients_[1], yCbCrCoefficients_[2]}, h, v);
+    const bool blocked = h * v > 1;
+    if (blocked && (p.BitsPerSample != 8 || planar))
+        throw EColorConversionError("Color conversion failed. Could not find a proper method.");
+    return blocked;
+}
+
+void TTIFFGraphic::ChooseRowLayout(bool planar, bool indexedFamily, TColorScheme source)
+{
+    TImageProperties& p = ImageProperties();
     planes_ = planar ? (indexedFamily ? 1 : SamplesOfScheme(source)) : 1;
     planesInFile_ = planar ? p.SamplesPerPixel : 1;
     rowLength_ = PackedRowBytes(static_cast<size_t>(p.Width), planar ? p.BitsPerSample : p.BitsPerPixel);

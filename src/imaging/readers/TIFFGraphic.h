@@ -15,6 +15,7 @@ namespace orvane::imaging {
 
 class TDecoder;
 class TZeroedBuffer;
+struct TConversion;
 
 class TTIFFGraphic : public TReaderGraphic {
 public:
@@ -39,12 +40,19 @@ public:
     uint32_t YCbCrPositioning() const { return yCbCrPositioning_; }
 
 private:
+    // Steps of ReadHeader.
+    bool ReadDirectory(TStream& stream, int imageIndex);
+    void ReadSampleLayout();
+    void ReadYCbCrFields();
+
     // Configures the colour manager and the bitmap for the image read by
-    // ReadHeader (loading steps 5 to 8).
+    // ReadHeader.
     void PrepareBitmap();
+    TConversion ChooseConversion(bool planar) const;
+    bool PrepareYCbCr(bool planar);
+    void ChooseRowLayout(bool planar, bool indexedFamily, TColorScheme source);
     void MakePalette();
     std::unique_ptr<TDecoder> CreateDecoder();
-    // Loading steps 11 to 13.
     void TransferStrips(TDecoder* decoder, TLoadingProgress& progress);
     // The bytes of a strip at its offset: a view into the stream's memory or
     // a copy in holder. Data beyond the stream is the reader's error.
@@ -59,6 +67,8 @@ private:
     uint64_t DistinctStripBytes();
     void UndoPredictor(uint8_t* row, size_t stride) const;
     void ConvertRow(const uint8_t* const* rows, TLoadingProgress& progress);
+    void ConvertGroups(const uint8_t* const* data, size_t groups, size_t groupBytes, std::vector<uint8_t>& expanded,
+                       TLoadingProgress& progress);
 
     TTIFFDirectory directory_;
     std::vector<uint16_t> colorMap_;

@@ -181,6 +181,31 @@ uint64_t TTIFFGraphic::DistinctStripBytes()
     return total;
 }
 
+// The first groups of a decoded strip into the bitmap, plane by plane;
+// subsampled YCbCr blocks are expanded to their rows first.
+void TTIFFGraphic::ConvertGroups(const uint8_t* const* data, size_t groups, size_t groupBytes,
+                                 std::vector<uint8_t>& expanded, TLoadingProgress& progress)
+{
+    TImageProperties& p = ImageProperties();
+    const uint32_t height = static_cast<uint32_t>(p.Height);
+    const size_t width = static_cast<size_t>(p.Width);
+    std::array<const uint8_t*, 4> rowsOf{};
+    for (size_t g = 0; g < groups && p.CurrentRow < height; ++g) {
+        for (unsigned plane = 0; plane < planes_; ++plane)
+            rowsOf[plane] = data[plane] + g * groupBytes;
+        if (!blockedYCbCr_) {
+            ConvertRow(rowsOf.data(), progress);
+            continue;
+        }
+        const unsigned h = p.YCbCrSubSampling[0], v = p.YCbCrSubSampling[1];
+        ExpandYCbCrBlocks(rowsOf[0], width, h, v, expanded.data());
+        for (unsigned y = 0; y < v && p.CurrentRow < height; ++y) {
+            const uint8_t* row = expanded.data() + y * width * 3;
+            ConvertRow(&row, progress);
+        }
+    }
+}
+
 void TTIFFGraphic::TransferStrips(TDecoder* decoder, TLoadingProgress& progress)
 {
     TImageProperties& p = ImageProperties();
@@ -237,21 +262,8 @@ void TTIFFGraphic::TransferStrips(TDecoder* decoder, TLoadingProgress& progress)
                           uint8_t{0});
 
         decodedTotal += static_cast<uint64_t>(decoded) * groupBytes * planes_;
-        std::array<const uint8_t*, 4> rowsOf{};
         const uint32_t stripEnd = p.CurrentRow + rows;
-        for (size_t g = 0; g < decoded && p.CurrentRow < height; ++g) {
-            for (unsigned plane = 0; plane < planes_; ++plane)
-                rowsOf[plane] = data[plane] + g * groupBytes;
-            if (!blockedYCbCr_) {
-                ConvertRow(rowsOf.data(), progress);
-                continue;
-            }
-            ExpandYCbCrBlocks(rowsOf[0], width, h, v, expanded.data());
-            for (unsigned y = 0; y < v && p.CurrentRow < height; ++y) {
-                const uint8_t* row = expanded.data() + y * width * 3;
-                ConvertRow(&row, progress);
-            }
-        }
+        ConvertGroups(data.data(), decoded, groupBytes, expanded, progress);
         if (p.CurrentRow < stripEnd) {
             // The strip's data ended early: its remaining rows keep the
             // bitmap's black in one step instead of being converted one by one.

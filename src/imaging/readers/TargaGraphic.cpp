@@ -13,6 +13,7 @@ namespace orvane::imaging {
 namespace {
 
 constexpr size_t headerSize = 18;
+const char* const formatName = "Targa";
 
 struct TargaHeader {
     uint8_t idLength, colorMapType, imageType;
@@ -28,6 +29,12 @@ struct TargaHeader {
     {
     }
 };
+
+// The types that carry pixels we know how to read.
+bool KnownType(unsigned type)
+{
+    return type == 1 || type == 2 || type == 3 || (type >= 9 && type <= 11);
+}
 
 bool KnownDepth(unsigned depth)
 {
@@ -65,6 +72,18 @@ std::vector<TRGBQuad> ReadColorMap(const TargaHeader& h, const uint8_t* data)
 
 } // namespace
 
+// The pixels as the file stores them.
+struct TTargaGraphic::TLayout {
+    unsigned depth;
+    size_t pixelBytes;
+    size_t rowBytes;
+    size_t height;
+    size_t imageBytes; // at most 65535 * 65535 * 4
+    bool topDown;
+    bool packed;
+    bool alpha;        // 32-bit pixels with attribute bits
+};
+
 const TGraphicClass& TTargaGraphic::ClassInfo()
 {
     return ReaderClassInfo<TTargaGraphic>("TTargaGraphic");
@@ -72,17 +91,14 @@ const TGraphicClass& TTargaGraphic::ClassInfo()
 
 bool TTargaGraphic::AcceptsStream(TStream& stream)
 {
-    TStreamPositionGuard guard(stream);
-    if (stream.Remaining() <= static_cast<int64_t>(headerSize))
-        return false;
-    uint8_t bytes[headerSize];
-    stream.ReadBuffer(bytes, headerSize);
-    const TargaHeader h(bytes);
-    // The colour map entry size only means something when there is a map.
-    const unsigned entry = h.colorMapEntrySize;
-    return (h.imageType < 4 || (h.imageType >= 9 && h.imageType <= 11)) && h.colorMapType <= 1 &&
-           (h.colorMapType == 0 || entry == 15 || entry == 16 || entry == 24 || entry == 32) &&
-           KnownDepth(h.pixelDepth);
+    return AcceptsLeadingBytes<headerSize>(stream, headerSize, [](const uint8_t* bytes) {
+        const TargaHeader h(bytes);
+        // The colour map entry size only means something when there is a map.
+        const unsigned entry = h.colorMapEntrySize;
+        return (h.imageType < 4 || (h.imageType >= 9 && h.imageType <= 11)) && h.colorMapType <= 1 &&
+               (h.colorMapType == 0 || entry == 15 || entry == 16 || entry == 24 || entry == 32) &&
+               KnownDepth(h.pixelDepth);
+    });
 }
 
 bool TTargaGraphic::ReadHeader(TStream& stream, int imageIndex)
@@ -174,106 +190,123 @@ void TTargaGraphic::LoadFromStream(TStream& stream)
         TStreamPositionGuard peek(stream);
         stream.ReadBuffer(bytes, headerSize);
     }
-    RequireHeader(stream, 0, "Targa");
+    RequireHeader(stream, 0, formatName);
     const TargaHeader h(bytes);
     const TImageProperties& p = ImageProperties();
-    // Only these types carry pixels we know how to read.
-    const bool typeOk = h.imageType == 1 || h.imageType == 2 || h.imageType == 3 ||
-                        (h.imageType >= 9 && h.imageType <= 11);
-    if (!typeOk || !KnownDepth(h.pixelDepth))
-        GraphicError("Cannot load image. Invalid or unexpected Targa image format.");
+    if (!KnownType(h.imageType) || !KnownDepth(h.pixelDepth))
+        GraphicErrorFmt("Cannot load image. Invalid or unexpected %s image format.", formatName);
     progress.Start("Preparing...");
 
     stream.Seek(h.idLength, TSeekOrigin::soCurrent);
-    std::vector<uint8_t> colorMap;
+    std::vector<uint8_t> colorMapBytes;
     if (h.colorMapType == 1)
-        colorMap = ReadBytes(stream, size_t{h.colorMapLength} * ((h.colorMapEntrySize + 7u) / 8u));
-
-    TColorManager& cm = ColorManager();
-    cm.SetSourceColorScheme(p.ColorScheme);
-    cm.SetTargetColorScheme(p.ColorScheme == TColorScheme::csG || p.ColorScheme == TColorScheme::csIndexed
-                                ? p.ColorScheme
-                                : TColorScheme::csBGR);
-    cm.SetSourceBitsPerSample(p.BitsPerSample);
-    cm.SetTargetBitsPerSample(p.BitsPerSample);
-    cm.SetSourceSamplesPerPixel(p.SamplesPerPixel);
-    cm.SetTargetSamplesPerPixel(p.SamplesPerPixel);
+        colorMapBytes = ReadBytes(stream, size_t{h.colorMapLength} * ((h.colorMapEntrySize + 7u) / 8u));
     const size_t pixelBytes = BytesPerPixel(h.pixelDepth);
     const size_t rowBytes = static_cast<size_t>(p.Width) * pixelBytes;
-    const size_t height = static_cast<size_t>(p.Height);
-    const size_t imageBytes = rowBytes * height; // at most 65535 * 65535 * 4
-    const bool topDown = (h.descriptor & 0x20) != 0;
-    const bool packed = p.Compression == TCompressionType::ctRLE;
-    if (!packed && static_cast<uint64_t>(stream.Remaining()) < imageBytes)
+    const TLayout layout{h.pixelDepth,
+                         pixelBytes,
+                         rowBytes,
+                         static_cast<size_t>(p.Height),
+                         rowBytes * static_cast<size_t>(p.Height),
+                         (h.descriptor & 0x20) != 0,
+                         p.Compression == TCompressionType::ctRLE,
+                         h.pixelDepth == 32 && (h.descriptor & 0x0F) != 0};
+    if (!layout.packed && static_cast<uint64_t>(stream.Remaining()) < layout.imageBytes)
         throw EReadError("Stream read error");
+    PrepareBitmap(layout, colorMapBytes.empty() ? std::vector<TRGBQuad>{} : ReadColorMap(h, colorMapBytes.data()));
 
+    std::unique_ptr<uint8_t[]> expanded;
+    std::vector<uint8_t> buffer;
+    const uint8_t* pixels = nullptr;
+    size_t available = layout.imageBytes;
+    if (layout.packed) {
+        if (ExpandPacked(layout, expanded, available, progress))
+            return;
+        pixels = expanded.get();
+    } else if (const uint8_t* memory = stream.Memory()) {
+        pixels = memory + stream.Position();
+        stream.Seek(static_cast<int64_t>(layout.imageBytes), TSeekOrigin::soCurrent);
+    } else {
+        buffer = ReadBytes(stream, layout.imageBytes);
+        pixels = buffer.data();
+    }
+    if (Empty())
+        return; // a picture without pixels
+    TransferRows(layout, pixels, available, progress);
+}
+
+// A gray picture, or an indexed one without a colour map, shows grays.
+void TTargaGraphic::PrepareBitmap(const TLayout& layout, const std::vector<TRGBQuad>& colorMap)
+{
+    const TImageProperties& p = ImageProperties();
+    TColorManager& cm = ColorManager();
+    const bool indexedFamily = p.ColorScheme == TColorScheme::csG || p.ColorScheme == TColorScheme::csIndexed;
+    cm.Configure({
+        .SourceScheme = p.ColorScheme,
+        .TargetScheme = indexedFamily ? p.ColorScheme : TColorScheme::csBGR,
+        .SourceBitsPerSample = p.BitsPerSample,
+        .TargetBitsPerSample = p.BitsPerSample,
+        .SourceSamplesPerPixel = p.SamplesPerPixel,
+        .TargetSamplesPerPixel = p.SamplesPerPixel,
+    });
     SetPixelFormat(cm.PixelFormatFor());
     if (p.ColorScheme == TColorScheme::csG || (p.ColorScheme == TColorScheme::csIndexed && colorMap.empty()))
         SetPalette(cm.MakeGrayPalette(false));
     else if (p.ColorScheme == TColorScheme::csIndexed)
-        SetPalette(ReadColorMap(h, colorMap.data()));
+        SetPalette(colorMap);
     SetSize(p.Width, p.Height);
-    SetHasAlpha(h.pixelDepth == 32 && (h.descriptor & 0x0F) != 0);
+    SetHasAlpha(layout.alpha);
+}
 
-    // Run-length packets may run on from one row into the next, so the
-    // picture is expanded as one sequence of pixels (never more than it
-    // holds) and then placed row by row. The buffer is not cleared first:
-    // only the pixels the data really gives are touched and copied, so a
-    // small file that claims a huge picture stays cheap.
-    std::unique_ptr<uint8_t[]> expanded;
-    std::vector<uint8_t> buffer;
-    const uint8_t* pixels = nullptr;
-    size_t available = imageBytes;
-    if (packed) {
-        std::vector<uint8_t> copy;
-        const uint8_t* source = stream.Memory() ? stream.Memory() + stream.Position() : nullptr;
-        const size_t remaining = static_cast<size_t>(stream.Remaining());
-        if (!source) {
-            copy = ReadAtMost(stream, remaining);
-            source = copy.data();
-        }
-        const uint8_t* start = source;
-        // Rows without padding are one sequence in the bitmap already:
-        // expand straight into it and put the rows in order afterwards.
-        const bool direct = static_cast<size_t>(BytesPerLine()) == rowBytes && !Empty();
-        if (!direct) {
-            expanded.reset(new (std::nothrow) uint8_t[imageBytes == 0 ? 1 : imageBytes]);
-            if (!expanded)
-                GraphicErrorFmt("Not enough memory for a picture of %d x %d pixels", p.Width, p.Height);
-        }
-        uint8_t* const first = direct ? RawBits() : expanded.get(); // marked once placed
-        uint8_t* target = first;
-        TTargaRLEDecoder decoder(h.pixelDepth);
-        decoder.BeginDecoding();
-        decoder.Decode(source, target, remaining, static_cast<size_t>(p.Width) * height);
-        decoder.EndDecoding();
-        available = static_cast<size_t>(target - first);
-        if (copy.empty())
-            stream.Seek(source - start, TSeekOrigin::soCurrent);
-        if (direct) {
-            PlaceExpandedRows(progress, first, available, rowBytes, topDown, pixelBytes == 2);
-            return;
-        }
-        pixels = expanded.get();
-    } else if (const uint8_t* memory = stream.Memory()) {
-        pixels = memory + stream.Position();
-        stream.Seek(static_cast<int64_t>(imageBytes), TSeekOrigin::soCurrent);
-    } else {
-        buffer = ReadBytes(stream, imageBytes);
-        pixels = buffer.data();
+// Run-length packets may run on from one row into the next, so the picture
+// is expanded as one sequence of pixels (never more than it holds) and then
+// placed row by row. The buffer is not cleared first: only the pixels the
+// data really gives are touched and copied, so a small file that claims a
+// huge picture stays cheap.
+bool TTargaGraphic::ExpandPacked(const TLayout& layout, std::unique_ptr<uint8_t[]>& expanded, size_t& available,
+                                 TLoadingProgress& progress)
+{
+    TStream& stream = Stream();
+    const size_t remaining = static_cast<size_t>(stream.Remaining());
+    const TStreamBytes data(stream, stream.Position());
+    const uint8_t* source = data.Data();
+    // Rows without padding are one sequence in the bitmap already: expand
+    // straight into it and put the rows in order afterwards.
+    const bool direct = static_cast<size_t>(BytesPerLine()) == layout.rowBytes && !Empty();
+    if (!direct) {
+        expanded.reset(new (std::nothrow) uint8_t[layout.imageBytes == 0 ? 1 : layout.imageBytes]);
+        if (!expanded)
+            GraphicErrorFmt("Not enough memory for a picture of %d x %d pixels", Width(), Height());
     }
+    uint8_t* const first = direct ? RawBits() : expanded.get(); // marked once placed
+    uint8_t* target = first;
+    TTargaRLEDecoder decoder(layout.depth);
+    decoder.BeginDecoding();
+    decoder.Decode(source, target, remaining, static_cast<size_t>(Width()) * layout.height);
+    decoder.EndDecoding();
+    available = static_cast<size_t>(target - first);
+    if (stream.Memory())
+        stream.Seek(source - data.Data(), TSeekOrigin::soCurrent);
+    if (!direct)
+        return false;
+    PlaceExpandedRows(progress, first, available, layout.rowBytes, layout.topDown, layout.pixelBytes == 2);
+    return true;
+}
 
-    if (Empty())
-        return; // a picture without pixels
+void TTargaGraphic::TransferRows(const TLayout& layout, const uint8_t* pixels, size_t available,
+                                 TLoadingProgress& progress)
+{
+    const size_t height = layout.height;
+    const size_t rowBytes = layout.rowBytes;
     progress.Step("Transfering...");
     for (size_t r = 0; r < height; ++r) {
-        uint8_t* line = ScanLine(static_cast<int>(topDown ? r : height - 1 - r));
+        uint8_t* line = ScanLine(static_cast<int>(layout.topDown ? r : height - 1 - r));
         const uint8_t* src = pixels + r * rowBytes;
         const size_t have = r * rowBytes < available ? std::min(rowBytes, available - r * rowBytes) : 0;
         if (have == 0)
             break; // the data ended: the rest stays black
         std::memcpy(line, src, have);
-        if (pixelBytes == 2) // our 15-bit pixels keep the top bit clear
+        if (layout.pixelBytes == 2) // our 15-bit pixels keep the top bit clear
             for (size_t x = 1; x < rowBytes; x += 2)
                 line[x] &= 0x7F;
         progress.Row(static_cast<int64_t>(r), static_cast<int64_t>(height));

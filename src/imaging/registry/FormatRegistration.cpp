@@ -1,11 +1,11 @@
 #include "imaging/registry/FormatRegistration.h"
 
-#include "imaging/core/IconImage.h"
-#include "imaging/core/JPEGImage.h"
 #include "imaging/core/PictureLoader.h"
 #include "imaging/readers/AutodeskGraphic.h"
 #include "imaging/readers/CUTGraphic.h"
 #include "imaging/readers/EPSGraphic.h"
+#include "imaging/readers/IconImage.h"
+#include "imaging/readers/JPEGImage.h"
 #include "imaging/readers/PCDGraphic.h"
 #include "imaging/readers/PCXGraphic.h"
 #include "imaging/readers/PNGGraphic.h"
@@ -16,6 +16,7 @@
 #include "imaging/readers/SGIGraphic.h"
 #include "imaging/readers/TIFFGraphic.h"
 #include "imaging/readers/TargaGraphic.h"
+#include "imaging/readers/WindowsBitmap.h"
 
 #include <algorithm>
 #include <memory>
@@ -59,7 +60,7 @@ struct TFormatRow {
 // The registration table, in registration order. A reader adds its rows
 // here, one line per extension.
 const TFormatRow formatRows[] = {
-    {"bmp", &TBitmap::ClassInfo, "Windows bitmaps", "", fkRaster, rsAtClear},
+    {"bmp", &TWindowsBitmap::ClassInfo, "Windows bitmaps", "", fkRaster, rsAtClear},
     {"ico", &TIcon::ClassInfo, "Windows icons", "", fkRaster, rsAtClear},
     // wmf, emf: the metafile class comes from the GUI (SetMetafileClass).
     {"wmf", &MetafileClass, "Windows metafiles", "", fkVector, rsAtClear},
@@ -68,8 +69,8 @@ const TFormatRow formatRows[] = {
     {"jpg", &TJPEGImage::ClassInfo, "", "JPG images", fkRaster, rsAtClear},
     {"jpe", &TJPEGImage::ClassInfo, "", "JPE images", fkRaster, rsAtClear},
     {"jpeg", &TJPEGImage::ClassInfo, "", "JPEG images", fkRaster, rsAtClear},
-    {"rle", &TBitmap::ClassInfo, "Windows bitmaps", "Run length encoded Windows bitmaps", fkRaster, rsBitmapExtension},
-    {"dib", &TBitmap::ClassInfo, "", "Device independant Windows bitmaps", fkRaster, rsBitmapExtension},
+    {"rle", &TWindowsBitmap::ClassInfo, "Windows bitmaps", "Run length encoded Windows bitmaps", fkRaster, rsBitmapExtension},
+    {"dib", &TWindowsBitmap::ClassInfo, "", "Device independant Windows bitmaps", fkRaster, rsBitmapExtension},
     {"win", &TTargaGraphic::ClassInfo, "Truevision images", "", fkRaster, rsTarga},
     {"vst", &TTargaGraphic::ClassInfo, "", "", fkRaster, rsTarga},
     {"vda", &TTargaGraphic::ClassInfo, "", "", fkRaster, rsTarga},

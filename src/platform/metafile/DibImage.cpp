@@ -1,7 +1,7 @@
 #include "platform/metafile/DibImage.h"
 
-#include "imaging/core/Bitmap.h"
 #include "imaging/core/Stream.h"
+#include "imaging/readers/WindowsBitmap.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -165,7 +165,7 @@ QImage DecodeDib(const uint8_t* info, size_t infoSize, const uint8_t* bits, size
         std::memcpy(&file[14 + infoSize], bits, bitsSize);
     try {
         TMemoryStream stream(file.data(), file.size());
-        TBitmap bitmap;
+        TWindowsBitmap bitmap;
         bitmap.LoadFromStream(stream);
         return ToImage(bitmap);
     } catch (const std::exception&) {

@@ -1,3 +1,4 @@
+#include "imaging/LittleEndianBytes.h"
 #include "support/TempTree.h"
 #include "support/TestImages.h"
 
@@ -9,6 +10,8 @@
 #include <sstream>
 #include <sys/wait.h>
 
+using orvane::test::Put16;
+using orvane::test::Put32;
 using orvane::test::ReadFileBytes;
 using orvane::test::RgbImage;
 using orvane::test::TempTree;
@@ -62,17 +65,6 @@ Decoded DecodePng(const std::vector<unsigned char>& bytes)
     decoded.width = int(image.width);
     decoded.height = int(image.height);
     return decoded;
-}
-
-void Put16(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-void Put32(std::vector<uint8_t>& out, uint32_t v)
-{
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
 }
 
 // A bottom-up Windows bitmap with a V5 header (masks inside) of 1 row.

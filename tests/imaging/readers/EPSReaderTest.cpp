@@ -4,7 +4,7 @@
 #include "imaging/readers/PCDGraphic.h"
 #include "imaging/readers/PNGTestFiles.h"
 #include "imaging/readers/PSDGraphic.h"
-#include "imaging/readers/PSDLayeredTestSupport.h"
+#include "imaging/readers/ReaderTestSupport.h"
 #include "imaging/readers/PSPGraphic.h"
 #include "imaging/readers/RLAGraphic.h"
 
@@ -13,7 +13,7 @@
 #include <cstring>
 
 using namespace orvane::imaging;
-using namespace orvane::test::layered;
+using namespace orvane::test::readers;
 
 namespace {
 

@@ -3,12 +3,12 @@
 // progress.
 #include "imaging/readers/PCDGraphic.h"
 #include "imaging/readers/PNGTestFiles.h"
-#include "imaging/readers/PSDLayeredTestSupport.h"
+#include "imaging/readers/ReaderTestSupport.h"
 
 #include <gtest/gtest.h>
 
 using namespace orvane::imaging;
-using namespace orvane::test::layered;
+using namespace orvane::test::readers;
 
 namespace {
 

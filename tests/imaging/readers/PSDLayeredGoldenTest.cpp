@@ -6,7 +6,7 @@
 #include "imaging/readers/PCDGraphic.h"
 #include "imaging/readers/PNGTestFiles.h"
 #include "imaging/readers/PSDGraphic.h"
-#include "imaging/readers/PSDLayeredTestSupport.h"
+#include "imaging/readers/ReaderTestSupport.h"
 #include "imaging/readers/PSPGraphic.h"
 #include "imaging/readers/RLAGraphic.h"
 
@@ -19,7 +19,7 @@ using namespace orvane::imaging;
 namespace png = orvane::test::png;
 namespace fs = std::filesystem;
 
-namespace orvane::test::layered {
+namespace orvane::test::readers {
 
 namespace {
 
@@ -157,4 +157,4 @@ INSTANTIATE_TEST_SUITE_P(LayeredFormats, LayeredGoldenFiles, ::testing::Values("
 
 } // namespace
 
-} // namespace orvane::test::layered
+} // namespace orvane::test::readers

@@ -4,12 +4,12 @@
 #include "imaging/color/ColorManager.h"
 #include "imaging/readers/PNGTestFiles.h"
 #include "imaging/readers/PSDGraphic.h"
-#include "imaging/readers/PSDLayeredTestSupport.h"
+#include "imaging/readers/ReaderTestSupport.h"
 
 #include <gtest/gtest.h>
 
 using namespace orvane::imaging;
-using namespace orvane::test::layered;
+using namespace orvane::test::readers;
 
 namespace {
 

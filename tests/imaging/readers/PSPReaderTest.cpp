@@ -2,7 +2,7 @@
 // version 3 and later files, refused depths and compressions, damaged and
 // lying files, progress. Cases start from the golden files and change them.
 #include "imaging/readers/PNGTestFiles.h"
-#include "imaging/readers/PSDLayeredTestSupport.h"
+#include "imaging/readers/ReaderTestSupport.h"
 #include "imaging/readers/PSPGraphic.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@
 #include <algorithm>
 
 using namespace orvane::imaging;
-using namespace orvane::test::layered;
+using namespace orvane::test::readers;
 
 namespace {
 

@@ -2,13 +2,13 @@
 // types and counts it refuses, damaged and lying files, progress.
 #include "imaging/color/ColorManager.h"
 #include "imaging/readers/PNGTestFiles.h"
-#include "imaging/readers/PSDLayeredTestSupport.h"
+#include "imaging/readers/ReaderTestSupport.h"
 #include "imaging/readers/RLAGraphic.h"
 
 #include <gtest/gtest.h>
 
 using namespace orvane::imaging;
-using namespace orvane::test::layered;
+using namespace orvane::test::readers;
 
 namespace {
 

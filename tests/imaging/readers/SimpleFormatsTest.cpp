@@ -5,6 +5,7 @@
 #include "imaging/readers/CUTGraphic.h"
 #include "imaging/readers/PCXGraphic.h"
 #include "imaging/readers/PPMGraphic.h"
+#include "imaging/readers/ReaderTestSupport.h"
 #include "imaging/readers/SGIGraphic.h"
 #include "imaging/readers/TargaGraphic.h"
 #include "support/TempTree.h"
@@ -14,32 +15,9 @@
 #include <cstring>
 
 using namespace orvane::imaging;
+using namespace orvane::test::readers;
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-
-template <class Reader>
-std::string LoadError(const Bytes& bytes)
-{
-    TMemoryStream stream(bytes);
-    Reader reader;
-    try {
-        reader.LoadFromStream(stream);
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
-template <class Reader>
-std::unique_ptr<Reader> Load(const Bytes& bytes)
-{
-    TMemoryStream stream(bytes);
-    auto reader = std::make_unique<Reader>();
-    reader->LoadFromStream(stream);
-    return reader;
-}
 
 Bytes Targa(uint8_t type, uint8_t depth, uint16_t w, uint16_t h, uint8_t descriptor, const Bytes& data)
 {

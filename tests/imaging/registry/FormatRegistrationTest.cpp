@@ -1,9 +1,10 @@
-#include "imaging/core/IconImage.h"
-#include "imaging/core/JPEGImage.h"
 #include "imaging/core/PictureLoader.h"
+#include "imaging/readers/IconImage.h"
+#include "imaging/readers/JPEGImage.h"
+#include "imaging/readers/WindowsBitmap.h"
+#include "imaging/registry/FormatRegistration.h"
 #include "support/TempTree.h"
 #include "support/TestImages.h"
-#include "imaging/registry/FormatRegistration.h"
 
 #include <gtest/gtest.h>
 
@@ -121,7 +122,7 @@ TEST_F(FormatRegistration, RegistersTheTableRowsInOrderWithTheirDescriptionsAndK
 
     EXPECT_EQ(LoaderFormat("jpg")->GraphicClass, &TJPEGImage::ClassInfo());
     EXPECT_EQ(LoaderFormat("JFIF")->GraphicClass, &TJPEGImage::ClassInfo());
-    EXPECT_EQ(LoaderFormat("rle")->GraphicClass, &TBitmap::ClassInfo());
+    EXPECT_EQ(LoaderFormat("rle")->GraphicClass, &TWindowsBitmap::ClassInfo());
     EXPECT_EQ(LoaderFormat("ico")->GraphicClass, &TIcon::ClassInfo());
     EXPECT_EQ(LoaderFormat("emf")->GraphicClass, &testMetafile);
 }

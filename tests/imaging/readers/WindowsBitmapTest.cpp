@@ -1,4 +1,6 @@
-#include "imaging/core/Bitmap.h"
+#include "imaging/LittleEndianBytes.h"
+#include "imaging/readers/ReaderTestSupport.h"
+#include "imaging/readers/WindowsBitmap.h"
 #include "support/TestImages.h"
 
 #include <gtest/gtest.h>
@@ -6,19 +8,11 @@
 #include <cstring>
 
 using namespace orvane::imaging;
+using namespace orvane::test::readers;
+using orvane::test::Put16;
+using orvane::test::Put32;
 
 namespace {
-
-void Put16(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-void Put32(std::vector<uint8_t>& out, uint32_t v)
-{
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
 
 // A Windows bitmap writer for the tests: any header size, depth,
 // compression, masks and palette; pixel data as given.
@@ -121,24 +115,6 @@ TRGBQuad PixelAt(const TBitmap& bitmap, int x, int y)
     }
 }
 
-std::unique_ptr<TBitmap> LoadPtr(const std::vector<uint8_t>& bytes)
-{
-    TMemoryStream stream(bytes);
-    auto bitmap = std::make_unique<TBitmap>();
-    bitmap->LoadFromStream(stream);
-    return bitmap;
-}
-
-std::string LoadError(const std::vector<uint8_t>& bytes)
-{
-    try {
-        LoadPtr(bytes);
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
 std::vector<TRGBQuad> TestPalette(size_t count)
 {
     std::vector<TRGBQuad> palette;
@@ -190,7 +166,7 @@ TEST(WindowsBitmap, IndexedDepthsWithEveryHeaderAndRowOrderDecodeWhole)
         file.fileHeader = c.fileHeader;
         file.palette = TestPalette(colors);
         file.pixels = PackRows(c.topDown ? rows : Flip(rows), c.bits);
-        const auto holder = LoadPtr(file.Bytes());
+        const auto holder = Load<TWindowsBitmap>(file.Bytes());
     const TBitmap& bitmap = *holder;
         const std::string name = "bits " + std::to_string(c.bits) + " header " + std::to_string(c.headerSize);
         ASSERT_EQ(bitmap.Width(), w) << name;
@@ -211,7 +187,7 @@ TEST(WindowsBitmap, ShortPaletteIsFilledWithBlackSoEveryIndexHasAColour)
     file.colorsUsed = 2;
     file.palette = TestPalette(2);
     file.pixels = PackRows({{0, 1, 200, 255}}, 8);
-    const auto holder = LoadPtr(file.Bytes());
+    const auto holder = Load<TWindowsBitmap>(file.Bytes());
     const TBitmap& bitmap = *holder;
     ASSERT_EQ(bitmap.Palette().size(), 256u);
     EXPECT_EQ(PixelAt(bitmap, 1, 0), file.palette[1]);
@@ -221,7 +197,7 @@ TEST(WindowsBitmap, ShortPaletteIsFilledWithBlackSoEveryIndexHasAColour)
 TEST(WindowsBitmap, TwentyFourBitFileFromTheSharedWriter)
 {
     const auto image = orvane::test::RgbImage::Gradient(31, 9);
-    const auto holder = LoadPtr(orvane::test::EncodeBmp24(image));
+    const auto holder = Load<TWindowsBitmap>(orvane::test::EncodeBmp24(image));
     const TBitmap& bitmap = *holder;
     ASSERT_EQ(bitmap.PixelFormat(), TPixelFormat::pf24bit);
     for (int y = 0; y < 9; ++y)
@@ -239,7 +215,7 @@ TEST(WindowsBitmap, SixteenBitPixels)
     file.height = 1;
     file.bits = 16;
     file.pixels = PackRows({{0x7C00, 0x83E0, 0x001F}}, 16);
-    auto bitmap = LoadPtr(file.Bytes());
+    auto bitmap = Load<TWindowsBitmap>(file.Bytes());
     ASSERT_EQ(bitmap->PixelFormat(), TPixelFormat::pf15bit);
     EXPECT_EQ(bitmap->ScanLine(0)[0] | (bitmap->ScanLine(0)[1] << 8), 0x7C00);
     EXPECT_EQ(bitmap->ScanLine(0)[2] | (bitmap->ScanLine(0)[3] << 8), 0x03E0);
@@ -248,7 +224,7 @@ TEST(WindowsBitmap, SixteenBitPixels)
     file.compression = 3;
     file.masks = {0xF800, 0x07E0, 0x001F};
     file.pixels = PackRows({{0xF800, 0x07E0, (10u << 11) | (33u << 5) | 7u}}, 16);
-    bitmap = LoadPtr(file.Bytes());
+    bitmap = Load<TWindowsBitmap>(file.Bytes());
     ASSERT_EQ(bitmap->PixelFormat(), TPixelFormat::pf24bit);
     EXPECT_EQ(PixelAt(*bitmap, 0, 0), (TRGBQuad{0, 0, 255, 0}));
     EXPECT_EQ(PixelAt(*bitmap, 1, 0), (TRGBQuad{0, 255, 0, 0}));
@@ -259,7 +235,7 @@ TEST(WindowsBitmap, SixteenBitPixels)
     file.headerSize = 108;
     file.masks = {0x0F00, 0x00F0, 0x000F, 0xF000};
     file.pixels = PackRows({{0x8F00, 0xF0F0, 0x0001}}, 16);
-    bitmap = LoadPtr(file.Bytes());
+    bitmap = Load<TWindowsBitmap>(file.Bytes());
     ASSERT_EQ(bitmap->PixelFormat(), TPixelFormat::pf32bit);
     EXPECT_TRUE(bitmap->HasAlpha());
     EXPECT_EQ(PixelAt(*bitmap, 0, 0), (TRGBQuad{0, 0, 255, 136}));
@@ -275,7 +251,7 @@ TEST(WindowsBitmap, ThirtyTwoBitPixels)
     file.bits = 32;
     file.pixels = PackRows({{0x00112233, 0x80445566}, {0x01020304, 0xFFFFFFFF}}, 32);
     // Plain 32-bit: the fourth byte is padding, shown opaque.
-    auto bitmap = LoadPtr(file.Bytes());
+    auto bitmap = Load<TWindowsBitmap>(file.Bytes());
     ASSERT_EQ(bitmap->PixelFormat(), TPixelFormat::pf32bit);
     EXPECT_FALSE(bitmap->HasAlpha());
     EXPECT_EQ(PixelAt(*bitmap, 0, 1), (TRGBQuad{0x33, 0x22, 0x11, 0}));
@@ -285,7 +261,7 @@ TEST(WindowsBitmap, ThirtyTwoBitPixels)
     file.headerSize = 124;
     file.compression = 3;
     file.masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000};
-    bitmap = LoadPtr(file.Bytes());
+    bitmap = Load<TWindowsBitmap>(file.Bytes());
     EXPECT_TRUE(bitmap->HasAlpha());
     EXPECT_EQ(PixelAt(*bitmap, 1, 1), (TRGBQuad{0x66, 0x55, 0x44, 0x80}));
 
@@ -294,7 +270,7 @@ TEST(WindowsBitmap, ThirtyTwoBitPixels)
     file.masks = {0x3FF, 0xFFC00, 0x3FF00000};
     file.pixels = PackRows({{1023u | (512u << 10) | (1u << 20), 0}}, 32);
     file.height = 1;
-    bitmap = LoadPtr(file.Bytes());
+    bitmap = Load<TWindowsBitmap>(file.Bytes());
     ASSERT_EQ(bitmap->PixelFormat(), TPixelFormat::pf24bit);
     EXPECT_EQ(PixelAt(*bitmap, 0, 0), (TRGBQuad{0, 128, 255, 0}));
 }
@@ -326,7 +302,7 @@ TEST(WindowsBitmap, RunLengthEightBit)
         2, 4, 0, 1,                   // run of 4 there, end of picture
         0xEE, 0xEE,                   // never read
     };
-    const auto holder = LoadPtr(file.Bytes());
+    const auto holder = Load<TWindowsBitmap>(file.Bytes());
     const TBitmap& bitmap = *holder;
     ASSERT_EQ(bitmap.PixelFormat(), TPixelFormat::pf8bit);
     const std::vector<std::vector<int>> expected{
@@ -355,7 +331,7 @@ TEST(WindowsBitmap, RunLengthFourBit)
         4, 0x89,          // run cut after the 7th pixel
         0, 1,
     };
-    const auto holder = LoadPtr(file.Bytes());
+    const auto holder = Load<TWindowsBitmap>(file.Bytes());
     const TBitmap& bitmap = *holder;
     ASSERT_EQ(bitmap.PixelFormat(), TPixelFormat::pf4bit);
     const std::vector<std::vector<int>> expected{
@@ -374,11 +350,11 @@ TEST(WindowsBitmap, RunLengthDataThatEndsEarlyOrMovesOutsideThePicture)
     file.compression = 1;
     file.palette = TestPalette(4);
     file.pixels = {4, 1, 0, 0, 4, 2};
-    EXPECT_EQ(LoadError(file.Bytes()), "Stream read error");
+    EXPECT_EQ(LoadError<TWindowsBitmap>(file.Bytes()), "Stream read error");
 
     // A move far past the last row simply ends the picture.
     file.pixels = {4, 1, 0, 2, 250, 250, 4, 3};
-    const auto holder = LoadPtr(file.Bytes());
+    const auto holder = Load<TWindowsBitmap>(file.Bytes());
     const TBitmap& bitmap = *holder;
     EXPECT_EQ(Indexes(bitmap)[2], (std::vector<int>{1, 1, 1, 1}));
     EXPECT_EQ(Indexes(bitmap)[0], (std::vector<int>{0, 0, 0, 0}));
@@ -393,39 +369,39 @@ TEST(WindowsBitmap, DamagedFilesGiveClearErrors)
     good.pixels = PackRows(Pattern(4, 4, 1u << 24), 24);
     const auto bytes = good.Bytes();
     for (size_t cut : {size_t{0}, size_t{1}, size_t{10}, size_t{20}, size_t{54}, bytes.size() - 1})
-        EXPECT_EQ(LoadError(std::vector<uint8_t>(bytes.begin(), bytes.begin() + long(cut))), "Stream read error")
+        EXPECT_EQ(LoadError<TWindowsBitmap>(std::vector<uint8_t>(bytes.begin(), bytes.begin() + long(cut))), "Stream read error")
             << cut;
 
     BmpFile bad = good;
     bad.bits = 7;
-    EXPECT_EQ(LoadError(bad.Bytes()), "Invalid Windows bitmap (bit depth).");
+    EXPECT_EQ(LoadError<TWindowsBitmap>(bad.Bytes()), "Invalid Windows bitmap (bit depth).");
     bad = good;
     bad.width = 0;
-    EXPECT_EQ(LoadError(bad.Bytes()), "Invalid Windows bitmap (size).");
+    EXPECT_EQ(LoadError<TWindowsBitmap>(bad.Bytes()), "Invalid Windows bitmap (size).");
     bad = good;
     bad.height = INT32_MIN;
-    EXPECT_EQ(LoadError(bad.Bytes()), "Invalid Windows bitmap (size).");
+    EXPECT_EQ(LoadError<TWindowsBitmap>(bad.Bytes()), "Invalid Windows bitmap (size).");
     bad = good;
     bad.compression = 1; // RLE8 needs 8 bits
-    EXPECT_EQ(LoadError(bad.Bytes()), "Invalid Windows bitmap (bit depth).");
+    EXPECT_EQ(LoadError<TWindowsBitmap>(bad.Bytes()), "Invalid Windows bitmap (bit depth).");
     bad = good;
     bad.compression = 4;
-    EXPECT_EQ(LoadError(bad.Bytes()), "Invalid Windows bitmap (embedded JPEG or PNG data).");
+    EXPECT_EQ(LoadError<TWindowsBitmap>(bad.Bytes()), "Invalid Windows bitmap (embedded JPEG or PNG data).");
     bad = good;
     bad.headerSize = 13;
-    EXPECT_EQ(LoadError(bad.Bytes()), "Invalid Windows bitmap (header).");
+    EXPECT_EQ(LoadError<TWindowsBitmap>(bad.Bytes()), "Invalid Windows bitmap (header).");
     // A huge picture with little data is refused before anything is allocated.
     bad = good;
     bad.width = 100000;
     bad.height = 100000;
-    EXPECT_EQ(LoadError(bad.Bytes()), "Stream read error");
+    EXPECT_EQ(LoadError<TWindowsBitmap>(bad.Bytes()), "Stream read error");
     bad.bits = 8;
     bad.compression = 1;
     bad.palette = TestPalette(256);
     bad.pixels = {0, 1};
     const size_t limit = TBitmap::MaxImageBytes();
     TBitmap::SetMaxImageBytes(1 << 20);
-    EXPECT_EQ(LoadError(bad.Bytes()), "The picture is too large to be shown (100000 x 100000 pixels)");
+    EXPECT_EQ(LoadError<TWindowsBitmap>(bad.Bytes()), "The picture is too large to be shown (100000 x 100000 pixels)");
     TBitmap::SetMaxImageBytes(limit);
 }
 

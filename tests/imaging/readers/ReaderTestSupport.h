@@ -1,7 +1,7 @@
 #pragma once
-// Shared by the tests of the planar and layered readers (Alias/Wavefront,
-// Photoshop, Paint Shop Pro, Photo-CD, EPS): loading bytes, the error a load
-// ends with, the progress a load reports, and the golden files.
+// Shared by the reader tests: loading bytes, the error a load ends with, the
+// progress a load reports, and the golden files of the planar and layered
+// readers (Alias/Wavefront, Photoshop, Paint Shop Pro, Photo-CD, EPS).
 #include "imaging/core/Bitmap.h"
 #include "imaging/core/Stream.h"
 
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace orvane::test::layered {
+namespace orvane::test::readers {
 
 using Bytes = std::vector<uint8_t>;
 
@@ -112,4 +112,4 @@ inline void Put32LE(Bytes& b, size_t at, uint32_t v)
     Put16LE(b, at + 2, static_cast<uint16_t>(v >> 16));
 }
 
-} // namespace orvane::test::layered
+} // namespace orvane::test::readers

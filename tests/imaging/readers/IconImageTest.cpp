@@ -1,24 +1,18 @@
-#include "imaging/core/IconImage.h"
 #include "imaging/core/PictureLoader.h"
+#include "imaging/LittleEndianBytes.h"
+#include "imaging/readers/IconImage.h"
+#include "imaging/readers/ReaderTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 using namespace orvane::imaging;
+using namespace orvane::test::readers;
+using orvane::test::Put16;
+using orvane::test::Put32;
 
 namespace {
-
-void Put16(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-void Put32(std::vector<uint8_t>& out, uint32_t v)
-{
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
 
 // An icon picture: w x h colours (BGRA, top row first) and which pixels are
 // transparent in the mask.
@@ -123,24 +117,6 @@ std::vector<uint8_t> EncodeIco(const std::vector<std::vector<uint8_t>>& images, 
     return out;
 }
 
-std::unique_ptr<TIcon> LoadIcon(const std::vector<uint8_t>& bytes)
-{
-    TMemoryStream stream(bytes);
-    auto icon = std::make_unique<TIcon>();
-    icon->LoadFromStream(stream);
-    return icon;
-}
-
-std::string LoadError(const std::vector<uint8_t>& bytes)
-{
-    try {
-        LoadIcon(bytes);
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
 TRGBQuad Pixel(const TBitmap& bitmap, int x, int y)
 {
     const uint8_t* p = bitmap.ScanLine(y) + 4 * x;
@@ -163,7 +139,7 @@ TEST(WindowsIcon, PicksTheLargestDeepestImageAndAppliesItsAlpha)
             large.At(x, y).rgbReserved = uint8_t(x * 7 + y);
     const auto bytes =
         EncodeIco({EncodeDib(small, 32), EncodeDib(large, 8), EncodeDib(large, 32), EncodeDib(large, 24)});
-    const auto icon = LoadIcon(bytes);
+    const auto icon = Load<TIcon>(bytes);
     ASSERT_EQ(icon->Width(), 33);
     ASSERT_EQ(icon->Height(), 20);
     EXPECT_EQ(icon->PixelFormat(), TPixelFormat::pf32bit);
@@ -177,7 +153,7 @@ TEST(WindowsIcon, MaskGivesTheAlphaOfEveryOtherDepth)
 {
     for (int bits : {1, 4, 8, 24, 32}) {
         IconPicture p = MakePicture(35, 9, bits);
-        const auto icon = LoadIcon(EncodeIco({EncodeDib(p, bits, true, true)}));
+        const auto icon = Load<TIcon>(EncodeIco({EncodeDib(p, bits, true, true)}));
         ASSERT_EQ(icon->Width(), 35) << bits;
         const size_t colors = bits <= 8 ? size_t{1} << bits : 0;
         for (int y = 0; y < p.h; ++y)
@@ -193,10 +169,10 @@ TEST(WindowsIcon, ThirtyTwoBitImageWithAlphaNeedsNoMask)
 {
     IconPicture p = MakePicture(4, 4, 3);
     p.At(1, 1).rgbReserved = 17;
-    const auto icon = LoadIcon(EncodeIco({EncodeDib(p, 32, false)}));
+    const auto icon = Load<TIcon>(EncodeIco({EncodeDib(p, 32, false)}));
     EXPECT_EQ(Pixel(*icon, 1, 1), p.At(1, 1));
     // Without alpha of its own the mask is needed.
-    EXPECT_EQ(LoadError(EncodeIco({EncodeDib(p, 24, false)})), "Stream read error");
+    EXPECT_EQ(LoadError<TIcon>(EncodeIco({EncodeDib(p, 24, false)})), "Stream read error");
 }
 
 // Stands in for the PNG reader: a 2 x 1 picture of known colours.
@@ -216,13 +192,13 @@ public:
 TEST(WindowsIcon, PngImagesGoThroughTheRegisteredPngReader)
 {
     const auto bytes = EncodeIco({EncodeDib(MakePicture(16, 16, 1), 8), FakePng(64, 64)});
-    EXPECT_EQ(LoadIcon(bytes)->Width(), 16) << "without a PNG reader the bitmap image is taken";
-    EXPECT_EQ(LoadError(EncodeIco({FakePng(64, 64)})),
+    EXPECT_EQ(Load<TIcon>(bytes)->Width(), 16) << "without a PNG reader the bitmap image is taken";
+    EXPECT_EQ(LoadError<TIcon>(EncodeIco({FakePng(64, 64)})),
               "This icon holds only PNG images, and no PNG reader is registered.");
 
     static const TGraphicClass fakePng{"TFakePng", [] { return std::unique_ptr<TBitmap>(new FakePngGraphic); }};
     TPictureLoader::Instance().RegisterFileFormat("png", "test", fakePng);
-    const auto icon = LoadIcon(bytes);
+    const auto icon = Load<TIcon>(bytes);
     TPictureLoader::Instance().UnregisterGraphicClass(fakePng);
     ASSERT_EQ(icon->Width(), 2);
     EXPECT_EQ(Pixel(*icon, 1, 0), (TRGBQuad{5, 6, 7, 8}));
@@ -232,21 +208,21 @@ TEST(WindowsIcon, DamagedFilesGiveClearErrors)
 {
     const auto good = EncodeIco({EncodeDib(MakePicture(8, 8, 1), 8)});
     for (size_t cut : {size_t{0}, size_t{5}, size_t{12}, good.size() - 10})
-        EXPECT_EQ(LoadError(std::vector<uint8_t>(good.begin(), good.begin() + long(cut))), "Stream read error") << cut;
+        EXPECT_EQ(LoadError<TIcon>(std::vector<uint8_t>(good.begin(), good.begin() + long(cut))), "Stream read error") << cut;
     auto bad = good;
     bad[2] = 3;
-    EXPECT_EQ(LoadError(bad), "Invalid Windows icon (header).");
+    EXPECT_EQ(LoadError<TIcon>(bad), "Invalid Windows icon (header).");
     bad = good;
     bad[4] = 0;
-    EXPECT_EQ(LoadError(bad), "Invalid Windows icon (no images).");
+    EXPECT_EQ(LoadError<TIcon>(bad), "Invalid Windows icon (no images).");
     bad = good;
     bad[6 + 12] = 0xF0; // image offset past the end
     bad[6 + 13] = 0xFF;
-    EXPECT_EQ(LoadError(bad), "Invalid Windows icon (no readable image).");
+    EXPECT_EQ(LoadError<TIcon>(bad), "Invalid Windows icon (no readable image).");
     // A cursor file has the same layout.
     auto cursor = good;
     cursor[2] = 2;
-    EXPECT_EQ(LoadIcon(cursor)->Width(), 8);
+    EXPECT_EQ(Load<TIcon>(cursor)->Width(), 8);
 }
 
 } // namespace

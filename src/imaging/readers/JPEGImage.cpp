@@ -1,6 +1,6 @@
-#include "imaging/core/JPEGImage.h"
+#include "imaging/readers/JPEGImage.h"
 
-#include "imaging/core/JpegLimits.h"
+#include "imaging/decoders/JpegLimits.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -168,6 +168,68 @@ void CmykRowToBgr(const uint8_t* cmyk, uint8_t* bgr, int width, bool adobeInvert
     }
 }
 
+// Colour pictures decode as blue, green, red; gray ones as gray; CMYK ones
+// as CMYK converted row by row. Seen smaller than it is, a picture decodes
+// at libjpeg's DCT scale: only what the viewing area shows, in a fraction
+// of the time and memory.
+void ChooseOutput(jpeg_decompress_struct& info, int coverWidth, int coverHeight)
+{
+    const bool gray = info.jpeg_color_space == JCS_GRAYSCALE;
+    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    info.out_color_space = gray ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    info.scale_num = JpegScaleFor(info.image_width, info.image_height, coverWidth, coverHeight);
+    info.scale_denom = 8;
+}
+
+// Before libjpeg allocates anything for the picture: the bitmap must be one
+// this machine may hold, and the file must hold at least the data the
+// claimed picture needs.
+void CheckSize(const jpeg_decompress_struct& info, size_t fileSize)
+{
+    const size_t pixels = CheckedMul(info.image_width, info.image_height, "The picture is too large to be shown");
+    if (pixels == 0)
+        throw EInvalidGraphic("JPEG error: Empty image");
+    const bool gray = info.out_color_space == JCS_GRAYSCALE;
+    const size_t rowBytes = (static_cast<size_t>(info.image_width) * (gray ? 8 : 24) + 31) / 32 * 4;
+    if (CheckedMul(rowBytes, info.image_height, "The picture is too large to be shown") > TBitmap::MaxImageBytes())
+        throw EInvalidGraphic(FormatText(TooLarge, static_cast<int>(info.image_width),
+                                         static_cast<int>(info.image_height)));
+    if (!jpeglimits::BlocksFitData(info, fileSize))
+        throw EInvalidGraphic("JPEG error: Premature end of JPEG file");
+}
+
+// The scan lines into the bitmap, with progress about every sixteenth of
+// the picture: enough for the viewer to draw it in steps without slowing
+// the decoder.
+void TransferRows(DecodeState& state, TBitmap& bitmap, TRect& rect)
+{
+    jpeg_decompress_struct& info = state.info;
+    const bool cmyk = info.out_color_space == JCS_CMYK;
+    const int height = bitmap.Height();
+    rect = {0, 0, bitmap.Width(), 1};
+    std::vector<uint8_t> cmykRow(cmyk ? static_cast<size_t>(info.output_width) * 4 : 0);
+    const int reportEvery = height / 16 > 0 ? height / 16 : 1;
+    int nextReport = reportEvery;
+    bitmap.Progress(TProgressStage::psRunning, 0, false, rect, "");
+    while (static_cast<int>(info.output_scanline) < height) {
+        const int row = static_cast<int>(info.output_scanline);
+        JSAMPROW target[1] = {cmyk ? cmykRow.data() : bitmap.ScanLine(row)};
+        JDIMENSION got = 0;
+        if (!ReadRows(state, target, 1, got))
+            Fail(state);
+        if (got == 0)
+            throw EInvalidGraphic("JPEG error: Premature end of JPEG file");
+        if (cmyk)
+            CmykRowToBgr(cmykRow.data(), bitmap.ScanLine(row), bitmap.Width(), info.saw_Adobe_marker);
+        if (row + 1 >= nextReport || row + 1 == height) {
+            nextReport += reportEvery;
+            rect = {0, 0, bitmap.Width(), row + 1};
+            bitmap.Progress(TProgressStage::psRunning, static_cast<uint8_t>((row + 1) * 100LL / height), true, rect,
+                            "");
+        }
+    }
+}
+
 } // namespace
 
 unsigned JpegScaleFor(unsigned width, unsigned height, int coverWidth, int coverHeight)
@@ -200,25 +262,15 @@ unsigned JpegScaleFor(unsigned width, unsigned height, int coverWidth, int cover
 
 const TGraphicClass& TJPEGImage::ClassInfo()
 {
-    static const TGraphicClass info{"TJPEGImage", [] { return std::unique_ptr<TBitmap>(new TJPEGImage); }, nullptr};
-    return info;
+    return PictureClassInfo<TJPEGImage>("TJPEGImage");
 }
 
 void TJPEGImage::LoadFromStream(TStream& stream)
 {
     FreeImage();
-    const uint8_t* data = stream.Memory();
-    std::vector<uint8_t> copy;
-    const int64_t start = stream.Position();
-    const size_t size = static_cast<size_t>(stream.Size() - start);
-    if (data) {
-        data += start;
+    const TStreamBytes file(stream, stream.Position());
+    if (stream.Memory())
         stream.Seek(0, TSeekOrigin::soEnd);
-    } else {
-        copy.resize(size);
-        stream.ReadBuffer(copy.data(), size);
-        data = copy.data();
-    }
 
     TRect rect{0, 0, 0, 1};
     Progress(TProgressStage::psStarting, 0, false, rect, "Preparing...");
@@ -230,34 +282,17 @@ void TJPEGImage::LoadFromStream(TStream& stream)
 
     DecodeState state{};
     DecoderGuard guard{state};
-    if (size == 0)
+    if (file.Size() == 0)
         throw EInvalidGraphic("JPEG error: Empty input file");
-    if (!ReadHeader(state, data, size))
+    if (!ReadHeader(state, file.Data(), file.Size()))
         Fail(state);
-
     jpeg_decompress_struct& info = state.info;
-    const bool gray = info.jpeg_color_space == JCS_GRAYSCALE;
-    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
-    info.out_color_space = gray ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_EXT_BGR;
-    // Seen smaller than it is: libjpeg's DCT scaling decodes only what the
-    // viewing area shows, in a fraction of the time and memory.
-    info.scale_num = JpegScaleFor(info.image_width, info.image_height, DecodeCoverWidth(), DecodeCoverHeight());
-    info.scale_denom = 8;
-    // Check the size before libjpeg allocates anything for it: the bitmap
-    // must be one this machine may hold, and the file must hold at least the
-    // data the claimed picture needs.
-    const size_t pixels = CheckedMul(info.image_width, info.image_height, "The picture is too large to be shown");
-    if (pixels == 0)
-        throw EInvalidGraphic("JPEG error: Empty image");
-    const size_t rowBytes = (static_cast<size_t>(info.image_width) * (gray ? 8 : 24) + 31) / 32 * 4;
-    if (CheckedMul(rowBytes, info.image_height, "The picture is too large to be shown") > MaxImageBytes())
-        throw EInvalidGraphic(FormatText(TooLarge, static_cast<int>(info.image_width),
-                                         static_cast<int>(info.image_height)));
-    if (!jpeglimits::BlocksFitData(info, size))
-        throw EInvalidGraphic("JPEG error: Premature end of JPEG file");
+    ChooseOutput(info, DecodeCoverWidth(), DecodeCoverHeight());
+    CheckSize(info, file.Size());
     if (!StartDecompress(state))
         Fail(state);
 
+    const bool gray = info.out_color_space == JCS_GRAYSCALE;
     SetPixelFormat(gray ? TPixelFormat::pf8bit : TPixelFormat::pf24bit);
     SetSize(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
     SetSourceSize(static_cast<int>(info.image_width), static_cast<int>(info.image_height));
@@ -267,31 +302,7 @@ void TJPEGImage::LoadFromStream(TStream& stream)
             palette[i] = {uint8_t(i), uint8_t(i), uint8_t(i), 0};
         SetPalette(std::move(palette));
     }
-
-    const int height = Height();
-    rect = {0, 0, Width(), 1};
-    std::vector<uint8_t> cmykRow(cmyk ? static_cast<size_t>(info.output_width) * 4 : 0);
-    // Progress about every sixteenth of the picture: enough for the viewer
-    // to draw it in steps without slowing the decoder.
-    const int reportEvery = height / 16 > 0 ? height / 16 : 1;
-    int nextReport = reportEvery;
-    Progress(TProgressStage::psRunning, 0, false, rect, "");
-    while (static_cast<int>(info.output_scanline) < height) {
-        const int row = static_cast<int>(info.output_scanline);
-        JSAMPROW target[1] = {cmyk ? cmykRow.data() : ScanLine(row)};
-        JDIMENSION got = 0;
-        if (!ReadRows(state, target, 1, got))
-            Fail(state);
-        if (got == 0)
-            throw EInvalidGraphic("JPEG error: Premature end of JPEG file");
-        if (cmyk)
-            CmykRowToBgr(cmykRow.data(), ScanLine(row), Width(), info.saw_Adobe_marker);
-        if (row + 1 >= nextReport || row + 1 == height) {
-            nextReport += reportEvery;
-            rect = {0, 0, Width(), row + 1};
-            Progress(TProgressStage::psRunning, static_cast<uint8_t>((row + 1) * 100LL / height), true, rect, "");
-        }
-    }
+    TransferRows(state, *this, rect);
     if (!FinishDecompress(state))
         Fail(state);
 }

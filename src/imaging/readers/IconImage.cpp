@@ -1,4 +1,4 @@
-#include "imaging/core/IconImage.h"
+#include "imaging/readers/IconImage.h"
 
 #include "imaging/core/PictureLoader.h"
 
@@ -81,6 +81,73 @@ bool Better(const Entry& a, const Entry& b)
     return areaA != areaB ? areaA > areaB : a.bits > b.bits;
 }
 
+// The palette of a bitmap-format image of up to 8 bits, opaque; indexes
+// beyond the stored colours show black. Advances offset past it.
+std::vector<TRGBQuad> ReadIconPalette(const Entry& entry, size_t& offset)
+{
+    const uint8_t* p = entry.data;
+    const size_t full = size_t{1} << entry.bits;
+    const uint32_t used = Le32(p + 32);
+    const size_t count = used == 0 || used > full ? full : used;
+    if (count * 4 > entry.size - offset)
+        ReadFailed();
+    std::vector<TRGBQuad> palette(full, TRGBQuad{0, 0, 0, 255});
+    for (size_t i = 0; i < count; ++i)
+        palette[i] = TRGBQuad{p[offset + 4 * i], p[offset + 4 * i + 1], p[offset + 4 * i + 2], 255};
+    offset += count * 4;
+    return palette;
+}
+
+void PutPixel(uint8_t* dst, const TRGBQuad& c)
+{
+    dst[0] = c.rgbBlue;
+    dst[1] = c.rgbGreen;
+    dst[2] = c.rgbRed;
+    dst[3] = c.rgbReserved;
+}
+
+// Rows of each depth into 32-bit blue, green, red, alpha.
+void IndexedRow(const uint8_t* src, int bits, const std::vector<TRGBQuad>& palette, size_t w, uint8_t* dst)
+{
+    for (size_t x = 0; x < w; ++x, dst += 4) {
+        const unsigned index = bits == 1   ? (src[x / 8] >> (7 - x % 8)) & 1
+                               : bits == 4 ? (src[x / 2] >> (x % 2 ? 0 : 4)) & 15
+                                           : src[x];
+        PutPixel(dst, palette[index]);
+    }
+}
+
+void FiveBitRow(const uint8_t* src, size_t w, uint8_t* dst)
+{
+    for (size_t x = 0; x < w; ++x, dst += 4) {
+        const unsigned v = Le16(src + 2 * x);
+        PutPixel(dst, TRGBQuad{uint8_t(((v & 31) * 255 + 15) / 31), uint8_t((((v >> 5) & 31) * 255 + 15) / 31),
+                               uint8_t((((v >> 10) & 31) * 255 + 15) / 31), 255});
+    }
+}
+
+void BgrRow(const uint8_t* src, size_t w, uint8_t* dst)
+{
+    for (size_t x = 0; x < w; ++x, dst += 4)
+        PutPixel(dst, TRGBQuad{src[3 * x], src[3 * x + 1], src[3 * x + 2], 255});
+}
+
+// The mask's set bits are transparent.
+void ApplyMask(const uint8_t* mask, size_t w, uint8_t* dst)
+{
+    for (size_t x = 0; x < w; ++x)
+        dst[4 * x + 3] = ((mask[x / 8] >> (7 - x % 8)) & 1) ? 0 : 255;
+}
+
+bool HasOwnAlpha(const uint8_t* colors, size_t colorStride, size_t w, size_t h)
+{
+    for (size_t y = 0; y < h; ++y)
+        for (size_t x = 0; x < w; ++x)
+            if (colors[y * colorStride + 4 * x + 3] != 0)
+                return true;
+    return false;
+}
+
 // A bitmap-format image: colour rows and a 1-bit mask, both bottom-up,
 // into 32-bit BGRA. The mask gives the alpha unless 32-bit pixels carry
 // their own.
@@ -93,21 +160,7 @@ void DecodeDib(TBitmap& bitmap, const Entry& entry)
     if (headerSize > entry.size)
         ReadFailed();
     size_t offset = headerSize;
-
-    std::vector<TRGBQuad> palette;
-    if (bits <= 8) {
-        const size_t full = size_t{1} << bits;
-        const uint32_t used = Le32(p + 32);
-        const size_t count = used == 0 || used > full ? full : used;
-        if (count * 4 > entry.size - offset)
-            ReadFailed();
-        palette.resize(full);
-        for (size_t i = 0; i < count; ++i)
-            palette[i] = TRGBQuad{p[offset + 4 * i], p[offset + 4 * i + 1], p[offset + 4 * i + 2], 255};
-        for (size_t i = count; i < full; ++i)
-            palette[i] = TRGBQuad{0, 0, 0, 255};
-        offset += count * 4;
-    }
+    const std::vector<TRGBQuad> palette = bits <= 8 ? ReadIconPalette(entry, offset) : std::vector<TRGBQuad>{};
 
     const char* tooLarge = "The picture is too large to be shown";
     const size_t colorStride = (CheckedMul(w, static_cast<size_t>(bits), tooLarge) + 31) / 32 * 4;
@@ -118,17 +171,8 @@ void DecodeDib(TBitmap& bitmap, const Entry& entry)
         ReadFailed();
     const uint8_t* colors = p + offset;
     offset += colorBytes;
-    const bool haveMask = maskBytes <= entry.size - offset;
-    const uint8_t* mask = haveMask ? p + offset : nullptr;
-
-    bool ownAlpha = false;
-    if (bits == 32)
-        for (size_t y = 0; y < h && !ownAlpha; ++y)
-            for (size_t x = 0; x < w; ++x)
-                if (colors[y * colorStride + 4 * x + 3] != 0) {
-                    ownAlpha = true;
-                    break;
-                }
+    const uint8_t* mask = maskBytes <= entry.size - offset ? p + offset : nullptr;
+    const bool ownAlpha = bits == 32 && HasOwnAlpha(colors, colorStride, w, h);
     if (!mask && !ownAlpha)
         ReadFailed();
 
@@ -136,30 +180,15 @@ void DecodeDib(TBitmap& bitmap, const Entry& entry)
     bitmap.SetSize(static_cast<int>(w), static_cast<int>(h));
     for (size_t y = 0; y < h; ++y) {
         const uint8_t* src = colors + y * colorStride;
-        const uint8_t* maskRow = mask ? mask + y * maskStride : nullptr;
         uint8_t* dst = bitmap.ScanLine(static_cast<int>(h - 1 - y));
-        for (size_t x = 0; x < w; ++x, dst += 4) {
-            TRGBQuad c;
-            switch (bits) {
-            case 1: c = palette[(src[x / 8] >> (7 - x % 8)) & 1]; break;
-            case 4: c = palette[(src[x / 2] >> (x % 2 ? 0 : 4)) & 15]; break;
-            case 8: c = palette[src[x]]; break;
-            case 16: {
-                const unsigned v = Le16(src + 2 * x);
-                c = TRGBQuad{uint8_t(((v & 31) * 255 + 15) / 31), uint8_t((((v >> 5) & 31) * 255 + 15) / 31),
-                             uint8_t((((v >> 10) & 31) * 255 + 15) / 31), 255};
-                break;
-            }
-            case 24: c = TRGBQuad{src[3 * x], src[3 * x + 1], src[3 * x + 2], 255}; break;
-            default: c = TRGBQuad{src[4 * x], src[4 * x + 1], src[4 * x + 2], src[4 * x + 3]}; break;
-            }
-            if (!ownAlpha)
-                c.rgbReserved = ((maskRow[x / 8] >> (7 - x % 8)) & 1) ? 0 : 255;
-            dst[0] = c.rgbBlue;
-            dst[1] = c.rgbGreen;
-            dst[2] = c.rgbRed;
-            dst[3] = c.rgbReserved;
+        switch (bits) {
+        case 16: FiveBitRow(src, w, dst); break;
+        case 24: BgrRow(src, w, dst); break;
+        case 32: std::memcpy(dst, src, 4 * w); break;
+        default: IndexedRow(src, bits, palette, w, dst); break;
         }
+        if (!ownAlpha)
+            ApplyMask(mask + y * maskStride, w, dst);
     }
     bitmap.SetHasAlpha(true);
 }
@@ -168,25 +197,16 @@ void DecodeDib(TBitmap& bitmap, const Entry& entry)
 
 const TGraphicClass& TIcon::ClassInfo()
 {
-    static const TGraphicClass info{"TIcon", [] { return std::unique_ptr<TBitmap>(new TIcon); }, nullptr};
-    return info;
+    return PictureClassInfo<TIcon>("TIcon");
 }
 
 void TIcon::LoadFromStream(TStream& stream)
 {
     FreeImage();
-    const int64_t start = stream.Position();
-    const size_t size = static_cast<size_t>(std::max<int64_t>(stream.Size() - start, 0));
-    std::vector<uint8_t> copy;
-    const uint8_t* file = stream.Memory();
-    if (file) {
-        file += start;
-    } else {
-        copy.resize(size);
-        stream.ReadBuffer(copy.data(), size);
-        file = copy.data();
-    }
-    stream.Seek(start + static_cast<int64_t>(size), TSeekOrigin::soBeginning);
+    const TStreamBytes bytes(stream, stream.Position());
+    const uint8_t* file = bytes.Data();
+    const size_t size = bytes.Size();
+    stream.Seek(0, TSeekOrigin::soEnd);
 
     if (size < 6)
         ReadFailed();

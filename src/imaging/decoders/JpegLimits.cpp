@@ -1,4 +1,4 @@
-#include "imaging/core/JpegLimits.h"
+#include "imaging/decoders/JpegLimits.h"
 
 #include <climits>
 

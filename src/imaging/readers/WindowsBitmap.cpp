@@ -1,8 +1,4 @@
-// Windows bitmaps (bmp, dib, rle): the file header (optional: a bare DIB is
-// read too), the OS/2 core header and the Windows info headers up to V5;
-// 1, 4, 8, 16, 24 and 32 bits per pixel, uncompressed, run-length (RLE8,
-// RLE4) and bit fields; rows bottom-up or top-down.
-#include "imaging/core/Bitmap.h"
+#include "imaging/readers/WindowsBitmap.h"
 
 #include <algorithm>
 #include <bit>
@@ -250,41 +246,29 @@ void DecodeBitFields(TBitmap& bitmap, const uint8_t* pixels, size_t srcStride, i
     }
 }
 
-} // namespace
-
-void TBitmap::LoadFromStream(TStream& stream)
-{
-    FreeImage();
-    const int64_t start = stream.Position();
-    const size_t size = static_cast<size_t>(std::max<int64_t>(stream.Size() - start, 0));
-    std::vector<uint8_t> copy;
-    const uint8_t* data = stream.Memory();
-    if (data) {
-        data += start;
-    } else {
-        copy.resize(size);
-        stream.ReadBuffer(copy.data(), size);
-        data = copy.data();
-    }
-    const Bytes bytes{data, size};
-
-    // The file header is optional: a bare DIB starts with its info header.
-    size_t headerOffset = 0;
+// The file header is optional: a bare DIB starts with its info header. With
+// one, it gives the offset of the pixels.
+struct FileHeader {
+    size_t infoOffset = 0;
     size_t pixelOffset = 0;
-    bool havePixelOffset = false;
-    if (size >= 2 && data[0] == 'B' && data[1] == 'M') {
-        const uint8_t* fh = bytes.At(0, 14);
-        pixelOffset = Le32(fh + 10);
-        havePixelOffset = true;
-        headerOffset = 14;
-    }
-    const DibHeader h = ParseHeader(bytes, headerOffset);
+    bool hasPixelOffset = false;
+};
 
+FileHeader ReadFileHeader(const Bytes& bytes)
+{
+    FileHeader f;
+    if (bytes.size >= 2 && bytes.data[0] == 'B' && bytes.data[1] == 'M') {
+        f.pixelOffset = Le32(bytes.At(0, 14) + 10);
+        f.hasPixelOffset = true;
+        f.infoOffset = 14;
+    }
+    return f;
+}
+
+void CheckHeader(const DibHeader& h)
+{
     if (h.width <= 0 || h.height == 0 || h.height == std::numeric_limits<int32_t>::min())
         Invalid("size");
-    const bool bottomUp = h.height > 0;
-    const int64_t height = bottomUp ? h.height : -h.height;
-    const int bits = h.bitCount;
     const uint32_t c = h.compression;
     if (h.os2v2 && c > BI_RLE4)
         Invalid("OS/2 compression");
@@ -292,45 +276,115 @@ void TBitmap::LoadFromStream(TStream& stream)
         Invalid("embedded JPEG or PNG data");
     if (c > BI_ALPHABITFIELDS)
         Invalid("compression");
+    const int bits = h.bitCount;
     const bool depthOk = c == BI_RGB ? (bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32)
                          : c == BI_RLE8 ? bits == 8
                          : c == BI_RLE4 ? bits == 4
                                         : (bits == 16 || bits == 32);
     if (!depthOk)
         Invalid("bit depth");
+}
 
-    // Palette: the colours used, or all 2^bits; entries past the pixel data
-    // offset are not part of the palette.
+// The palette of up to 8 bits: the colours used, or all 2^bits; entries past
+// the pixel data offset are not part of it. Without a usable pixel offset
+// the pixels follow the palette (or the header).
+std::vector<TRGBQuad> ReadPalette(const Bytes& bytes, const DibHeader& h, FileHeader& f)
+{
     std::vector<TRGBQuad> palette;
-    if (bits <= 8) {
-        const size_t full = size_t{1} << bits;
-        size_t count = h.colorsUsed == 0 || h.colorsUsed > full ? full : h.colorsUsed;
-        const size_t entry = h.core ? 3 : 4;
-        if (havePixelOffset && pixelOffset >= h.afterHeader)
-            count = std::min(count, (pixelOffset - h.afterHeader) / entry);
-        const uint8_t* p = bytes.At(h.afterHeader, count * entry);
-        palette.resize(full); // indexes beyond the stored colours show black
-        for (size_t i = 0; i < count; ++i, p += entry)
-            palette[i] = TRGBQuad{p[0], p[1], p[2], 0};
-        if (!havePixelOffset || pixelOffset < h.afterHeader)
-            pixelOffset = h.afterHeader + count * entry;
-    } else if (!havePixelOffset || pixelOffset < h.afterHeader) {
-        pixelOffset = h.afterHeader;
+    const bool offsetUsable = f.hasPixelOffset && f.pixelOffset >= h.afterHeader;
+    if (h.bitCount > 8) {
+        if (!offsetUsable)
+            f.pixelOffset = h.afterHeader;
+        return palette;
     }
+    const size_t full = size_t{1} << h.bitCount;
+    size_t count = h.colorsUsed == 0 || h.colorsUsed > full ? full : h.colorsUsed;
+    const size_t entry = h.core ? 3 : 4;
+    if (offsetUsable)
+        count = std::min(count, (f.pixelOffset - h.afterHeader) / entry);
+    const uint8_t* p = bytes.At(h.afterHeader, count * entry);
+    palette.resize(full); // indexes beyond the stored colours show black
+    for (size_t i = 0; i < count; ++i, p += entry)
+        palette[i] = TRGBQuad{p[0], p[1], p[2], 0};
+    if (!offsetUsable)
+        f.pixelOffset = h.afterHeader + count * entry;
+    return palette;
+}
 
-    if (c == BI_RLE8 || c == BI_RLE4) {
-        SetPixelFormat(FormatForDepth(bits));
-        SetSize(static_cast<int>(h.width), static_cast<int>(height));
-        palette_ = std::move(palette);
-        DecodeRle(*this, bytes, pixelOffset, c == BI_RLE4, bottomUp);
-        stream.Seek(start + static_cast<int64_t>(size), TSeekOrigin::soBeginning);
-        return;
+// Stored rows as the file holds them: bottom-up or top-down, padded to 4 bytes.
+struct StoredRows {
+    const uint8_t* pixels;
+    size_t stride;
+    bool bottomUp;
+    int width;
+    int height;
+    const uint8_t* Row(int y) const { return pixels + stride * static_cast<size_t>(y); }
+    int Target(int y) const { return bottomUp ? height - 1 - y : y; }
+};
+
+// Indexed and 24-bit rows are the bitmap's own layout.
+void CopyRows(TBitmap& bitmap, const StoredRows& rows, int bits, std::vector<TRGBQuad> palette)
+{
+    bitmap.SetPixelFormat(FormatForDepth(bits));
+    bitmap.SetSize(rows.width, rows.height);
+    bitmap.SetPalette(std::move(palette));
+    const size_t rowBytes = (static_cast<size_t>(rows.width) * static_cast<size_t>(bits) + 7) / 8;
+    for (int y = 0; y < rows.height; ++y)
+        std::memcpy(bitmap.ScanLine(rows.Target(y)), rows.Row(y), rowBytes);
+}
+
+// 16-bit pixels of 5 bits each are our 15-bit format (top bit clear).
+void FifteenBitRows(TBitmap& bitmap, const StoredRows& rows)
+{
+    bitmap.SetPixelFormat(TPixelFormat::pf15bit);
+    bitmap.SetSize(rows.width, rows.height);
+    for (int y = 0; y < rows.height; ++y) {
+        const uint8_t* src = rows.Row(y);
+        uint8_t* dst = bitmap.ScanLine(rows.Target(y));
+        for (int x = 0; x < rows.width; ++x) {
+            dst[2 * x] = src[2 * x];
+            dst[2 * x + 1] = src[2 * x + 1] & 0x7F;
+        }
     }
+}
 
+// 32-bit blue, green, red pixels, with alpha or padding.
+void BgraRows(TBitmap& bitmap, const StoredRows& rows, bool alpha)
+{
+    bitmap.SetPixelFormat(TPixelFormat::pf32bit);
+    bitmap.SetSize(rows.width, rows.height);
+    for (int y = 0; y < rows.height; ++y) {
+        uint8_t* dst = bitmap.ScanLine(rows.Target(y));
+        std::memcpy(dst, rows.Row(y), static_cast<size_t>(rows.width) * 4);
+        if (!alpha)
+            for (int x = 0; x < rows.width; ++x)
+                dst[4 * x + 3] = 0xFF;
+    }
+    bitmap.SetHasAlpha(alpha);
+}
+
+// Any other 16 or 32-bit masks, each channel scaled to 8 bits.
+void BitFieldRows(TBitmap& bitmap, const StoredRows& rows, int bits, const uint32_t masks[4])
+{
+    const bool alpha = masks[3] != 0;
+    bitmap.SetPixelFormat(alpha ? TPixelFormat::pf32bit : TPixelFormat::pf24bit);
+    bitmap.SetSize(rows.width, rows.height);
+    DecodeBitFields(bitmap, rows.pixels, rows.stride, bits, masks, rows.bottomUp);
+    bitmap.SetHasAlpha(alpha);
+}
+
+// Uncompressed pixels by their layout; returns the offset of their end.
+size_t DecodeUncompressed(TBitmap& bitmap, const Bytes& bytes, const DibHeader& h, size_t pixelOffset,
+                          std::vector<TRGBQuad> palette)
+{
+    const bool bottomUp = h.height > 0;
+    const int64_t height = bottomUp ? h.height : -h.height;
+    const int bits = h.bitCount;
     const char* tooLarge = "The picture is too large to be shown";
-    const size_t srcStride = ((CheckedMul(static_cast<size_t>(h.width), static_cast<size_t>(bits), tooLarge) + 31) / 32) * 4;
-    const size_t dataSize = CheckedMul(srcStride, static_cast<size_t>(height), tooLarge);
-    const uint8_t* pixels = bytes.At(pixelOffset, dataSize);
+    const size_t stride = ((CheckedMul(static_cast<size_t>(h.width), static_cast<size_t>(bits), tooLarge) + 31) / 32) * 4;
+    const size_t dataSize = CheckedMul(stride, static_cast<size_t>(height), tooLarge);
+    const StoredRows rows{bytes.At(pixelOffset, dataSize), stride, bottomUp, static_cast<int>(h.width),
+                          static_cast<int>(height)};
 
     uint32_t masks[4] = {h.masks[0], h.masks[1], h.masks[2], h.masks[3]};
     if (!h.hasMasks) {
@@ -340,50 +394,47 @@ void TBitmap::LoadFromStream(TStream& stream)
             masks[0] = 0xFF0000, masks[1] = 0xFF00, masks[2] = 0xFF, masks[3] = 0;
         }
     }
-    const int w = static_cast<int>(h.width);
-    const int ht = static_cast<int>(height);
-    auto target = [&](int y) { return ScanLine(bottomUp ? ht - 1 - y : y); };
+    if (bits <= 8 || bits == 24)
+        CopyRows(bitmap, rows, bits, std::move(palette));
+    else if (bits == 16 && masks[0] == 0x7C00 && masks[1] == 0x03E0 && masks[2] == 0x001F && masks[3] == 0)
+        FifteenBitRows(bitmap, rows);
+    else if (bits == 32 && masks[0] == 0xFF0000 && masks[1] == 0xFF00 && masks[2] == 0xFF &&
+             (masks[3] == 0 || masks[3] == 0xFF000000u))
+        BgraRows(bitmap, rows, masks[3] != 0);
+    else
+        BitFieldRows(bitmap, rows, bits, masks);
+    return pixelOffset + dataSize;
+}
 
-    if (bits <= 8 || bits == 24) {
-        SetPixelFormat(FormatForDepth(bits));
-        SetSize(w, ht);
-        palette_ = std::move(palette);
-        const size_t rowBytes = (static_cast<size_t>(w) * static_cast<size_t>(bits) + 7) / 8;
-        for (int y = 0; y < ht; ++y)
-            std::memcpy(target(y), pixels + srcStride * static_cast<size_t>(y), rowBytes);
-    } else if (bits == 16 && masks[0] == 0x7C00 && masks[1] == 0x03E0 && masks[2] == 0x001F && masks[3] == 0) {
-        // Our 15-bit format is this very layout (top bit clear).
-        SetPixelFormat(TPixelFormat::pf15bit);
-        SetSize(w, ht);
-        for (int y = 0; y < ht; ++y) {
-            const uint8_t* src = pixels + srcStride * static_cast<size_t>(y);
-            uint8_t* dst = target(y);
-            for (int x = 0; x < w; ++x) {
-                dst[2 * x] = src[2 * x];
-                dst[2 * x + 1] = src[2 * x + 1] & 0x7F;
-            }
-        }
-    } else if (bits == 32 && masks[0] == 0xFF0000 && masks[1] == 0xFF00 && masks[2] == 0xFF &&
-               (masks[3] == 0 || masks[3] == 0xFF000000u)) {
-        SetPixelFormat(TPixelFormat::pf32bit);
-        SetSize(w, ht);
-        const bool alpha = masks[3] != 0;
-        for (int y = 0; y < ht; ++y) {
-            uint8_t* dst = target(y);
-            std::memcpy(dst, pixels + srcStride * static_cast<size_t>(y), static_cast<size_t>(w) * 4);
-            if (!alpha)
-                for (int x = 0; x < w; ++x)
-                    dst[4 * x + 3] = 0xFF;
-        }
-        SetHasAlpha(alpha);
-    } else {
-        const bool alpha = masks[3] != 0;
-        SetPixelFormat(alpha ? TPixelFormat::pf32bit : TPixelFormat::pf24bit);
-        SetSize(w, ht);
-        DecodeBitFields(*this, pixels, srcStride, bits, masks, bottomUp);
-        SetHasAlpha(alpha);
+} // namespace
+
+const TGraphicClass& TWindowsBitmap::ClassInfo()
+{
+    return PictureClassInfo<TWindowsBitmap>("TWindowsBitmap");
+}
+
+void TWindowsBitmap::LoadFromStream(TStream& stream)
+{
+    FreeImage();
+    const int64_t start = stream.Position();
+    const TStreamBytes file(stream, start);
+    const Bytes bytes{file.Data(), file.Size()};
+    FileHeader f = ReadFileHeader(bytes);
+    const DibHeader h = ParseHeader(bytes, f.infoOffset);
+    CheckHeader(h);
+    std::vector<TRGBQuad> palette = ReadPalette(bytes, h, f);
+
+    if (h.compression == BI_RLE8 || h.compression == BI_RLE4) {
+        const bool bottomUp = h.height > 0;
+        SetPixelFormat(FormatForDepth(h.bitCount));
+        SetSize(static_cast<int>(h.width), static_cast<int>(bottomUp ? h.height : -h.height));
+        SetPalette(std::move(palette));
+        DecodeRle(*this, bytes, f.pixelOffset, h.compression == BI_RLE4, bottomUp);
+        stream.Seek(start + static_cast<int64_t>(bytes.size), TSeekOrigin::soBeginning);
+        return;
     }
-    stream.Seek(start + static_cast<int64_t>(pixelOffset + dataSize), TSeekOrigin::soBeginning);
+    const size_t end = DecodeUncompressed(*this, bytes, h, f.pixelOffset, std::move(palette));
+    stream.Seek(start + static_cast<int64_t>(end), TSeekOrigin::soBeginning);
 }
 
 } // namespace orvane::imaging
