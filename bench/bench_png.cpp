@@ -16,9 +16,7 @@
 
 #include <benchmark/benchmark.h>
 
-#ifdef ORVANE_HAVE_LIBPNG
 #include <png.h>
-#endif
 
 #include <algorithm>
 #include <cmath>
@@ -48,7 +46,6 @@ namespace {
 constexpr uint32_t kWidth = 4000;
 constexpr uint32_t kHeight = 3000;
 
-#ifdef ORVANE_HAVE_LIBPNG
 
 void WriteBytes(png_structp png, png_bytep data, size_t length)
 {
@@ -146,7 +143,6 @@ void DecodeWithLibpng(const Bytes& file, int channels)
     benchmark::DoNotOptimize(pixels.get());
 }
 
-#endif
 
 void DecodeWithReader(const Bytes& file, bool withProgress)
 {
@@ -205,18 +201,13 @@ void SetCounters(benchmark::State& state, int channels)
 
 void BM_Reader(benchmark::State& state, int channels, bool interlaced, bool withProgress)
 {
-#ifdef ORVANE_HAVE_LIBPNG
     const Bytes& file = File(channels, interlaced);
     for (auto _ : state)
         DecodeWithReader(file, withProgress);
     SetCounters(state, channels);
     state.counters["peak_ratio"] = PeakRatio(file, size_t{kWidth} * kHeight * channels);
-#else
-    state.SkipWithError("benchmark files are written with libpng");
-#endif
 }
 
-#ifdef ORVANE_HAVE_LIBPNG
 void BM_Libpng(benchmark::State& state, int channels, bool interlaced)
 {
     const Bytes& file = File(channels, interlaced);
@@ -224,10 +215,8 @@ void BM_Libpng(benchmark::State& state, int channels, bool interlaced)
         DecodeWithLibpng(file, channels);
     SetCounters(state, channels);
 }
-#endif
 
 
-#ifdef ORVANE_HAVE_LIBPNG
 // --- Whole programs
 
 // libpng's side of the Process benchmarks: INPUT to a binary PPM, as a
@@ -335,7 +324,6 @@ void BM_Process(benchmark::State& state, bool orvane, int channels, bool interla
     state.counters["cpu_ms"] = benchmark::Counter(cpu * 1000 / double(state.iterations()));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kWidth * kHeight * 3);
 }
-#endif
 
 } // namespace
 
@@ -344,7 +332,6 @@ BENCHMARK_CAPTURE(BM_Reader, PNG_RGB8_12MP_WithProgress, 3, false, true)->Unit(b
 BENCHMARK_CAPTURE(BM_Reader, PNG_RGBA8_12MP, 4, false, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Reader, PNG_RGB8_Adam7_12MP, 3, true, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Reader, PNG_RGBA8_Adam7_12MP, 4, true, false)->Unit(benchmark::kMillisecond);
-#ifdef ORVANE_HAVE_LIBPNG
 BENCHMARK_CAPTURE(BM_Libpng, PNG_RGB8_12MP, 3, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Libpng, PNG_RGBA8_12MP, 4, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Libpng, PNG_RGB8_Adam7_12MP, 3, true)->Unit(benchmark::kMillisecond);
@@ -358,24 +345,19 @@ BENCHMARK_CAPTURE(BM_Process, Orvane_ToPPM_RGB8_Adam7_12MP, true, 3, true)->Unit
 BENCHMARK_CAPTURE(BM_Process, Libpng_ToPPM_RGB8_Adam7_12MP, false, 3, true)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Process, Orvane_ToPPM_RGBA8_Adam7_12MP, true, 4, true)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Process, Libpng_ToPPM_RGBA8_Adam7_12MP, false, 4, true)->Unit(benchmark::kMillisecond)->UseRealTime();
-#endif
 
 int main(int argc, char** argv)
 {
-#ifdef ORVANE_HAVE_LIBPNG
     if (argc == 4 && std::strcmp(argv[1], "--libpng-to-ppm") == 0)
         return LibpngToPpm(argv[2], argv[3]);
-#endif
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-#ifdef ORVANE_HAVE_LIBPNG
     for (int channels : {3, 4})
         for (bool interlaced : {false, true})
             std::filesystem::remove(ScratchFolder() + "/orvane-bench-png-" + std::to_string(channels) +
                                     (interlaced ? "-adam7" : "") + "-" + std::to_string(::getpid()) + ".png");
-#endif
     return 0;
 }
