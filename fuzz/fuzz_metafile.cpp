@@ -1,18 +1,14 @@
 // Feeds arbitrary bytes to the metafile picture class: it must end with a
 // picture or its error, never crash, hang or touch memory it does not own.
-// The class draws with Qt, so it is only built for real where the build has
-// both the GUI and fuzzing on (see src/platform/metafile/CMakeLists.txt);
-// the Qt-free fuzz build gets a target that accepts every input.
-#include <cstddef>
-#include <cstdint>
-
-#if defined(ORVANE_HAVE_METAFILE)
+// The class draws with Qt on the offscreen platform.
 #include "platform/metafile/Metafile.h"
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <exception>
 
@@ -49,9 +45,3 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     return 0;
 }
-#else
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t*, size_t)
-{
-    return 0;
-}
-#endif
