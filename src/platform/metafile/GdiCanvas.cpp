@@ -200,6 +200,20 @@ void GdiCanvas::ModifyWorldTransform(const QTransform& transform, uint32_t mode)
     SetWorldTransform(result);
 }
 
+// ---- Objects -----------------------------------------------------------------
+
+void GdiCanvas::SelectObject(const GdiObject& object)
+{
+    if (auto pen = std::get_if<GdiPen>(&object))
+        state_.pen = *pen;
+    else if (auto brush = std::get_if<GdiBrush>(&object))
+        state_.brush = *brush;
+    else if (auto font = std::get_if<GdiFont>(&object))
+        state_.font = *font;
+    else if (auto region = std::get_if<GdiRegion>(&object))
+        SelectLogicalClipRegion(region->region);
+}
+
 // ---- Saved states ------------------------------------------------------------
 
 void GdiCanvas::SaveDC()
