@@ -100,7 +100,7 @@ QImage WithoutKeyColour(QImage image, QRgb key)
 
 void DrawRegionWithBrush(EmfPlayback& p, const RecordBytes& r, bool frame)
 {
-    const GdiBrush* brush = p.objects.FindAs<GdiBrush>(r.U32(28));
+    const GdiBrush* brush = FindAs<GdiBrush>(p.objects, r.U32(28));
     if (!brush)
         return;
     const uint32_t bytes = r.U32(24);

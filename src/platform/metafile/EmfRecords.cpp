@@ -2,7 +2,6 @@
 
 #include "platform/metafile/AnsiText.h"
 #include "platform/metafile/RecordFields.h"
-#include "platform/metafile/RecordTable.h"
 
 #include <algorithm>
 #include <optional>
@@ -234,9 +233,9 @@ void ExtTextOutW(EmfPlayback& p, const RecordBytes& r) { DrawText(p.canvas, r, t
 using ArcKind = GdiCanvas::ArcKind;
 constexpr Word L = Word::Long, S = Word::Short;
 
-const RecordTable<EmfPlayback>& Records()
+const RecordTable<EmfObjectTable>& Records()
 {
-    static const RecordTable<EmfPlayback> table{
+    static const RecordTable<EmfObjectTable> table{
         ORVANE_RECORD(EMR_HEADER, Ignore), ORVANE_RECORD(EMR_EOF, Ignore),
         // Mapping.
         ORVANE_RECORD(EMR_SETWINDOWEXTEX, SetWindowExtEx), ORVANE_RECORD(EMR_SETWINDOWORGEX, SetWindowOrgEx),

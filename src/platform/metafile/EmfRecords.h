@@ -4,6 +4,7 @@
 #include "platform/metafile/GdiCanvas.h"
 #include "platform/metafile/ObjectTables.h"
 #include "platform/metafile/RecordBytes.h"
+#include "platform/metafile/RecordTable.h"
 
 #include <QPointF>
 #include <QRectF>
@@ -53,10 +54,7 @@ inline QTransform TransformAt(const RecordBytes& r, size_t offset)
                       r.F32(offset + 20));
 }
 
-struct EmfPlayback {
-    GdiCanvas& canvas;
-    EmfObjectTable& objects;
-};
+using EmfPlayback = Playback<EmfObjectTable>;
 
 // Plays one record; records of other types draw nothing.
 void PlayEmfRecord(EmfPlayback& playback, uint32_t type, const RecordBytes& record);

@@ -23,12 +23,6 @@ public:
     void Create(GdiObject object);
     void Delete(uint16_t index);
     const GdiObject* Find(uint16_t index) const;
-    template <class T>
-    const T* FindAs(uint16_t index) const
-    {
-        const GdiObject* object = Find(index);
-        return object ? std::get_if<T>(object) : nullptr;
-    }
 
 private:
     size_t limit_;
@@ -43,15 +37,17 @@ public:
     void Delete(uint32_t index) { objects_.erase(index); }
     // The object of that number, or the stock object for index | 0x80000000.
     const GdiObject* Find(uint32_t index) const;
-    template <class T>
-    const T* FindAs(uint32_t index) const
-    {
-        const GdiObject* object = Find(index);
-        return object ? std::get_if<T>(object) : nullptr;
-    }
 
 private:
     std::unordered_map<uint32_t, GdiObject> objects_;
 };
+
+// The object of that number when it is a T.
+template <class T, class Table>
+const T* FindAs(const Table& table, uint32_t index)
+{
+    const GdiObject* object = table.Find(index);
+    return object ? std::get_if<T>(object) : nullptr;
+}
 
 } // namespace orvane::imaging::metafile

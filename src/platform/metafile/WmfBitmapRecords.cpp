@@ -35,6 +35,18 @@ void DrawPackedDib(GdiCanvas& canvas, const RecordBytes& r, size_t dibAt, const 
     canvas.DrawImage(dest, image, source, rop);
 }
 
+// A blit: the packed bitmap at dibAt drawn from source onto dest, or
+// without a bitmap a pattern operation on patternDest.
+void DrawBlit(GdiCanvas& canvas, const RecordBytes& r, uint16_t function, const QRectF& patternDest,
+              const QRectF& dest, const QRectF& source, size_t dibAt)
+{
+    const uint32_t rop = r.U32(6);
+    if (WithoutBitmap(r, function))
+        canvas.PatBlt(patternDest, rop);
+    else
+        DrawPackedDib(canvas, r, dibAt, dest, source, rop, false);
+}
+
 } // namespace
 
 void DibCreatePatternBrush(WmfPlayback& p, const RecordBytes& r)
@@ -79,30 +91,19 @@ void StretchDib(WmfPlayback& p, const RecordBytes& r)
 }
 
 // rop, source height, width, y, x, [reserved], destination height, width,
-// y, x, bitmap.
+// y, x, bitmap; without the bitmap there is no reserved word.
 void DibStretchBlt(WmfPlayback& p, const RecordBytes& r)
 {
-    const uint32_t rop = r.U32(6);
-    if (WithoutBitmap(r, META_DIBSTRETCHBLT)) {
-        p.canvas.PatBlt(QRectF(P(r, 10), P(r, 9), P(r, 8), P(r, 7)), rop);
-        return;
-    }
-    const QRectF source(P(r, 5), P(r, 4), P(r, 3), P(r, 2));
-    const QRectF dest(P(r, 9), P(r, 8), P(r, 7), P(r, 6));
-    DrawPackedDib(p.canvas, r, 26, dest, source, rop, false);
+    DrawBlit(p.canvas, r, META_DIBSTRETCHBLT, QRectF(P(r, 10), P(r, 9), P(r, 8), P(r, 7)),
+             QRectF(P(r, 9), P(r, 8), P(r, 7), P(r, 6)), QRectF(P(r, 5), P(r, 4), P(r, 3), P(r, 2)), 26);
 }
 
-// rop, source y, x, [reserved], height, width, destination y, x, bitmap.
+// rop, source y, x, [reserved], height, width, destination y, x, bitmap;
+// without the bitmap there is no reserved word.
 void DibBitBlt(WmfPlayback& p, const RecordBytes& r)
 {
-    const uint32_t rop = r.U32(6);
-    if (WithoutBitmap(r, META_DIBBITBLT)) {
-        p.canvas.PatBlt(QRectF(P(r, 8), P(r, 7), P(r, 6), P(r, 5)), rop);
-        return;
-    }
-    const QRectF dest(P(r, 7), P(r, 6), P(r, 5), P(r, 4));
-    const QRectF source(P(r, 3), P(r, 2), P(r, 5), P(r, 4));
-    DrawPackedDib(p.canvas, r, 22, dest, source, rop, false);
+    DrawBlit(p.canvas, r, META_DIBBITBLT, QRectF(P(r, 8), P(r, 7), P(r, 6), P(r, 5)),
+             QRectF(P(r, 7), P(r, 6), P(r, 5), P(r, 4)), QRectF(P(r, 3), P(r, 2), P(r, 5), P(r, 4)), 22);
 }
 
 // usage, scan lines, first scan line, source y, x, height, width,

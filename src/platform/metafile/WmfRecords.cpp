@@ -3,7 +3,6 @@
 #include "platform/metafile/AnsiText.h"
 #include "platform/metafile/GdiGeometry.h"
 #include "platform/metafile/RecordFields.h"
-#include "platform/metafile/RecordTable.h"
 
 #include <optional>
 #include <vector>
@@ -46,7 +45,7 @@ void ExcludeClipRect(WmfPlayback& p, const RecordBytes& r) { p.canvas.ExcludeCli
 void OffsetClipRgn(WmfPlayback& p, const RecordBytes& r) { p.canvas.OffsetClip(ReversedPoint(r, 0)); }
 void SelectClipRegion(WmfPlayback& p, const RecordBytes& r)
 {
-    const GdiRegion* region = p.objects.FindAs<GdiRegion>(uint16_t(P(r, 0)));
+    const GdiRegion* region = FindAs<GdiRegion>(p.objects, uint16_t(P(r, 0)));
     p.canvas.SelectLogicalClipRegion(region ? std::optional<QRegion>(region->region) : std::nullopt);
 }
 
@@ -142,26 +141,26 @@ void PatBlt(WmfPlayback& p, const RecordBytes& r)
 
 void FillRegion(WmfPlayback& p, const RecordBytes& r)
 {
-    const GdiRegion* region = p.objects.FindAs<GdiRegion>(uint16_t(P(r, 0)));
-    const GdiBrush* brush = region ? p.objects.FindAs<GdiBrush>(uint16_t(P(r, 1))) : nullptr;
+    const GdiRegion* region = FindAs<GdiRegion>(p.objects, uint16_t(P(r, 0)));
+    const GdiBrush* brush = region ? FindAs<GdiBrush>(p.objects, uint16_t(P(r, 1))) : nullptr;
     if (brush)
         p.canvas.FillRegion(region->region, *brush, true);
 }
 void FrameRegion(WmfPlayback& p, const RecordBytes& r)
 {
-    const GdiRegion* region = p.objects.FindAs<GdiRegion>(uint16_t(P(r, 0)));
-    const GdiBrush* brush = region ? p.objects.FindAs<GdiBrush>(uint16_t(P(r, 1))) : nullptr;
+    const GdiRegion* region = FindAs<GdiRegion>(p.objects, uint16_t(P(r, 0)));
+    const GdiBrush* brush = region ? FindAs<GdiBrush>(p.objects, uint16_t(P(r, 1))) : nullptr;
     if (brush)
         p.canvas.FrameRegion(region->region, *brush, QPointF(P(r, 3), P(r, 2)), true);
 }
 void PaintRegion(WmfPlayback& p, const RecordBytes& r)
 {
-    if (const GdiRegion* region = p.objects.FindAs<GdiRegion>(uint16_t(P(r, 0))))
+    if (const GdiRegion* region = FindAs<GdiRegion>(p.objects, uint16_t(P(r, 0))))
         p.canvas.FillRegion(region->region, p.canvas.State().brush, true);
 }
 void InvertRegion(WmfPlayback& p, const RecordBytes& r)
 {
-    if (const GdiRegion* region = p.objects.FindAs<GdiRegion>(uint16_t(P(r, 0))))
+    if (const GdiRegion* region = FindAs<GdiRegion>(p.objects, uint16_t(P(r, 0))))
         p.canvas.InvertRegion(region->region, true);
 }
 
@@ -213,9 +212,9 @@ void ExtTextOut(WmfPlayback& p, const RecordBytes& r)
 
 using ArcKind = GdiCanvas::ArcKind;
 
-const RecordTable<WmfPlayback>& Records()
+const RecordTable<WmfObjectTable>& Records()
 {
-    static const RecordTable<WmfPlayback> table{
+    static const RecordTable<WmfObjectTable> table{
         // The viewport is the picture: only the window maps.
         ORVANE_RECORD(META_SETWINDOWORG, SetWindowOrg), ORVANE_RECORD(META_SETWINDOWEXT, SetWindowExt),
         ORVANE_RECORD(META_OFFSETWINDOWORG, OffsetWindowOrg), ORVANE_RECORD(META_SCALEWINDOWEXT, ScaleWindowExt),

@@ -4,6 +4,7 @@
 #include "platform/metafile/GdiCanvas.h"
 #include "platform/metafile/ObjectTables.h"
 #include "platform/metafile/RecordBytes.h"
+#include "platform/metafile/RecordTable.h"
 
 #include <QPointF>
 #include <QRectF>
@@ -52,10 +53,7 @@ inline QRectF ReversedRect(const RecordBytes& r, size_t i)
     return QRectF(QPointF(P(r, i + 3), P(r, i + 2)), QPointF(P(r, i + 1), P(r, i)));
 }
 
-struct WmfPlayback {
-    GdiCanvas& canvas;
-    WmfObjectTable& objects;
-};
+using WmfPlayback = Playback<WmfObjectTable>;
 
 // Plays one record; records of other functions draw nothing.
 void PlayWmfRecord(WmfPlayback& playback, uint16_t function, const RecordBytes& record);
