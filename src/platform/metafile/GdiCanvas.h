@@ -176,6 +176,9 @@ private:
     bool Charge(const QRectF& pictureBounds, double margin);
     bool ChargeStroke(const QPainterPath& picturePath, double width);
     void AddToPath(const QPainterPath& logicalPath, bool connect);
+    // Inside the path bracket a figure joins the path (connected to its
+    // last figure or not); outside it is stroked, and filled with fill.
+    void Figure(const QPainterPath& logicalPath, bool connect, bool fill);
     QRegion PictureRegion(const QRegion& region, bool logical) const;
     void FillPictureRegion(const QRegion& pictureRegion, const GdiBrush& brush);
     // Text, in picture pixels: its font, characters and place.
