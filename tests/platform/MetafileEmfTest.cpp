@@ -2,28 +2,19 @@
 // and compared pixel for pixel with the pictures the device rules give:
 // mapping modes, saved states, transforms, clipping, paths, bitmaps, text,
 // and damaged files.
-#include "platform/metafile/Metafile.h"
+#include "MetafileTestSupport.h"
 
 #include "imaging/core/PictureLoader.h"
 #include "support/TempTree.h"
 
-#include <gtest/gtest.h>
-
-#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
-using orvane::imaging::EInvalidGraphic;
-using orvane::imaging::TBitmap;
+using namespace orvane::test::metafile;
 using orvane::imaging::TGraphicClass;
-using orvane::imaging::TMemoryStream;
-using orvane::imaging::TMetafile;
-using orvane::imaging::TPixelFormat;
 
 namespace {
-
-const char* const kInvalid = "Cannot load image. Invalid or unexpected metafile image format.";
 
 enum : uint32_t {
     EMR_HEADER = 1, EMR_POLYGON = 3, EMR_POLYLINE = 4, EMR_POLYPOLYGON = 8, EMR_SETWINDOWEXTEX = 9,
@@ -39,30 +30,6 @@ enum : uint32_t {
 };
 constexpr uint32_t kStock = 0x80000000u;
 enum : uint32_t { WHITE_BRUSH = 0, BLACK_BRUSH = 4, NULL_BRUSH = 5, BLACK_PEN = 7, NULL_PEN = 8 };
-constexpr uint32_t kRed = 0x0000FF, kGreen = 0x00FF00, kBlue = 0xFF0000; // COLORREF 0x00bbggrr
-
-// Little-endian record writer.
-struct Bytes {
-    std::vector<uint8_t> data;
-    void U16(uint32_t v) { data.push_back(uint8_t(v)), data.push_back(uint8_t(v >> 8)); }
-    void U32(uint32_t v)
-    {
-        for (int i = 0; i < 4; ++i)
-            data.push_back(uint8_t(v >> (8 * i)));
-    }
-    void F32(float f)
-    {
-        uint32_t v;
-        std::memcpy(&v, &f, 4);
-        U32(v);
-    }
-    void Put(const std::vector<uint8_t>& more) { data.insert(data.end(), more.begin(), more.end()); }
-    void Align4()
-    {
-        while (data.size() % 4)
-            data.push_back(0);
-    }
-};
 
 // An enhanced metafile: a header whose bounds are width x height device
 // pixels (no frame, so one device pixel is one picture pixel), then the
@@ -130,85 +97,6 @@ private:
     uint32_t count_ = 0;
 };
 
-// The expected picture: 0xRRGGBB per pixel, white to start with.
-struct Picture {
-    int width, height;
-    std::vector<uint32_t> pixels;
-    Picture(int w, int h) : width(w), height(h), pixels(size_t(w) * size_t(h), 0xFFFFFF) {}
-    // Fills [left, right) x [top, bottom).
-    Picture& Fill(int left, int top, int right, int bottom, uint32_t rgb)
-    {
-        for (int y = top; y < bottom; ++y)
-            for (int x = left; x < right; ++x)
-                pixels[size_t(y) * size_t(width) + size_t(x)] = rgb;
-        return *this;
-    }
-    uint32_t At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
-};
-
-Picture Pixels(const TBitmap& bitmap)
-{
-    Picture p(bitmap.Width(), bitmap.Height());
-    for (int y = 0; y < p.height; ++y) {
-        const uint8_t* row = bitmap.ScanLine(y);
-        for (int x = 0; x < p.width; ++x)
-            p.pixels[size_t(y) * size_t(p.width) + size_t(x)] =
-                (uint32_t(row[4 * x + 2]) << 16) | (uint32_t(row[4 * x + 1]) << 8) | row[4 * x];
-    }
-    return p;
-}
-
-std::unique_ptr<TMetafile> Load(const std::vector<uint8_t>& bytes)
-{
-    TMemoryStream stream(bytes.data(), bytes.size());
-    auto picture = std::make_unique<TMetafile>();
-    picture->LoadFromStream(stream);
-    return picture;
-}
-
-// Whole pictures compared; on a difference, both drawn as letters.
-::testing::AssertionResult SamePicture(const Picture& expected, const TBitmap& bitmap)
-{
-    if (bitmap.PixelFormat() != TPixelFormat::pf32bit)
-        return ::testing::AssertionFailure() << "not a 32-bit picture";
-    const Picture actual = Pixels(bitmap);
-    if (actual.width != expected.width || actual.height != expected.height)
-        return ::testing::AssertionFailure() << "size " << actual.width << "x" << actual.height << ", expected "
-                                             << expected.width << "x" << expected.height;
-    if (actual.pixels == expected.pixels)
-        return ::testing::AssertionSuccess();
-    auto letter = [](uint32_t rgb) {
-        switch (rgb) {
-        case 0xFFFFFF: return '.';
-        case 0x000000: return '#';
-        case 0xFF0000: return 'R';
-        case 0x00FF00: return 'G';
-        case 0x0000FF: return 'B';
-        default: return '?';
-        }
-    };
-    std::string text = "\nexpected:            actual:\n";
-    for (int y = 0; y < expected.height; ++y) {
-        for (int x = 0; x < expected.width; ++x)
-            text += letter(expected.At(x, y));
-        text += "  ";
-        for (int x = 0; x < actual.width; ++x)
-            text += letter(actual.At(x, y));
-        text += '\n';
-    }
-    return ::testing::AssertionFailure() << text;
-}
-
-std::string LoadError(const std::vector<uint8_t>& bytes)
-{
-    try {
-        Load(bytes);
-    } catch (const EInvalidGraphic& e) {
-        return e.what();
-    }
-    return "(loaded)";
-}
-
 // A brush and a pen of the colours (objects 1 and 2), selected.
 EmfWriter& Select(EmfWriter& w, uint32_t brushColor, int penStyle = 5, uint32_t penColor = 0, int penWidth = 0)
 {
@@ -217,28 +105,6 @@ EmfWriter& Select(EmfWriter& w, uint32_t brushColor, int penStyle = 5, uint32_t 
     w.Add(EMR_SELECTOBJECT, {1});
     w.Add(EMR_SELECTOBJECT, {2});
     return w;
-}
-
-// A packed 24-bit bottom-up DIB of the given top-down RGB rows.
-std::vector<uint8_t> Dib24(int width, int height, const std::vector<uint32_t>& rgbTopDown, bool topDown = false)
-{
-    Bytes b;
-    b.U32(40), b.U32(uint32_t(width)), b.U32(uint32_t(topDown ? -height : height));
-    b.U16(1), b.U16(24);
-    for (int i = 0; i < 6; ++i)
-        b.U32(0);
-    const size_t stride = (size_t(width) * 3 + 3) & ~size_t{3};
-    for (int row = 0; row < height; ++row) {
-        const int y = topDown ? row : height - 1 - row;
-        size_t written = 0;
-        for (int x = 0; x < width; ++x, written += 3) {
-            const uint32_t c = rgbTopDown[size_t(y) * size_t(width) + size_t(x)];
-            b.data.push_back(uint8_t(c)), b.data.push_back(uint8_t(c >> 8)), b.data.push_back(uint8_t(c >> 16));
-        }
-        for (; written < stride; ++written)
-            b.data.push_back(0);
-    }
-    return b.data;
 }
 
 // EMR_STRETCHDIBITS body (after type and size) for a packed DIB.
@@ -704,6 +570,18 @@ TEST(MetafileEmf, RecordsItDoesNotKnowAreSkipped)
     const auto withExtras = Load(build(true));
     EXPECT_NE(Pixels(*plain).At(4, 4), 0xFFFFFFu);
     EXPECT_EQ(Pixels(*plain).pixels, Pixels(*withExtras).pixels);
+}
+
+TEST(MetafileEmf, TheDebugTraceNamesEachRecordAsItPlays)
+{
+    EmfWriter w(8, 8);
+    Select(w, kRed);
+    w.Add(9999, {1});
+    w.Add(EMR_ELLIPSE, {0, 0, 8, 8});
+    const std::vector<std::string> expected = {
+        "EMR_CREATEBRUSHINDIRECT",    "EMR_CREATEPEN", "EMR_SELECTOBJECT", "EMR_SELECTOBJECT",
+        "record type 0x270F skipped", "EMR_ELLIPSE",   "EMR_EOF"};
+    EXPECT_EQ(RecordTrace(w.Build()), expected);
 }
 
 TEST(MetafileEmf, DamagedFilesGiveTheError)

@@ -2,22 +2,15 @@
 // compared pixel for pixel: the placeable header and the window extent give
 // the size, objects take the lowest free number, bitmaps, regions, text,
 // clipping, and damaged files.
-#include "platform/metafile/Metafile.h"
-
-#include <gtest/gtest.h>
+#include "MetafileTestSupport.h"
 
 #include <initializer_list>
 #include <string>
 #include <vector>
 
-using orvane::imaging::EInvalidGraphic;
-using orvane::imaging::TBitmap;
-using orvane::imaging::TMemoryStream;
-using orvane::imaging::TMetafile;
+using namespace orvane::test::metafile;
 
 namespace {
-
-const char* const kInvalid = "Cannot load image. Invalid or unexpected metafile image format.";
 
 enum : uint16_t {
     META_EOF = 0x0000, META_SAVEDC = 0x001E, META_SETBKMODE = 0x0102, META_SETMAPMODE = 0x0103,
@@ -30,14 +23,6 @@ enum : uint16_t {
     META_RECTANGLE = 0x041B, META_TEXTOUT = 0x0521, META_POLYPOLYGON = 0x0538, META_PATBLT = 0x061D,
     META_CREATEREGION = 0x06FF, META_DIBBITBLT = 0x0940, META_EXTTEXTOUT = 0x0A32,
     META_DIBSTRETCHBLT = 0x0B41, META_STRETCHDIB = 0x0F43,
-};
-constexpr uint32_t kRed = 0x0000FF, kGreen = 0x00FF00, kBlue = 0xFF0000; // COLORREF 0x00bbggrr
-
-struct Bytes {
-    std::vector<uint8_t> data;
-    void U16(uint32_t v) { data.push_back(uint8_t(v)), data.push_back(uint8_t(v >> 8)); }
-    void U32(uint32_t v) { U16(v & 0xFFFF), U16(v >> 16); }
-    void Put(const std::vector<uint8_t>& more) { data.insert(data.end(), more.begin(), more.end()); }
 };
 
 class WmfWriter {
@@ -98,80 +83,6 @@ private:
     Bytes records_;
 };
 
-struct Picture {
-    int width, height;
-    std::vector<uint32_t> pixels;
-    Picture(int w, int h) : width(w), height(h), pixels(size_t(w) * size_t(h), 0xFFFFFF) {}
-    Picture& Fill(int left, int top, int right, int bottom, uint32_t rgb)
-    {
-        for (int y = top; y < bottom; ++y)
-            for (int x = left; x < right; ++x)
-                pixels[size_t(y) * size_t(width) + size_t(x)] = rgb;
-        return *this;
-    }
-    uint32_t At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
-};
-
-Picture Pixels(const TBitmap& bitmap)
-{
-    Picture p(bitmap.Width(), bitmap.Height());
-    for (int y = 0; y < p.height; ++y) {
-        const uint8_t* row = bitmap.ScanLine(y);
-        for (int x = 0; x < p.width; ++x)
-            p.pixels[size_t(y) * size_t(p.width) + size_t(x)] =
-                (uint32_t(row[4 * x + 2]) << 16) | (uint32_t(row[4 * x + 1]) << 8) | row[4 * x];
-    }
-    return p;
-}
-
-std::unique_ptr<TMetafile> Load(const std::vector<uint8_t>& bytes)
-{
-    TMemoryStream stream(bytes.data(), bytes.size());
-    auto picture = std::make_unique<TMetafile>();
-    picture->LoadFromStream(stream);
-    return picture;
-}
-
-::testing::AssertionResult SamePicture(const Picture& expected, const TBitmap& bitmap)
-{
-    const Picture actual = Pixels(bitmap);
-    if (actual.width != expected.width || actual.height != expected.height)
-        return ::testing::AssertionFailure() << "size " << actual.width << "x" << actual.height << ", expected "
-                                             << expected.width << "x" << expected.height;
-    if (actual.pixels == expected.pixels)
-        return ::testing::AssertionSuccess();
-    auto letter = [](uint32_t rgb) {
-        switch (rgb) {
-        case 0xFFFFFF: return '.';
-        case 0x000000: return '#';
-        case 0xFF0000: return 'R';
-        case 0x00FF00: return 'G';
-        case 0x0000FF: return 'B';
-        default: return '?';
-        }
-    };
-    std::string text = "\nexpected / actual:\n";
-    for (int y = 0; y < expected.height; ++y) {
-        for (int x = 0; x < expected.width; ++x)
-            text += letter(expected.At(x, y));
-        text += "  ";
-        for (int x = 0; x < actual.width; ++x)
-            text += letter(actual.At(x, y));
-        text += '\n';
-    }
-    return ::testing::AssertionFailure() << text;
-}
-
-std::string LoadError(const std::vector<uint8_t>& bytes)
-{
-    try {
-        Load(bytes);
-    } catch (const EInvalidGraphic& e) {
-        return e.what();
-    }
-    return "(loaded)";
-}
-
 // Brush (object 0) and pen (object 1) of the colours, selected.
 WmfWriter& Select(WmfWriter& w, uint32_t brush, int penStyle = 5, uint32_t pen = 0)
 {
@@ -180,27 +91,6 @@ WmfWriter& Select(WmfWriter& w, uint32_t brush, int penStyle = 5, uint32_t pen =
     w.Add(META_SELECTOBJECT, {0});
     w.Add(META_SELECTOBJECT, {1});
     return w;
-}
-
-// A packed bottom-up 24-bit DIB of top-down RGB pixels.
-std::vector<uint8_t> Dib24(int width, int height, const std::vector<uint32_t>& rgb)
-{
-    Bytes b;
-    b.U32(40), b.U32(uint32_t(width)), b.U32(uint32_t(height));
-    b.U16(1), b.U16(24);
-    for (int i = 0; i < 6; ++i)
-        b.U32(0);
-    const size_t stride = (size_t(width) * 3 + 3) & ~size_t{3};
-    for (int y = height - 1; y >= 0; --y) {
-        size_t written = 0;
-        for (int x = 0; x < width; ++x, written += 3) {
-            const uint32_t c = rgb[size_t(y) * size_t(width) + size_t(x)];
-            b.data.push_back(uint8_t(c)), b.data.push_back(uint8_t(c >> 8)), b.data.push_back(uint8_t(c >> 16));
-        }
-        for (; written < stride; ++written)
-            b.data.push_back(0);
-    }
-    return b.data;
 }
 
 } // namespace
@@ -433,6 +323,19 @@ TEST(MetafileWmf, UnknownRecordsAreSkipped)
     };
     EXPECT_EQ(Pixels(*Load(build(true))).pixels, Pixels(*Load(build(false))).pixels);
     EXPECT_EQ(Pixels(*Load(build(true))).At(3, 3), 0xFF0000u);
+}
+
+TEST(MetafileWmf, TheDebugTraceNamesEachRecordAsItPlays)
+{
+    WmfWriter w;
+    w.Placeable(0, 0, 8, 8, 96);
+    Select(w, kRed);
+    w.Add(0x7777, {1});
+    w.Add(META_RECTANGLE, {8, 8, 0, 0});
+    const std::vector<std::string> expected = {
+        "META_CREATEBRUSHINDIRECT",   "META_CREATEPENINDIRECT", "META_SELECTOBJECT", "META_SELECTOBJECT",
+        "record type 0x7777 skipped", "META_RECTANGLE",         "META_EOF"};
+    EXPECT_EQ(RecordTrace(w.Build()), expected);
 }
 
 TEST(MetafileWmf, DamagedFilesGiveTheError)

@@ -8,6 +8,7 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <vector>
@@ -182,6 +183,28 @@ QImage DecodePackedDib(const uint8_t* dib, size_t size, bool keepAlpha)
     if (infoSize > size)
         return QImage();
     return DecodeDib(dib, infoSize, dib + infoSize, size - infoSize, keepAlpha);
+}
+
+bool HoldsScanLines(const DibInfo& info, StoredScanLines lines)
+{
+    return info.headerSize >= 40 && lines.count != 0 && lines.count <= uint64_t(std::abs(info.height));
+}
+
+std::vector<uint8_t> HeaderOfScanLines(const uint8_t* dib, size_t size, const DibInfo& info, StoredScanLines lines)
+{
+    std::vector<uint8_t> copy(dib, dib + size);
+    const int32_t height = info.height < 0 ? -int32_t(lines.count) : int32_t(lines.count);
+    PutLe32(&copy[8], uint32_t(height));
+    return copy;
+}
+
+QRectF SourceInScanLines(QRectF source, const DibInfo& info, StoredScanLines lines)
+{
+    if (info.height > 0) // bottom-up: the lines' rows count from the bottom
+        source.moveTop(double(lines.first) + lines.count - source.top() - source.height());
+    else
+        source.moveTop(source.top() - lines.first);
+    return source;
 }
 
 } // namespace orvane::imaging::metafile

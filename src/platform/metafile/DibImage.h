@@ -4,9 +4,11 @@
 // through Qt's readers. A bitmap that cannot be read gives a null image and
 // the record that holds it draws nothing.
 #include <QImage>
+#include <QRectF>
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace orvane::imaging::metafile {
 
@@ -31,5 +33,20 @@ QImage DecodeDib(const uint8_t* info, size_t infoSize, const uint8_t* bits, size
                  bool keepAlpha = false);
 // A packed DIB: header, colours and pixels one after the other.
 QImage DecodePackedDib(const uint8_t* dib, size_t size, bool keepAlpha = false);
+
+// Records that set bits to the device store only the scan lines first ..
+// first + count - 1 of a bitmap whose header gives its whole height.
+struct StoredScanLines {
+    uint32_t first = 0;
+    uint32_t count = 0;
+};
+// True when the header is a full one and the bitmap has that many lines.
+bool HoldsScanLines(const DibInfo& info, StoredScanLines lines);
+// A copy of the header, and of all that follows it, with the height of the
+// stored lines only (top-down stays top-down).
+std::vector<uint8_t> HeaderOfScanLines(const uint8_t* dib, size_t size, const DibInfo& info, StoredScanLines lines);
+// A source rectangle in rows of the whole bitmap as rows of the picture of
+// the stored lines (counted from its top).
+QRectF SourceInScanLines(QRectF source, const DibInfo& info, StoredScanLines lines);
 
 } // namespace orvane::imaging::metafile

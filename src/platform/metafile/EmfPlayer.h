@@ -3,8 +3,7 @@
 // constructor checks the header and that every record lies inside the file
 // (EInvalidGraphic otherwise); Play draws the records onto a picture.
 #include "platform/metafile/GdiCanvas.h"
-#include "platform/metafile/GdiObjects.h"
-#include "platform/metafile/RecordBytes.h"
+#include "platform/metafile/RecordList.h"
 
 #include <QImage>
 #include <QRectF>
@@ -12,7 +11,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
 
 namespace orvane::imaging::metafile {
 
@@ -29,25 +27,13 @@ public:
     void Play(QImage& target);
 
 private:
-    void Dispatch(GdiCanvas& canvas, uint32_t type, const RecordBytes& r);
-    void CreateObject(uint32_t index, GdiObject object);
-    void SelectObject(GdiCanvas& canvas, uint32_t index);
-    void DrawPolys(GdiCanvas& canvas, uint32_t type, const RecordBytes& r);
-    void DrawText(GdiCanvas& canvas, const RecordBytes& r, bool wide);
-    void DrawBitmap(GdiCanvas& canvas, uint32_t type, const RecordBytes& r);
-    void DrawDibToDevice(GdiCanvas& canvas, const RecordBytes& r);
-    void DrawRegion(GdiCanvas& canvas, uint32_t type, const RecordBytes& r);
-    void DrawGradient(GdiCanvas& canvas, const RecordBytes& r);
-    GdiPen ReadExtPen(const RecordBytes& r) const;
-    QImage RecordDib(GdiCanvas& canvas, const RecordBytes& r, size_t infoAt, bool keepAlpha, bool* bottomUp) const;
+    void SetSizeAndDevice(const RecordBytes& header);
 
-    const uint8_t* data_;
-    size_t headerSize_ = 0;
-    size_t end_ = 0; // end of the last record played
+    size_t headerSize_;
+    RecordList records_;
     QRectF deviceRect_; // the part of the reference device the picture shows
     QSizeF natural_;
     DeviceResolution resolution_;
-    std::unordered_map<uint32_t, GdiObject> objects_;
 };
 
 } // namespace orvane::imaging::metafile

@@ -200,6 +200,20 @@ void GdiCanvas::ModifyWorldTransform(const QTransform& transform, uint32_t mode)
     SetWorldTransform(result);
 }
 
+// ---- Objects -----------------------------------------------------------------
+
+void GdiCanvas::SelectObject(const GdiObject& object)
+{
+    if (auto pen = std::get_if<GdiPen>(&object))
+        state_.pen = *pen;
+    else if (auto brush = std::get_if<GdiBrush>(&object))
+        state_.brush = *brush;
+    else if (auto font = std::get_if<GdiFont>(&object))
+        state_.font = *font;
+    else if (auto region = std::get_if<GdiRegion>(&object))
+        SelectLogicalClipRegion(region->region);
+}
+
 // ---- Saved states ------------------------------------------------------------
 
 void GdiCanvas::SaveDC()
@@ -452,6 +466,14 @@ void GdiCanvas::AddToPath(const QPainterPath& logicalPath, bool connect)
         path_.addPath(device);
 }
 
+void GdiCanvas::Figure(const QPainterPath& logicalPath, bool connect, bool fill)
+{
+    if (inPath_)
+        AddToPath(logicalPath, connect);
+    else
+        PaintLogical(logicalPath, fill, true);
+}
+
 // ---- Lines and shapes --------------------------------------------------------
 
 void GdiCanvas::MoveTo(QPointF point)
@@ -472,10 +494,7 @@ void GdiCanvas::Polyline(const QPolygonF& points)
         return;
     QPainterPath path;
     path.addPolygon(points);
-    if (inPath_)
-        AddToPath(path, false);
-    else
-        PaintLogical(path, false, true);
+    Figure(path, false, false);
 }
 
 void GdiCanvas::PolylineTo(const QPolygonF& points)
@@ -486,10 +505,7 @@ void GdiCanvas::PolylineTo(const QPolygonF& points)
     for (const QPointF& p : points)
         path.lineTo(p);
     state_.current = points.back();
-    if (inPath_)
-        AddToPath(path, true);
-    else
-        PaintLogical(path, false, true);
+    Figure(path, true, false);
 }
 
 void GdiCanvas::PolyPolyline(const std::vector<QPolygonF>& polylines)
@@ -498,10 +514,7 @@ void GdiCanvas::PolyPolyline(const std::vector<QPolygonF>& polylines)
     for (const QPolygonF& line : polylines)
         if (line.size() >= 2)
             path.addPolygon(line);
-    if (inPath_)
-        AddToPath(path, false);
-    else
-        PaintLogical(path, false, true);
+    Figure(path, false, false);
 }
 
 void GdiCanvas::Polygon(const QPolygonF& points)
@@ -518,10 +531,7 @@ void GdiCanvas::PolyPolygon(const std::vector<QPolygonF>& polygons)
         path.addPolygon(polygon);
         path.closeSubpath();
     }
-    if (inPath_)
-        AddToPath(path, false);
-    else
-        PaintLogical(path, true, true);
+    Figure(path, false, true);
 }
 
 void GdiCanvas::PolyBezier(const QPolygonF& points)
@@ -531,10 +541,7 @@ void GdiCanvas::PolyBezier(const QPolygonF& points)
     QPainterPath path(points[0]);
     for (qsizetype i = 1; i + 2 < points.size(); i += 3)
         path.cubicTo(points[i], points[i + 1], points[i + 2]);
-    if (inPath_)
-        AddToPath(path, false);
-    else
-        PaintLogical(path, false, true);
+    Figure(path, false, false);
 }
 
 void GdiCanvas::PolyBezierTo(const QPolygonF& points)
@@ -546,10 +553,7 @@ void GdiCanvas::PolyBezierTo(const QPolygonF& points)
     for (; i + 2 < points.size(); i += 3)
         path.cubicTo(points[i], points[i + 1], points[i + 2]);
     state_.current = points[i - 1];
-    if (inPath_)
-        AddToPath(path, true);
-    else
-        PaintLogical(path, false, true);
+    Figure(path, true, false);
 }
 
 void GdiCanvas::PolyDraw(const QPolygonF& points, const uint8_t* types)
@@ -576,10 +580,7 @@ void GdiCanvas::PolyDraw(const QPolygonF& points, const uint8_t* types)
         }
         state_.current = points[i];
     }
-    if (inPath_)
-        AddToPath(path, true);
-    else
-        PaintLogical(path, false, true);
+    Figure(path, true, false);
 }
 
 void GdiCanvas::Rectangle(const QRectF& box)
@@ -594,10 +595,7 @@ void GdiCanvas::RoundRect(const QRectF& box, QPointF corner)
     if (inPath_ || !AxisAligned()) {
         QPainterPath path;
         path.addRoundedRect(r, rx, ry);
-        if (inPath_)
-            AddToPath(path, false);
-        else
-            PaintLogical(path, true, true);
+        Figure(path, false, true);
         return;
     }
     // On the device: the fill covers [left, right); with an outline the
@@ -619,10 +617,7 @@ void GdiCanvas::Ellipse(const QRectF& box)
     if (inPath_ || !AxisAligned()) {
         QPainterPath path;
         path.addEllipse(r);
-        if (inPath_)
-            AddToPath(path, false);
-        else
-            PaintLogical(path, true, true);
+        Figure(path, false, true);
         return;
     }
     const QRectF d = RoundedDeviceRect(LogicalToDevice().mapRect(r));
@@ -669,10 +664,7 @@ void GdiCanvas::Arc(ArcKind kind, const QRectF& box, QPointF start, QPointF end)
     if (kind == ArcKind::ArcTo)
         state_.current = path.currentPosition();
     const bool closed = kind == ArcKind::Chord || kind == ArcKind::Pie;
-    if (inPath_)
-        AddToPath(path, kind == ArcKind::ArcTo);
-    else
-        PaintLogical(path, closed, true);
+    Figure(path, kind == ArcKind::ArcTo, closed);
 }
 
 void GdiCanvas::AngleArc(QPointF center, double radius, double startDegrees, double sweepDegrees)
@@ -687,10 +679,7 @@ void GdiCanvas::AngleArc(QPointF center, double radius, double startDegrees, dou
     path.lineTo(arcStart.currentPosition());
     path.arcTo(r, startDegrees, sweepDegrees);
     state_.current = path.currentPosition();
-    if (inPath_)
-        AddToPath(path, true);
-    else
-        PaintLogical(path, false, true);
+    Figure(path, true, false);
 }
 
 void GdiCanvas::SetPixel(QPointF point, const QColor& color)

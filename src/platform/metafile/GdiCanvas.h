@@ -95,6 +95,10 @@ public:
     void SetWorldTransform(const QTransform& transform);
     void ModifyWorldTransform(const QTransform& transform, uint32_t mode);
 
+    // Makes a pen, brush or font the current one; a region becomes the
+    // clip (Windows metafiles keep regions as objects).
+    void SelectObject(const GdiObject& object);
+
     // State stack: RestoreDC(n) with n < 0 counts back from the last save,
     // n > 0 names the save level.
     void SaveDC();
@@ -172,8 +176,18 @@ private:
     bool Charge(const QRectF& pictureBounds, double margin);
     bool ChargeStroke(const QPainterPath& picturePath, double width);
     void AddToPath(const QPainterPath& logicalPath, bool connect);
+    // Inside the path bracket a figure joins the path (connected to its
+    // last figure or not); outside it is stroked, and filled with fill.
+    void Figure(const QPainterPath& logicalPath, bool connect, bool fill);
     QRegion PictureRegion(const QRegion& region, bool logical) const;
     void FillPictureRegion(const QRegion& pictureRegion, const GdiBrush& brush);
+    // Text, in picture pixels: its font, characters and place.
+    struct TextLayout;
+    std::optional<TextLayout> LayOutText(const QString& text, const std::vector<double>& dx,
+                                         const QTransform& toPicture, QPointF anchorLogical) const;
+    void FillTextBox(const QRectF& rect, const QTransform& toPicture);
+    void DrawLaidOutText(const TextLayout& layout, const QString& text, uint32_t options, const QRectF* rect,
+                         const QTransform& toPicture);
     double PictureScale() const; // logical length -> picture pixels
     bool AxisAligned() const;
 

@@ -3,9 +3,7 @@
 // box and units per inch), the 18-byte metafile header, then records up to
 // META_EOF. The constructor checks the headers and that every record lies
 // inside the file (EInvalidGraphic otherwise); Play draws the records.
-#include "platform/metafile/GdiCanvas.h"
-#include "platform/metafile/GdiObjects.h"
-#include "platform/metafile/RecordBytes.h"
+#include "platform/metafile/RecordList.h"
 
 #include <QImage>
 #include <QPointF>
@@ -13,9 +11,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
-#include <set>
-#include <vector>
 
 namespace orvane::imaging::metafile {
 
@@ -29,25 +24,14 @@ public:
     void Play(QImage& target);
 
 private:
-    void Dispatch(GdiCanvas& canvas, uint16_t function, const RecordBytes& r);
-    // Objects take the lowest free number, as the format expects.
-    void CreateObject(GdiObject object);
-    const GdiObject* Object(uint16_t index) const;
-    void SelectObject(GdiCanvas& canvas, uint16_t index);
-    void DrawText(GdiCanvas& canvas, uint16_t function, const RecordBytes& r);
-    void DrawBitmap(GdiCanvas& canvas, uint16_t function, const RecordBytes& r);
-    GdiObject ReadRegion(const RecordBytes& r) const;
-    GdiObject ReadPatternBrush(const RecordBytes& r) const;
+    void SetSizeAndWindow(const RecordBytes& file, bool placeable);
 
-    const uint8_t* data_;
-    size_t firstRecord_ = 0;
-    size_t end_ = 0;
+    size_t header_; // where the metafile header starts
+    RecordList records_;
     QPointF windowOrg_{0, 0};
     QPointF windowExt_{1, 1};
     QSizeF natural_;
     size_t objectLimit_ = 0;
-    std::vector<std::optional<GdiObject>> objects_;
-    std::set<size_t> freeSlots_;
 };
 
 } // namespace orvane::imaging::metafile
