@@ -166,7 +166,7 @@ TEST_F(MailTest, SendSelectedWithoutSelectionOrRecipientAndOnTheVideoTab)
 
 TEST_F(MailTest, SendCurrentSendsTheFileOnDisplayWhateverItsKind)
 {
-    ui::TForm1& window = StartOn({"clip.avi"});
+    StartOn({"clip.avi"});
     Find<QPushButton>("b4")->click();
     ASSERT_EQ(mail->sent.size(), 1u);
     EXPECT_FALSE(mail->sent[0].lpszSubject.has_value()) << "nothing shown yet: no subject";

@@ -108,7 +108,7 @@ TEST_F(SearchTest, SearchKeepsPositionsAndTheNextStepGoesBeyond)
 TEST_F(SearchTest, AStoredSearchTextWithoutARootFolderFindsNothing)
 {
     Write(app::kAdditionalKey, "Edit1", QString("beach"));
-    auto& f = Start();
+    Start();
     EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(0), "Photos (found: 0)");
     EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(1), "Videos (found: 0)");
 }

@@ -200,7 +200,7 @@ TEST_F(AppTest, OutOfRangeChoicesLeaveTheBoxEmptyAndTheTimerAlone)
 {
     Write(app::kAdditionalKey, "ComboBox1", 7);
     Write(app::kOptionsKey, "cScheme", 9);
-    auto& form = Start();
+    Start();
     EXPECT_EQ(Find<QComboBox>("ComboBox1")->currentIndex(), -1);
     EXPECT_EQ(Find<QTimer>("Timer2")->interval(), 10000);
 }
@@ -208,7 +208,7 @@ TEST_F(AppTest, OutOfRangeChoicesLeaveTheBoxEmptyAndTheTimerAlone)
 TEST_F(AppTest, HiddenGroupsCloseTheirGap)
 {
     Write(app::kOptionsKey, "bEmail", 0);
-    auto& form = Start();
+    Start();
     EXPECT_TRUE(Find<QGroupBox>("g2")->isHidden());
     EXPECT_EQ(Find<QGroupBox>("g3")->y(), Find<QGroupBox>("g1")->y() + Find<QGroupBox>("g1")->height());
 }
