@@ -297,6 +297,26 @@ TEST(MetafileEmf, ClippingRectanglesAndRegions)
     EXPECT_TRUE(SamePicture(expected, *Load(w.Build())));
 }
 
+TEST(MetafileEmf, ARegionSpanningEveryCoordinateClipsToThePicture)
+{
+    // A hostile region rectangle from the smallest to the largest 32-bit
+    // coordinate: the whole picture is inside it.
+    EmfWriter w(8, 4);
+    Bytes rgn;
+    rgn.U32(48);
+    rgn.U32(5); // RGN_COPY
+    rgn.U32(32), rgn.U32(1), rgn.U32(1), rgn.U32(16);
+    for (uint32_t v : {0x80000000u, 0x80000000u, 0x7FFFFFFFu, 0x7FFFFFFFu, 0x80000000u, 0x80000000u, 0x7FFFFFFFu,
+                       0x7FFFFFFFu})
+        rgn.U32(v);
+    w.Raw(EMR_EXTSELECTCLIPRGN, rgn.data);
+    Select(w, kRed);
+    w.Add(EMR_RECTANGLE, {0, 0, 9, 5});
+    Picture expected(8, 4);
+    expected.Fill(0, 0, 8, 4, 0xFF0000);
+    EXPECT_TRUE(SamePicture(expected, *Load(w.Build())));
+}
+
 TEST(MetafileEmf, PathsFillAndStroke)
 {
     EmfWriter w(16, 8);

@@ -44,9 +44,13 @@ std::optional<QRegion> RegionAt(const RecordBytes& r, size_t offset, uint32_t by
     std::vector<QRect> rects;
     rects.reserve(count);
     for (uint32_t i = 0; i < count; ++i) {
+        // Corners far outside any picture are held at its coordinate limit,
+        // so the rectangle's size is a number the region can compute with.
         const QRectF box = RectAt(r, offset + 32 + size_t(i) * 16).normalized();
-        if (!box.isEmpty())
-            rects.emplace_back(int(box.left()), int(box.top()), int(box.width()), int(box.height()));
+        const QPointF a = ClampPoint(box.topLeft()), b = ClampPoint(box.bottomRight());
+        const int left = int(a.x()), top = int(a.y()), right = int(b.x()), bottom = int(b.y());
+        if (right > left && bottom > top)
+            rects.emplace_back(left, top, right - left, bottom - top);
     }
     return RegionFromRects(rects);
 }
