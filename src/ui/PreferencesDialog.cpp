@@ -94,16 +94,23 @@ void TDlg::CreatePages()
     pages_ = new QStackedWidget(this);
     pages_->setObjectName(QStringLiteral("PageControl1"));
     pages_->setGeometry(kTreeWidth + 5, 5, kWidth - kTreeWidth - 10, kHeight - kButtonStrip - 10);
-    using Builder = void (TDlg::*)(QWidget*);
-    const Builder builders[] = {&TDlg::CreateGeneralPage,     &TDlg::CreateViewPage,      &TDlg::CreateFoldersPage,
-                                &TDlg::CreateFileTypesPage,   &TDlg::CreateColorSchemePage, &TDlg::CreateSlideshowPage,
-                                &TDlg::CreateMailPage};
-    for (int i = 0; i < 7; ++i) {
-        pageTree_->addTopLevelItem(new QTreeWidgetItem(QStringList{QLatin1String(kPageNames[i])}));
-        auto* page = new QWidget;
-        pages_->addWidget(page);
-        (this->*builders[i])(page);
-    }
+    for (const char* name : kPageNames)
+        pageTree_->addTopLevelItem(new QTreeWidgetItem(QStringList{QLatin1String(name)}));
+    // The pages in the tree's order.
+    CreateGeneralPage(AddPage());
+    CreateViewPage(AddPage());
+    CreateFoldersPage(AddPage());
+    CreateFileTypesPage(AddPage());
+    CreateColorSchemePage(AddPage());
+    CreateSlideshowPage(AddPage());
+    CreateMailPage(AddPage());
+}
+
+QWidget* TDlg::AddPage()
+{
+    auto* page = new QWidget;
+    pages_->addWidget(page);
+    return page;
 }
 
 void TDlg::CreateGeneralPage(QWidget* page)

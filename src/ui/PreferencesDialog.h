@@ -35,6 +35,7 @@ protected:
 
 private:
     void CreatePages();
+    QWidget* AddPage();
     void CreateGeneralPage(QWidget* page);
     void CreateViewPage(QWidget* page);
     void CreateFoldersPage(QWidget* page);
