@@ -6,9 +6,11 @@
 #include "imaging/readers/ReaderGraphic.h"
 #include "imaging/registry/FormatRegistration.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
 
 using namespace orvane::imaging;
@@ -17,9 +19,10 @@ namespace {
 
 int Usage()
 {
-    std::fputs("usage: orvane-convert INPUT OUTPUT\n"
+    std::fputs("usage: orvane-convert [--max-pixels N] INPUT OUTPUT\n"
                "       orvane-convert --info INPUT\n"
-               "OUTPUT's extension chooses the format: .png, .ppm (binary P6) or .pam (P7).\n",
+               "OUTPUT's extension chooses the format: .png, .ppm (binary P6) or .pam (P7).\n"
+               "A picture of more than N pixels (268435456 unless given) is not written.\n",
                stderr);
     return 2;
 }
@@ -123,10 +126,47 @@ void PrintProperties(const TImageProperties& p)
     number("filter method", unsigned{p.FilterMode});
 }
 
+// A file may claim far more pixels than its data holds; writing them all
+// out would fill the disk with rows of nothing.
+constexpr uint64_t kDefaultMaxPixels = uint64_t{1} << 28;
+
+// A whole decimal number from 1 up, or nothing.
+std::optional<uint64_t> PixelCount(const char* text)
+{
+    uint64_t value = 0;
+    if (!*text)
+        return std::nullopt;
+    for (const char* c = text; *c; ++c) {
+        if (*c < '0' || *c > '9' || value > (UINT64_MAX - 9) / 10)
+            return std::nullopt;
+        value = value * 10 + uint64_t(*c - '0');
+    }
+    return value > 0 ? std::optional<uint64_t>(value) : std::nullopt;
+}
+
+void CheckPixelCount(const TBitmap& picture, uint64_t maxPixels)
+{
+    const uint64_t pixels = uint64_t(picture.Width()) * uint64_t(picture.Height());
+    if (pixels > maxPixels)
+        throw EInvalidGraphic(FormatText("The picture has %d x %d pixels, more than the %llu this converter writes "
+                                         "(--max-pixels N raises the limit).",
+                                         picture.Width(), picture.Height(),
+                                         static_cast<unsigned long long>(maxPixels)));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    uint64_t maxPixels = kDefaultMaxPixels;
+    if (argc == 5 && std::strcmp(argv[1], "--max-pixels") == 0) {
+        const auto limit = PixelCount(argv[2]);
+        if (!limit)
+            return Usage();
+        maxPixels = *limit;
+        argv += 2;
+        argc -= 2;
+    }
     const bool info = argc == 3 && std::strcmp(argv[1], "--info") == 0;
     if (argc != 3 || (!info && argv[1][0] == '-' && argv[1][1] == '-'))
         return Usage();
@@ -147,6 +187,7 @@ int main(int argc, char** argv)
         } else {
             if (picture->Empty())
                 throw EInvalidGraphic("The picture is empty.");
+            CheckPixelCount(*picture, maxPixels);
             convert::WriteImage(*picture, output, kind);
         }
     } catch (const std::exception& e) {
