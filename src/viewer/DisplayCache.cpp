@@ -1,8 +1,11 @@
 #include "viewer/DisplayCache.h"
 
 #include "imaging/core/Bitmap.h"
+#include "imaging/core/Orientation.h"
 #include "viewer/FitGeometry.h"
 #include "viewer/PictureImage.h"
+
+#include <QTransform>
 
 #include <algorithm>
 #include <cstring>
@@ -289,20 +292,44 @@ void DisplayCache::ReduceRows(int upTo)
     }
 }
 
+namespace {
+
+// The picture as it stands upright: it is reduced and scaled as stored, and
+// only what is shown, at the viewing area's size, is turned.
+QImage TurnedUpright(const QImage& image, int orientation)
+{
+    const QImage quarter = imaging::SwapsSides(orientation) ? image.transformed(QTransform().rotate(90)) : image;
+    switch (orientation) {
+    case 2: return quarter.mirrored(true, false);
+    case 3: return quarter.mirrored(true, true);
+    case 4: return quarter.mirrored(false, true);
+    case 5: return quarter.mirrored(true, false);
+    case 7: return quarter.mirrored(false, true);
+    case 8: return quarter.mirrored(true, true);
+    default: return quarter;
+    }
+}
+
+} // namespace
+
 const QImage& DisplayCache::Render(const QSize& area, QRect* target)
 {
-    const QRect fit = size_.isEmpty() ? QRect() : FitCentered(size_, area);
+    const int orientation = bitmap_ ? bitmap_->Orientation() : 1;
+    const bool swaps = imaging::SwapsSides(orientation);
+    const QRect fit = size_.isEmpty() ? QRect() : FitCentered(swaps ? size_.transposed() : size_, area);
     if (target)
         *target = fit;
     if (fit.isEmpty()) {
         rendered_ = QImage();
         return rendered_;
     }
-    if (area == renderedArea_ && renderedRows_ == available_ && !rendered_.isNull())
+    if (area == renderedArea_ && renderedRows_ == available_ && orientation == renderedOrientation_ &&
+        !rendered_.isNull())
         return rendered_;
 
     // Reduce to at least the target size, by a whole factor.
-    const int factor = std::max(1, std::min(size_.width() / fit.width(), size_.height() / fit.height()));
+    const QSize stored = swaps ? fit.size().transposed() : fit.size();
+    const int factor = std::max(1, std::min(size_.width() / stored.width(), size_.height() / stored.height()));
     if (factor != factor_ || (factor >= 2 && reduced_.isNull())) {
         // Rows that arrived out of order are reduced as they stand now and
         // again once every row is there; never the whole picture scaled.
@@ -314,7 +341,7 @@ const QImage& DisplayCache::Render(const QSize& area, QRect* target)
         rendered_ = QImage();
         return rendered_;
     }
-    if (source.size() == fit.size())
+    if (source.size() == stored)
         rendered_ = source.convertToFormat(source.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
                                                                     : QImage::Format_RGB32);
     else {
@@ -323,11 +350,14 @@ const QImage& DisplayCache::Render(const QSize& area, QRect* target)
         // decoding (a smooth scale of a large picture costs tens of
         // milliseconds). The finished picture is scaled smoothly.
         const bool partial = available_ < size_.height();
-        rendered_ = source.scaled(fit.size(), Qt::IgnoreAspectRatio,
+        rendered_ = source.scaled(stored, Qt::IgnoreAspectRatio,
                                   partial ? Qt::FastTransformation : Qt::SmoothTransformation);
     }
+    if (orientation != 1)
+        rendered_ = TurnedUpright(rendered_, orientation);
     renderedArea_ = area;
     renderedRows_ = available_;
+    renderedOrientation_ = orientation;
     return rendered_;
 }
 

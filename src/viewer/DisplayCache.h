@@ -55,6 +55,7 @@ private:
     QImage rendered_;
     QSize renderedArea_;
     int renderedRows_ = -1;
+    int renderedOrientation_ = 1;
 };
 
 } // namespace orvane::viewer

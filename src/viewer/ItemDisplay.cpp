@@ -1,6 +1,7 @@
 #include "viewer/ItemDisplay.h"
 
 #include "imaging/core/Bitmap.h"
+#include "imaging/core/Orientation.h"
 #include "imaging/core/PictureLoader.h"
 #include "platform/MediaPlayer.h"
 #include "viewer/FitGeometry.h"
@@ -138,7 +139,10 @@ void ItemDisplay::ShowPicture(std::shared_ptr<imaging::TBitmap> picture)
 
 QSize ItemDisplay::PictureSize() const
 {
-    return picture_ ? QSize(picture_->SourceWidth(), picture_->SourceHeight()) : QSize();
+    if (!picture_)
+        return QSize();
+    const QSize stored(picture_->SourceWidth(), picture_->SourceHeight());
+    return imaging::SwapsSides(picture_->Orientation()) ? stored.transposed() : stored;
 }
 
 void ItemDisplay::RowsDecoded(int rows, bool redrawNow)
@@ -168,7 +172,10 @@ bool ItemDisplay::WouldBeEnlarged() const
     if (!picture_ || !picture_->Reduced() || picturePath_.isEmpty() || state_ == State::Loading)
         return false;
     const QRect fitted = FitCentered(PictureSize(), area_);
-    return fitted.width() > picture_->Width() || fitted.height() > picture_->Height();
+    QSize decoded(picture_->Width(), picture_->Height());
+    if (imaging::SwapsSides(picture_->Orientation()))
+        decoded.transpose();
+    return fitted.width() > decoded.width() || fitted.height() > decoded.height();
 }
 
 void ItemDisplay::Refine()

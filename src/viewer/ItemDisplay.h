@@ -48,7 +48,7 @@ public:
     QString StatusText() const { return statusText_; }
 
     // The picture on the surface (the previous one while another loads) and
-    // its size in its file.
+    // its size in its file, as it stands upright.
     std::shared_ptr<const imaging::TBitmap> Picture() const { return picture_; }
     QSize PictureSize() const;
 

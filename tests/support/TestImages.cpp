@@ -26,7 +26,7 @@ RgbImage RgbImage::Gradient(int width, int height)
     return image;
 }
 
-std::vector<uint8_t> EncodeJpeg(const RgbImage& image, int quality, bool gray)
+std::vector<uint8_t> EncodeJpeg(const RgbImage& image, int quality, bool gray, const std::vector<uint8_t>& app1)
 {
     jpeg_compress_struct info{};
     jpeg_error_mgr error{};
@@ -42,6 +42,8 @@ std::vector<uint8_t> EncodeJpeg(const RgbImage& image, int quality, bool gray)
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, quality, TRUE);
     jpeg_start_compress(&info, TRUE);
+    if (!app1.empty())
+        jpeg_write_marker(&info, JPEG_APP0 + 1, app1.data(), static_cast<unsigned>(app1.size()));
     std::vector<uint8_t> row(static_cast<size_t>(image.width) * 3);
     while (info.next_scanline < info.image_height) {
         const uint8_t* src = &image.rgb[static_cast<size_t>(info.next_scanline) * image.width * 3];
@@ -61,11 +63,45 @@ std::vector<uint8_t> EncodeJpeg(const RgbImage& image, int quality, bool gray)
     return bytes;
 }
 
-void WriteJpeg(const std::string& path, const RgbImage& image, int quality, bool gray)
+void WriteJpeg(const std::string& path, const RgbImage& image, int quality, bool gray,
+               const std::vector<uint8_t>& app1)
 {
-    const auto bytes = EncodeJpeg(image, quality, gray);
+    const auto bytes = EncodeJpeg(image, quality, gray, app1);
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<uint8_t> ExifBlock(int orientation, bool bigEndian)
+{
+    std::vector<uint8_t> block;
+    auto put16 = [&](uint32_t v) {
+        block.push_back(uint8_t(bigEndian ? v >> 8 : v));
+        block.push_back(uint8_t(bigEndian ? v : v >> 8));
+    };
+    auto put32 = [&](uint32_t v) {
+        put16(bigEndian ? v >> 16 : v & 0xFFFF);
+        put16(bigEndian ? v & 0xFFFF : v >> 16);
+    };
+    block.push_back(bigEndian ? 'M' : 'I');
+    block.push_back(bigEndian ? 'M' : 'I');
+    put16(42);
+    put32(8);   // the first directory
+    put16(1);   // one entry
+    put16(274); // orientation
+    put16(3);   // SHORT
+    put32(1);
+    put16(uint32_t(orientation));
+    put16(0);
+    put32(0);   // no next directory
+    return block;
+}
+
+std::vector<uint8_t> ExifApp1(int orientation, bool bigEndian)
+{
+    std::vector<uint8_t> data = {'E', 'x', 'i', 'f', 0, 0};
+    const std::vector<uint8_t> block = ExifBlock(orientation, bigEndian);
+    data.insert(data.end(), block.begin(), block.end());
+    return data;
 }
 
 std::vector<uint8_t> EncodeBmp24(const RgbImage& image)

@@ -218,3 +218,29 @@ TEST_F(DisplayTest, AJpegDecodesAtTheSizeItIsSeenAndAgainWhenTheAreaGrows)
     EXPECT_EQ(Status(), status); // decoded again quietly
     EXPECT_EQ(form->windowTitle(), "big.jpg - Orvane");
 }
+
+TEST_F(DisplayTest, APortraitPhotoShowsUprightWithItsUprightSize)
+{
+    // Stored 240 x 120, red left and blue right, with EXIF orientation 6:
+    // upright it is 120 x 240, red on top.
+    test::RgbImage halves{240, 120, std::vector<uint8_t>(240 * 120 * 3)};
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 240; ++x) {
+            uint8_t* p = &halves.rgb[(size_t(y) * 240 + x) * 3];
+            p[0] = x < 120 ? 255 : 0;
+            p[2] = x < 120 ? 0 : 255;
+        }
+    tree.Add("portrait.jpg", "");
+    test::WriteJpeg(tree.Path("portrait.jpg"), halves, 95, false, test::ExifApp1(6));
+    ASSERT_TRUE(Show("portrait.jpg"));
+    EXPECT_EQ(Status(), Full("portrait.jpg") + "  (120x240)");
+    EXPECT_EQ(form->Display().PictureSize(), QSize(120, 240));
+    const QImage painted = Find<ui::PictureSurface>("im2")->grab().toImage();
+    const QRect upright = viewer::FitCentered(QSize(120, 240), painted.size());
+    const QRgb top = painted.pixel(upright.center().x(), upright.top() + upright.height() / 4);
+    const QRgb bottom = painted.pixel(upright.center().x(), upright.bottom() - upright.height() / 4);
+    EXPECT_GT(qRed(top), 200);
+    EXPECT_LT(qBlue(top), 60);
+    EXPECT_GT(qBlue(bottom), 200);
+    EXPECT_LT(qRed(bottom), 60);
+}

@@ -2,6 +2,7 @@
 // extension, through the picture loader) and writes it as PNG, PPM or PAM;
 // or prints what the file's header says.
 #include "imaging/convert/ImageWriters.h"
+#include "imaging/core/Orientation.h"
 #include "imaging/core/PictureLoader.h"
 #include "imaging/readers/ReaderGraphic.h"
 #include "imaging/registry/FormatRegistration.h"
@@ -12,6 +13,7 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <utility>
 
 using namespace orvane::imaging;
 
@@ -19,10 +21,12 @@ namespace {
 
 int Usage()
 {
-    std::fputs("usage: orvane-convert [--max-pixels N] INPUT OUTPUT\n"
+    std::fputs("usage: orvane-convert [--auto-orient] [--max-pixels N] INPUT OUTPUT\n"
                "       orvane-convert --info INPUT\n"
                "OUTPUT's extension chooses the format: .png, .ppm (binary P6) or .pam (P7).\n"
-               "A picture of more than N pixels (268435456 unless given) is not written.\n",
+               "--auto-orient writes the picture upright as its EXIF orientation says; without\n"
+               "it the rows are written as stored. A picture of more than N pixels (268435456\n"
+               "unless given) is not written.\n",
                stderr);
     return 2;
 }
@@ -156,22 +160,76 @@ void CheckPixelCount(const TBitmap& picture, uint64_t maxPixels)
 
 } // namespace
 
+struct Arguments {
+    bool info = false;
+    bool autoOrient = false;
+    uint64_t maxPixels = kDefaultMaxPixels;
+    std::string input;
+    std::string output;
+};
+
+// The options, then INPUT and OUTPUT (or --info and INPUT); false for
+// anything else.
+bool ParseArguments(int argc, char** argv, Arguments& arguments)
+{
+    int at = 1;
+    if (argc == 3 && std::strcmp(argv[1], "--info") == 0) {
+        arguments.info = true;
+        arguments.input = argv[2];
+        return true;
+    }
+    while (at < argc && std::strncmp(argv[at], "--", 2) == 0) {
+        if (std::strcmp(argv[at], "--auto-orient") == 0) {
+            arguments.autoOrient = true;
+            ++at;
+        } else if (std::strcmp(argv[at], "--max-pixels") == 0 && at + 1 < argc) {
+            const auto limit = PixelCount(argv[at + 1]);
+            if (!limit)
+                return false;
+            arguments.maxPixels = *limit;
+            at += 2;
+        } else {
+            return false;
+        }
+    }
+    if (argc - at != 2)
+        return false;
+    arguments.input = argv[at];
+    arguments.output = argv[at + 1];
+    return true;
+}
+
+// The picture as the writers take it: upright when asked, with pixels of
+// other formats expanded to 24 or 32 bits first.
+std::unique_ptr<TBitmap> Oriented(std::unique_ptr<TBitmap> picture)
+{
+    if (picture->Orientation() == 1)
+        return picture;
+    const int bits = BitsPerPixel(picture->PixelFormat());
+    if (bits == 8 || bits == 24 || bits == 32)
+        return Upright(*picture);
+    auto expanded = std::make_unique<TBitmap>();
+    expanded->SetPixelFormat(TPixelFormat::pf32bit);
+    expanded->SetSize(picture->Width(), picture->Height());
+    expanded->SetHasAlpha(picture->HasAlpha());
+    expanded->SetOrientation(picture->Orientation());
+    for (int y = 0; y < picture->Height(); ++y) {
+        uint8_t* row = expanded->ScanLine(y);
+        convert::ExpandRow(*picture, y, true, row);
+        for (int x = 0; x < picture->Width(); ++x)
+            std::swap(row[x * 4], row[x * 4 + 2]); // RGBA to the bitmap's BGRA
+    }
+    return Upright(*expanded);
+}
+
 int main(int argc, char** argv)
 {
-    uint64_t maxPixels = kDefaultMaxPixels;
-    if (argc == 5 && std::strcmp(argv[1], "--max-pixels") == 0) {
-        const auto limit = PixelCount(argv[2]);
-        if (!limit)
-            return Usage();
-        maxPixels = *limit;
-        argv += 2;
-        argc -= 2;
-    }
-    const bool info = argc == 3 && std::strcmp(argv[1], "--info") == 0;
-    if (argc != 3 || (!info && argv[1][0] == '-' && argv[1][1] == '-'))
+    Arguments arguments;
+    if (!ParseArguments(argc, argv, arguments))
         return Usage();
-    const std::string input = argv[info ? 2 : 1];
-    const std::string output = info ? std::string() : argv[2];
+    const bool info = arguments.info;
+    const std::string& input = arguments.input;
+    const std::string& output = arguments.output;
     convert::TOutputKind kind{};
     if (!info && !convert::OutputKindFor(output, kind))
         return Usage();
@@ -182,12 +240,16 @@ int main(int argc, char** argv)
         if (info) {
             std::printf("width: %d\nheight: %d\npixel format: %s%s\n", picture->Width(), picture->Height(),
                         FormatName(picture->PixelFormat()), picture->HasAlpha() ? " with alpha" : "");
+            if (picture->Orientation() != 1)
+                std::printf("orientation: %d\n", picture->Orientation());
             if (const auto* reader = dynamic_cast<const TReaderGraphic*>(picture.get()))
                 PrintProperties(reader->ImageProperties());
         } else {
             if (picture->Empty())
                 throw EInvalidGraphic("The picture is empty.");
-            CheckPixelCount(*picture, maxPixels);
+            CheckPixelCount(*picture, arguments.maxPixels);
+            if (arguments.autoOrient)
+                picture = Oriented(std::move(picture));
             convert::WriteImage(*picture, output, kind);
         }
     } catch (const std::exception& e) {

@@ -149,6 +149,7 @@ void TBitmap::FreeImage()
     palette_.clear();
     hasAlpha_ = false;
     sourceWidth_ = sourceHeight_ = 0;
+    orientation_ = 1;
     if (OnPixelsMoved)
         OnPixelsMoved();
 }
@@ -198,6 +199,7 @@ void TBitmap::Assign(const TBitmap& source)
     hasAlpha_ = source.hasAlpha_;
     sourceWidth_ = source.sourceWidth_;
     sourceHeight_ = source.sourceHeight_;
+    orientation_ = source.orientation_;
 }
 
 void TBitmap::LoadFromStream(TStream&)

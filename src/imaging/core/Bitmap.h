@@ -145,6 +145,14 @@ public:
     int SourceHeight() const { return sourceHeight_ > 0 ? sourceHeight_ : height_; }
     bool Reduced() const { return SourceWidth() != width_ || SourceHeight() != height_; }
 
+    // How the stored rows are to be turned to stand upright, as the EXIF
+    // orientation tag says it: 1 as stored (the default), 2 mirrored, 3 turned
+    // half round, 4 flipped, 5 to 8 with width and height exchanged (6 turned
+    // a quarter clockwise, 8 a quarter anticlockwise). The pixels stay as
+    // stored; whoever shows or writes the picture turns it.
+    int Orientation() const { return orientation_; }
+    void SetOrientation(int orientation) { orientation_ = orientation >= 1 && orientation <= 8 ? orientation : 1; }
+
     // Largest pixel buffer any bitmap may allocate. Tests lower it.
     static size_t MaxImageBytes();
     static void SetMaxImageBytes(size_t bytes);
@@ -164,6 +172,7 @@ private:
     int coverHeight_ = 0;
     int sourceWidth_ = 0;
     int sourceHeight_ = 0;
+    int orientation_ = 1;
 
     int width_ = 0;
     int height_ = 0;

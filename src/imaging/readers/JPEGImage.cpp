@@ -1,5 +1,7 @@
 #include "imaging/readers/JPEGImage.h"
 
+#include "imaging/core/Orientation.h"
+
 #include "imaging/decoders/JpegLimits.h"
 
 #include <csetjmp>
@@ -100,8 +102,20 @@ bool ReadHeader(DecodeState& state, const uint8_t* data, size_t size)
     state.source.pub.next_input_byte = data;
     state.source.pub.bytes_in_buffer = size;
     state.info.src = &state.source.pub;
+    // APP1 holds the EXIF block and its orientation (at most 64 KB each).
+    jpeg_save_markers(&state.info, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&state.info, TRUE);
     return true;
+}
+
+// The orientation of the first APP1 segment that holds EXIF data.
+int OrientationOf(const jpeg_decompress_struct& info)
+{
+    for (jpeg_saved_marker_ptr marker = info.marker_list; marker; marker = marker->next)
+        if (marker->marker == JPEG_APP0 + 1)
+            if (const int orientation = ExifOrientationOfApp1(marker->data, marker->data_length); orientation != 1)
+                return orientation;
+    return 1;
 }
 
 bool StartDecompress(DecodeState& state)
@@ -287,7 +301,12 @@ void TJPEGImage::LoadFromStream(TStream& stream)
     if (!ReadHeader(state, file.Data(), file.Size()))
         Fail(state);
     jpeg_decompress_struct& info = state.info;
-    ChooseOutput(info, DecodeCoverWidth(), DecodeCoverHeight());
+    const int orientation = OrientationOf(info);
+    // The cover is the upright picture's: the stored one covers it turned.
+    if (SwapsSides(orientation))
+        ChooseOutput(info, DecodeCoverHeight(), DecodeCoverWidth());
+    else
+        ChooseOutput(info, DecodeCoverWidth(), DecodeCoverHeight());
     CheckSize(info, file.Size());
     if (!StartDecompress(state))
         Fail(state);
@@ -296,6 +315,7 @@ void TJPEGImage::LoadFromStream(TStream& stream)
     SetPixelFormat(gray ? TPixelFormat::pf8bit : TPixelFormat::pf24bit);
     SetSize(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
     SetSourceSize(static_cast<int>(info.image_width), static_cast<int>(info.image_height));
+    SetOrientation(orientation);
     if (gray) {
         std::vector<TRGBQuad> palette(256);
         for (int i = 0; i < 256; ++i)

@@ -2,6 +2,8 @@
 // it understands. The image data itself is in PNGImageData.cpp.
 #include "imaging/readers/PNGGraphic.h"
 
+#include "imaging/core/Orientation.h"
+
 #include "imaging/color/ColorManager.h"
 #include "imaging/decoders/LZ77Decoder.h"
 
@@ -265,6 +267,9 @@ void TPNGGraphic::ReadChunks(TLoadingProgress& progress)
         } else if (IsChunk("tRNS")) {
             ReadTransparency();
             continue;
+        } else if (IsChunk("eXIf")) {
+            ReadExif();
+            continue;
         }
         SkipChunk();
         if (IsChunk("IEND")) {
@@ -324,6 +329,13 @@ void TPNGGraphic::ReadGamma()
     cm.UpdateGamma(static_cast<float>(GetBE32(data) / 100000.0), 2.2f);
     cm.SetTargetOptions(cm.TargetOptions() | coApplyGamma);
     ImageProperties().Options |= ioUseGamma;
+}
+
+// eXIf: the EXIF block, of which the orientation is used.
+void TPNGGraphic::ReadExif()
+{
+    const uint8_t* data = ReadChunkData();
+    SetOrientation(ExifOrientation(data, chunkLength_));
 }
 
 void TPNGGraphic::ReadBackground()

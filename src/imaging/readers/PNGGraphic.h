@@ -51,6 +51,7 @@ private:
     void ReadPalette();
     void ReadGamma();
     void ReadBackground();
+    void ReadExif();
     void ReadTransparency();
     void DecodeImage(TLoadingProgress& progress);
     // The image data inflated in one call and unfiltered from there. False,

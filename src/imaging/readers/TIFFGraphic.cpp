@@ -26,6 +26,7 @@ enum TTIFFTag : uint16_t {
     tgPhotometric = 262,
     tgFillOrder = 266,
     tgStripOffsets = 273,
+    tgOrientation = 274,
     tgSamplesPerPixel = 277,
     tgRowsPerStrip = 278,
     tgStripByteCounts = 279,
@@ -280,6 +281,7 @@ void TTIFFGraphic::LoadFromStream(TStream& stream)
     stripOffsets_ = directory_.Array(tgStripOffsets);
     stripByteCounts_ = directory_.Array(tgStripByteCounts);
     PrepareBitmap();
+    SetOrientation(static_cast<int>(directory_.Value(tgOrientation, 1)));
     ProgressRect().Right = Width();
 
     std::unique_ptr<TDecoder> decoder = CreateDecoder();

@@ -205,6 +205,45 @@ TEST(ConvertProgram, FailuresPrintTheReadersMessageAndExitOne)
     EXPECT_NE(run.err.find("Cannot write file"), std::string::npos) << run.err;
 }
 
+TEST(ConvertProgram, AutoOrientWritesThePictureUprightAndOtherwiseAsStored)
+{
+    TempTree tree;
+    struct Case {
+        int orientation;
+        bool gray;
+    };
+    for (const Case c : {Case{6, false}, Case{8, true}, Case{3, false}}) {
+        tree.Write("photo.jpg", orvane::test::EncodeJpeg(RgbImage::Gradient(16, 8), 95, c.gray,
+                                                         orvane::test::ExifApp1(c.orientation)));
+        RunResult run = RunConvert(tree, Quote(tree.Path("photo.jpg")) + " " + Quote(tree.Path("stored.pam")));
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        run = RunConvert(tree, "--auto-orient " + Quote(tree.Path("photo.jpg")) + " " + Quote(tree.Path("upright.pam")));
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const auto stored = ReadFileBytes(tree.Path("stored.pam"));
+        const auto upright = ReadFileBytes(tree.Path("upright.pam"));
+        const int depth = 3; // gray pictures are written as RGB too
+        const std::string storedHeader = "P7\nWIDTH 16\nHEIGHT 8\nDEPTH " + std::to_string(depth);
+        const bool quarter = c.orientation != 3;
+        const std::string uprightHeader = quarter ? "P7\nWIDTH 8\nHEIGHT 16\nDEPTH " + std::to_string(depth)
+                                                  : storedHeader;
+        ASSERT_EQ(std::string(stored.begin(), stored.begin() + storedHeader.size()), storedHeader);
+        ASSERT_EQ(std::string(upright.begin(), upright.begin() + uprightHeader.size()), uprightHeader);
+        const size_t storedStart = stored.size() - 16 * 8 * depth, uprightStart = upright.size() - 16 * 8 * depth;
+        for (int y = 0; y < (quarter ? 16 : 8); ++y)
+            for (int x = 0; x < (quarter ? 8 : 16); ++x) {
+                const int sx = c.orientation == 6 ? y : c.orientation == 8 ? 15 - y : 15 - x;
+                const int sy = c.orientation == 6 ? 7 - x : c.orientation == 8 ? x : 7 - y;
+                const int uprightWidth = quarter ? 8 : 16;
+                for (int k = 0; k < depth; ++k)
+                    ASSERT_EQ(upright[uprightStart + size_t(y * uprightWidth + x) * depth + k],
+                              stored[storedStart + size_t(sy * 16 + sx) * depth + k])
+                        << c.orientation << " at " << x << "," << y;
+            }
+    }
+    const RunResult info = RunConvert(tree, "--info " + Quote(tree.Path("photo.jpg")));
+    EXPECT_NE(info.out.find("orientation: 3\n"), std::string::npos) << info.out;
+}
+
 TEST(ConvertProgram, PicturesOverThePixelLimitAreNotWritten)
 {
     TempTree tree;

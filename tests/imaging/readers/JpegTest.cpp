@@ -193,3 +193,23 @@ TEST(JpegPicture, AReducedDecodeIsLibjpegsOwnScaledOutputAndKeepsTheFileSize)
         EXPECT_EQ(jpeg.Reduced(), cover != 0) << cover;
     }
 }
+
+TEST(JpegPicture, TheExifOrientationIsKeptAndTheCoverIsTheUprightPictures)
+{
+    // Stored 800 x 400, upright (turned a quarter) 400 x 800. Fitted into a
+    // 400 x 100 area it is 50 x 100, which an eighth covers (100 x 50
+    // stored); fitted as stored it would have needed a quarter.
+    const auto bytes = orvane::test::EncodeJpeg(RgbImage::Gradient(800, 400), 90, false, orvane::test::ExifApp1(6));
+    TMemoryStream stream(bytes);
+    TJPEGImage jpeg;
+    jpeg.SetDecodeCover(400, 100);
+    jpeg.LoadFromStream(stream);
+    EXPECT_EQ(jpeg.Orientation(), 6);
+    EXPECT_EQ(jpeg.Width(), 100);
+    EXPECT_EQ(jpeg.Height(), 50);
+    EXPECT_EQ(jpeg.SourceWidth(), 800);
+    // An APP1 segment that is no EXIF block leaves the picture as stored.
+    TMemoryStream plain(orvane::test::EncodeJpeg(RgbImage::Gradient(8, 8), 90, false, {'X', 'M', 'P', 0}));
+    jpeg.LoadFromStream(plain);
+    EXPECT_EQ(jpeg.Orientation(), 1);
+}

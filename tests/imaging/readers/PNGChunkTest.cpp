@@ -4,6 +4,7 @@
 
 #include "imaging/color/ColorManager.h"
 #include "imaging/readers/PNGGraphic.h"
+#include "support/TestImages.h"
 
 #include <gtest/gtest.h>
 
@@ -488,4 +489,16 @@ TEST(PNGChunks, StreamsNotInMemoryDecodeTheSame)
     broken[png::FindChunk(broken, "IEND") - 5] ^= 0x10; // last IDAT byte
     TPlainStream brokenStream(broken);
     EXPECT_THROW(picture.LoadFromStream(brokenStream), EInvalidGraphic);
+}
+
+TEST(PNGChunks, TheExifOrientationIsKeptAndADamagedBlockIgnored)
+{
+    const png::Image image = png::MakeImage(4, 3, 8, 0);
+    const auto exif = orvane::test::ExifBlock(8, true);
+    TPNGGraphic picture;
+    Load(picture, FileWith(image, {{"eXIf", Bytes(exif.begin(), exif.end())}}));
+    EXPECT_EQ(picture.Orientation(), 8);
+    Load(picture, FileWith(image, {{"eXIf", Bytes(exif.begin(), exif.begin() + 12)}}));
+    EXPECT_EQ(picture.Orientation(), 1);
+    EXPECT_EQ(picture.Width(), 4);
 }

@@ -474,3 +474,16 @@ TEST(TIFFReader, LaterImagesFollowTheDirectoryChain)
     ASSERT_TRUE(tiff.ReadHeader(stream, 0));
     EXPECT_EQ(tiff.ImageProperties().Width, 3);
 }
+
+TEST(TIFFReader, TheOrientationTagIsKept)
+{
+    for (const auto& [stored, kept] : {std::pair{6, 6}, std::pair{9, 1}}) {
+        TiffBuilder b = GrayImage();
+        b.Short(274, {uint16_t(stored)});
+        TMemoryStream stream(b.Build());
+        TTIFFGraphic picture;
+        picture.LoadFromStream(stream);
+        EXPECT_EQ(picture.Orientation(), kept) << stored;
+        EXPECT_EQ(Gray8Row(picture, 0), (Bytes{10, 20, 30})); // the rows stay as stored
+    }
+}
