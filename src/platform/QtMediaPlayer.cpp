@@ -42,6 +42,7 @@ public:
 
     void Stop() override
     {
+        playWanted_ = false;
         if (player_)
             player_->stop();
     }
@@ -58,6 +59,7 @@ public:
     void Play() override
     {
         EnsurePlayer();
+        playWanted_ = true;
         player_->play();
     }
     bool FullScreen() const override { return widget_ && widget_->isFullScreen(); }
@@ -83,12 +85,19 @@ private:
         if (player_)
             return;
         player_ = new QMediaPlayer(this);
+        // A play asked for while the file was still being opened can be left
+        // on its first frame: once the file is open, playing is asked again.
+        connect(player_, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
+            if (playWanted_ && (status == QMediaPlayer::LoadedMedia || status == QMediaPlayer::BufferedMedia))
+                player_->play();
+        });
         audio_ = new QAudioOutput(this);
         player_->setAudioOutput(audio_);
         if (widget_)
             player_->setVideoOutput(widget_);
     }
 
+    bool playWanted_ = false;
     QMediaPlayer* player_ = nullptr;
     QAudioOutput* audio_ = nullptr;
     VideoSurface* widget_ = nullptr;

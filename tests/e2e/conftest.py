@@ -36,8 +36,8 @@ def media(tmp_path_factory):
     for name, rgb in COLOURS.items():
         convert("-size", "160x120", f"xc:rgb{rgb}", "-quality", "95", folder / f"{name}.jpg")
         made[f"{name}.jpg"] = (folder / f"{name}.jpg").read_bytes()
-    subprocess.run(["gst-launch-1.0", "-q", "videotestsrc", "num-buffers=300", "pattern=ball", "!",
-                    "video/x-raw,width=320,height=240,framerate=25/1", "!", "jpegenc", "!", "avimux", "!",
+    subprocess.run(["gst-launch-1.0", "-q", "videotestsrc", "num-buffers=1500", "pattern=ball", "!",
+                    "video/x-raw,width=160,height=120,framerate=25/1", "!", "jpegenc", "!", "avimux", "!",
                     "filesink", f"location={folder / 'ball.avi'}"], check=True)
     made["ball.avi"] = (folder / "ball.avi").read_bytes()
     return made
