@@ -4,6 +4,7 @@
 // reader must end with a picture or one of its errors, a decoder within its
 // buffers: never crash, hang or touch memory they do not own.
 #include "DecoderTargets.h"
+#include "imaging/core/Animation.h"
 #include "imaging/core/Bitmap.h"
 #include "imaging/core/Warnings.h"
 #include "imaging/readers/AutodeskGraphic.h"
@@ -23,6 +24,7 @@
 #include "imaging/readers/TargaGraphic.h"
 #include "imaging/readers/WindowsBitmap.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -50,6 +52,10 @@ void LoadPicture(const uint8_t* data, size_t size)
     const std::unique_ptr<TBitmap> picture = graphicClass.Create();
     try {
         picture->LoadFromStream(stream);
+        // An animated picture decodes its later frames as it plays.
+        if (TAnimation* animation = picture->Animation())
+            for (int frame = 1; frame < std::min(animation->FrameCount(), 64); ++frame)
+                animation->NextFrame();
     } catch (const std::exception&) {
     }
 }

@@ -150,6 +150,7 @@ void TBitmap::FreeImage()
     hasAlpha_ = false;
     sourceWidth_ = sourceHeight_ = 0;
     orientation_ = 1;
+    iccProfile_.clear();
     if (OnPixelsMoved)
         OnPixelsMoved();
 }
@@ -200,6 +201,7 @@ void TBitmap::Assign(const TBitmap& source)
     sourceWidth_ = source.sourceWidth_;
     sourceHeight_ = source.sourceHeight_;
     orientation_ = source.orientation_;
+    iccProfile_ = source.iccProfile_;
 }
 
 void TBitmap::LoadFromStream(TStream&)

@@ -41,6 +41,7 @@ struct TRect {
 enum class TProgressStage : uint8_t { psStarting = 0, psRunning = 1, psEnding = 2 };
 
 class TBitmap;
+class TAnimation;
 using TProgressEvent = std::function<void(TBitmap* sender, TProgressStage stage, uint8_t percentDone,
                                           bool redrawNow, const TRect& rect, const std::string& message)>;
 
@@ -153,6 +154,16 @@ public:
     int Orientation() const { return orientation_; }
     void SetOrientation(int orientation) { orientation_ = orientation >= 1 && orientation <= 8 ? orientation : 1; }
 
+    // The ICC colour profile the file gave its pixels (empty: sRGB, or none
+    // given). The pixels stay as decoded; whoever shows the picture converts.
+    const std::vector<uint8_t>& IccProfile() const { return iccProfile_; }
+    void SetIccProfile(std::vector<uint8_t> profile) { iccProfile_ = std::move(profile); }
+
+    // Pictures of several frames shown in turn (animated GIF and WebP) hand
+    // out their animation; the bitmap holds the frame now shown. nullptr
+    // for a picture of one frame.
+    virtual TAnimation* Animation() { return nullptr; }
+
     // Largest pixel buffer any bitmap may allocate. Tests lower it.
     static size_t MaxImageBytes();
     static void SetMaxImageBytes(size_t bytes);
@@ -173,6 +184,7 @@ private:
     int sourceWidth_ = 0;
     int sourceHeight_ = 0;
     int orientation_ = 1;
+    std::vector<uint8_t> iccProfile_;
 
     int width_ = 0;
     int height_ = 0;
