@@ -58,8 +58,8 @@ TTransform MakeTransform(const std::vector<uint8_t>& bytes, TSrgbLayout layout)
     if (kind == cmsSigLinkClass || kind == cmsSigAbstractClass || kind == cmsSigNamedColorClass)
         return nullptr;
     const TProfile srgb(cmsCreate_sRGBProfile());
-    // The fourth byte (alpha or padding) is carried over as it is.
-    const cmsUInt32Number flags = cmsFLAGS_BLACKPOINTCOMPENSATION | cmsFLAGS_COPY_ALPHA;
+    // Converted in place: the fourth byte (alpha or padding) stays as it is.
+    const cmsUInt32Number flags = cmsFLAGS_BLACKPOINTCOMPENSATION;
     return TTransform(cmsCreateTransform(source.get(), InputFormat(layout, space == cmsSigGrayData), srgb.get(),
                                          OutputFormat(layout), INTENT_RELATIVE_COLORIMETRIC, flags));
 }
