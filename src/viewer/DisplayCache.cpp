@@ -318,17 +318,19 @@ QImage TurnedUpright(const QImage& image, int orientation)
 void DisplayCache::ShowInSrgb(QImage& image) const
 {
     const std::vector<uint8_t>& profile = bitmap_->IccProfile();
-    if (profile.empty() || image.isNull())
+    if (profile.empty() || image.isNull() || !imaging::UsableProfile(profile))
         return;
-    // Scaled pictures keep the format of what they were scaled from.
-    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32_Premultiplied)
-        image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                              : QImage::Format_RGB32);
-    const imaging::TSrgbLayout layout = image.format() == QImage::Format_ARGB32_Premultiplied
-                                            ? imaging::TSrgbLayout::BgraPremultiplied
-                                            : imaging::TSrgbLayout::Bgrx;
+    // Scaled pictures keep the format of what they were scaled from. Colours
+    // are converted straight, not premultiplied by their alpha (lcms2's fast
+    // path takes only the former).
+    const bool alpha = image.hasAlphaChannel();
+    if (image.format() != QImage::Format_RGB32)
+        image = image.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    const imaging::TSrgbLayout layout = alpha ? imaging::TSrgbLayout::Bgra : imaging::TSrgbLayout::Bgrx;
     imaging::ConvertToSrgb(profile, layout, image.bits(), image.width(), image.height(),
                            static_cast<size_t>(image.bytesPerLine()));
+    if (alpha)
+        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
 const QImage& DisplayCache::Render(const QSize& area, QRect* target)

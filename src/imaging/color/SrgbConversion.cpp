@@ -27,20 +27,12 @@ cmsUInt32Number InputFormat(TSrgbLayout layout, bool gray)
     const cmsUInt32Number extra = layout == TSrgbLayout::Bgr ? 2 : 3;
     if (gray)
         return COLORSPACE_SH(PT_GRAY) | CHANNELS_SH(1) | BYTES_SH(1) | EXTRA_SH(extra);
-    switch (layout) {
-    case TSrgbLayout::Bgr: return TYPE_BGR_8;
-    case TSrgbLayout::BgraPremultiplied: return TYPE_BGRA_8_PREMUL;
-    default: return TYPE_BGRA_8;
-    }
+    return layout == TSrgbLayout::Bgr ? TYPE_BGR_8 : TYPE_BGRA_8;
 }
 
 cmsUInt32Number OutputFormat(TSrgbLayout layout)
 {
-    switch (layout) {
-    case TSrgbLayout::Bgr: return TYPE_BGR_8;
-    case TSrgbLayout::BgraPremultiplied: return TYPE_BGRA_8_PREMUL;
-    default: return TYPE_BGRA_8;
-    }
+    return layout == TSrgbLayout::Bgr ? TYPE_BGR_8 : TYPE_BGRA_8;
 }
 
 TTransform MakeTransform(const std::vector<uint8_t>& bytes, TSrgbLayout layout)

@@ -20,7 +20,6 @@ enum class TSrgbLayout : uint8_t {
     Bgr,               // 3 bytes a pixel
     Bgrx,              // 4 bytes a pixel, the fourth unused (kept as it is)
     Bgra,              // 4 bytes a pixel, straight alpha (kept as it is)
-    BgraPremultiplied, // 4 bytes a pixel, colours premultiplied by alpha
 };
 
 // Converts width x height pixels in place, rows `stride` bytes apart. False
