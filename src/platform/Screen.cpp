@@ -25,15 +25,21 @@ QSize QtScreen::PrimarySize() const
 
 QImage QtScreen::Grab(const QRect& area) const
 {
-    QImage picture(area.size(), QImage::Format_RGB32);
-    picture.fill(Qt::black);
     QScreen* screen = QGuiApplication::primaryScreen();
+    // A scaled screen has more pixels than its logical size: all of them are
+    // kept, the picture saying how many per logical pixel.
+    const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
+    QImage picture(QSize(qRound(area.width() * ratio), qRound(area.height() * ratio)), QImage::Format_RGB32);
+    picture.setDevicePixelRatio(ratio);
+    picture.fill(Qt::black);
     if (!screen || area.isEmpty())
         return picture;
     const QRect visible = area.intersected(QRect(QPoint(0, 0), screen->geometry().size()));
     if (visible.isEmpty())
         return picture;
-    const QPixmap grabbed = screen->grabWindow(0, visible.x(), visible.y(), visible.width(), visible.height());
+    QPixmap grabbed = screen->grabWindow(0, visible.x(), visible.y(), visible.width(), visible.height());
+    if (grabbed.width() > visible.width())
+        grabbed.setDevicePixelRatio(qreal(grabbed.width()) / visible.width());
     QPainter painter(&picture);
     painter.drawPixmap(visible.topLeft() - area.topLeft(), grabbed);
     return picture;

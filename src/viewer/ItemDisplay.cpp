@@ -105,7 +105,7 @@ void ItemDisplay::LoadPicture(const QString& path)
         picture->OnPixelsMoved = [this] { cache_.PixelsMoved(); };
         // Decoded no larger than the area shows it (where the format can);
         // the sizes reported are the file's own.
-        picture->SetDecodeCover(area_.width(), area_.height());
+        picture->SetDecodeCover(decodeArea_.width(), decodeArea_.height());
         ShowPicture(picture);
         picture->LoadFromFile(fileName);
     } catch (...) {
@@ -192,9 +192,9 @@ void ItemDisplay::RowsDecoded(int rows, bool redrawNow)
     emit RedrawNeeded(true);
 }
 
-void ItemDisplay::SetArea(const QSize& area)
+void ItemDisplay::SetArea(const QSize& area, qreal devicePixelRatio)
 {
-    area_ = area;
+    decodeArea_ = area.isEmpty() ? area : DevicePixels(area, devicePixelRatio);
     // The area grew past what was decoded (full screen, a wider column):
     // decode again at the larger scale once the resizing has settled.
     if (WouldBeEnlarged())
@@ -205,7 +205,7 @@ bool ItemDisplay::WouldBeEnlarged() const
 {
     if (!picture_ || !picture_->Reduced() || picturePath_.isEmpty() || state_ == State::Loading)
         return false;
-    const QRect fitted = FitCentered(PictureSize(), area_);
+    const QRect fitted = FitCentered(PictureSize(), decodeArea_);
     QSize decoded(picture_->Width(), picture_->Height());
     if (imaging::SwapsSides(picture_->Orientation()))
         decoded.transpose();
@@ -221,7 +221,7 @@ void ItemDisplay::Refine()
     try {
         const std::string fileName = LocalName(picturePath_);
         std::shared_ptr<imaging::TBitmap> sharper = imaging::TPictureLoader::Instance().CreateFor(fileName);
-        sharper->SetDecodeCover(area_.width(), area_.height());
+        sharper->SetDecodeCover(decodeArea_.width(), decodeArea_.height());
         sharper->LoadFromFile(fileName);
         ShowPicture(sharper);
         cache_.Finished();

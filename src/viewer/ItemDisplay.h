@@ -53,13 +53,18 @@ public:
     QSize PictureSize() const;
 
     // What the surface paints: the picture fitted into area, and where.
-    const QImage& Render(const QSize& area, QRect* target) { return cache_.Render(area, target); }
+    const QImage& Render(const QSize& area, QRect* target, qreal devicePixelRatio = 1.0)
+    {
+        return cache_.Render(area, target, devicePixelRatio);
+    }
     bool HasPicture() const { return cache_.HasPicture(); }
     int ReductionFactor() const { return cache_.ReductionFactor(); }
 
-    // The size of the picture surface. A picture decoded reduced is decoded
-    // again, quietly, once the area has grown past it and stays so.
-    void SetArea(const QSize& area);
+    // The size of the picture surface, and the screen pixels per surface
+    // pixel: pictures are decoded for the screen's pixels. A picture decoded
+    // reduced is decoded again, quietly, once the area has grown past it and
+    // stays so.
+    void SetArea(const QSize& area, qreal devicePixelRatio = 1.0);
 
 signals:
     void StateChanged(State state);
@@ -85,7 +90,7 @@ private:
     std::shared_ptr<imaging::TBitmap> picture_;
     QString picturePath_; // the file of the picture shown, once loaded
     DisplayCache cache_;
-    QSize area_;
+    QSize decodeArea_; // the surface's size in screen pixels
     QTimer refineTimer_;
     // An animated picture shows its frames in turn, each for its delay,
     // until it has played as often as the file says.
