@@ -1,4 +1,5 @@
 #include "platform/Screen.h"
+#include "platform/WindowSystem.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -10,9 +11,10 @@ namespace orvane::platform {
 
 std::optional<QPoint> QtScreen::CursorPos() const
 {
-    // Without a real display the pointer's place is unknown.
+    // Without a real display the pointer's place is unknown; a Wayland
+    // client knows it only inside its own window.
     if (QGuiApplication::platformName() == QLatin1String("offscreen") ||
-        QGuiApplication::platformName() == QLatin1String("minimal"))
+        QGuiApplication::platformName() == QLatin1String("minimal") || IsWaylandClient())
         return std::nullopt;
     return QCursor::pos();
 }
