@@ -34,4 +34,6 @@ random, slide show, full screen, a screen magnifier, the shown picture as
 desktop wallpaper, search, moving, renaming and trashing files, mail with
 attachments and a tray icon. It shows JPEG, HEIC, AVIF, WebP, JPEG XL, GIF,
 PNG, TIFF and many older formats upright and in their colours.")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${PROJECT_SOURCE_DIR}/data/package/postrm")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
