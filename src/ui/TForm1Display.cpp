@@ -79,7 +79,7 @@ void TForm1::PlaceViewingArea(const QRect& bounds)
 {
     viewingArea_->setGeometry(bounds);
     pictureSurface_->setGeometry(0, 0, bounds.width(), bounds.height());
-    display_->SetArea(bounds.size());
+    display_->SetArea(bounds.size(), pictureSurface_->devicePixelRatioF());
 }
 
 void TForm1::SwitchFullScreen()
