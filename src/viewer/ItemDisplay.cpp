@@ -90,8 +90,20 @@ void ItemDisplay::ShowVideo(const QString& path)
 
 void ItemDisplay::LoadPicture(const QString& path)
 {
-    SetState(State::Loading);
     std::shared_ptr<imaging::TBitmap> previous = picture_;
+    const QString previousPath = picturePath_;
+    const QSize previousArea = pictureArea_;
+    // Decoded ahead, or the picture shown before: only a paint.
+    if (std::shared_ptr<imaging::TBitmap> ready = nearby_.Take(path, decodeArea_)) {
+        SetState(State::Loading);
+        ShowPicture(std::move(ready));
+        cache_.Finished();
+        PictureShown(path);
+        if (previousPath != path)
+            nearby_.KeepShownBefore(previousPath, previousArea, std::move(previous));
+        return;
+    }
+    SetState(State::Loading);
     std::shared_ptr<imaging::TBitmap> picture;
     try {
         const std::string fileName = LocalName(path);
@@ -125,12 +137,33 @@ void ItemDisplay::LoadPicture(const QString& path)
     picture->OnProgress = nullptr;
     picture->OnPixelsMoved = nullptr;
     cache_.Finished();
+    PictureShown(path);
+    if (previousPath != path)
+        nearby_.KeepShownBefore(previousPath, previousArea, std::move(previous));
+}
+
+void ItemDisplay::PictureShown(const QString& path)
+{
     emit RedrawNeeded(false);
     picturePath_ = path;
+    pictureArea_ = decodeArea_;
     const QSize size = PictureSize();
     statusText_ = QStringLiteral("%1  (%2x%3)").arg(path).arg(size.width()).arg(size.height());
     SetState(State::Picture);
     StartAnimation();
+}
+
+void ItemDisplay::DecodeAhead(const QString& path)
+{
+    if (path.isEmpty())
+        nearby_.DropAhead();
+    else
+        nearby_.DecodeAhead(path, decodeArea_);
+}
+
+void ItemDisplay::DropAhead()
+{
+    nearby_.DropAhead();
 }
 
 void ItemDisplay::StartAnimation()
@@ -194,7 +227,15 @@ void ItemDisplay::RowsDecoded(int rows, bool redrawNow)
 
 void ItemDisplay::SetArea(const QSize& area, qreal devicePixelRatio)
 {
-    decodeArea_ = area.isEmpty() ? area : DevicePixels(area, devicePixelRatio);
+    const QSize decodeArea = area.isEmpty() ? area : DevicePixels(area, devicePixelRatio);
+    if (decodeArea != decodeArea_) {
+        // Decoded for another size: what comes next is decoded again.
+        const QString ahead = nearby_.AheadPath();
+        nearby_.DropAll();
+        decodeArea_ = decodeArea;
+        if (!ahead.isEmpty())
+            nearby_.DecodeAhead(ahead, decodeArea_);
+    }
     // The area grew past what was decoded (full screen, a wider column):
     // decode again at the larger scale once the resizing has settled.
     if (WouldBeEnlarged())

@@ -5,6 +5,7 @@
 // shown as they arrive when the decoding takes long enough to be watched; a
 // video plays in the media player.
 #include "viewer/DisplayCache.h"
+#include "viewer/NearbyPictures.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -66,6 +67,12 @@ public:
     // stays so.
     void SetArea(const QSize& area, qreal devicePixelRatio = 1.0);
 
+    // The picture the next step will show, decoded ahead while the program
+    // is idle (none: empty); dropped when what comes next changes.
+    void DecodeAhead(const QString& path);
+    void DropAhead();
+    const NearbyPictures& Nearby() const { return nearby_; }
+
 signals:
     void StateChanged(State state);
     // A decoding progress report, as the status line shows it.
@@ -78,6 +85,7 @@ private:
     void ShowVideo(const QString& path);
     void LoadPicture(const QString& path);
     void ShowPicture(std::shared_ptr<imaging::TBitmap> picture);
+    void PictureShown(const QString& path);
     void RowsDecoded(int rows, bool redrawNow);
     bool WouldBeEnlarged() const;
     void Refine();
@@ -90,7 +98,9 @@ private:
     std::shared_ptr<imaging::TBitmap> picture_;
     QString picturePath_; // the file of the picture shown, once loaded
     DisplayCache cache_;
-    QSize decodeArea_; // the surface's size in screen pixels
+    QSize decodeArea_;  // the surface's size in screen pixels
+    QSize pictureArea_; // the size the picture shown was decoded for
+    NearbyPictures nearby_;
     QTimer refineTimer_;
     // An animated picture shows its frames in turn, each for its delay,
     // until it has played as often as the file says.
