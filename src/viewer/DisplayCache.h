@@ -37,6 +37,8 @@ public:
     const QImage& Render(const QSize& area, QRect* target = nullptr, qreal devicePixelRatio = 1.0);
 
     int ReductionFactor() const { return factor_; }
+    // The memory of what it made (the picture's own pixels not counted).
+    size_t HeldBytes() const { return static_cast<size_t>(reduced_.sizeInBytes() + rendered_.sizeInBytes()); }
     bool HasPicture() const { return bitmap_ != nullptr; }
 
 private:

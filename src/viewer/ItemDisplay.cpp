@@ -92,15 +92,16 @@ void ItemDisplay::LoadPicture(const QString& path)
 {
     std::shared_ptr<imaging::TBitmap> previous = picture_;
     const QString previousPath = picturePath_;
-    const QSize previousArea = pictureArea_;
+    const NearbyPictures::Area previousArea = pictureArea_;
     // Decoded ahead, or the picture shown before: only a paint.
-    if (std::shared_ptr<imaging::TBitmap> ready = nearby_.Take(path, decodeArea_)) {
+    if (NearbyPictures::Prepared ready = nearby_.Take(path, area_); ready.picture) {
         SetState(State::Loading);
-        ShowPicture(std::move(ready));
-        cache_.Finished();
+        NearbyPictures::Prepared shown{std::move(previous), std::move(cache_)};
+        picture_ = std::move(ready.picture);
+        cache_ = std::move(ready.cache);
         PictureShown(path);
         if (previousPath != path)
-            nearby_.KeepShownBefore(previousPath, previousArea, std::move(previous));
+            nearby_.KeepShownBefore(previousPath, previousArea, std::move(shown));
         return;
     }
     SetState(State::Loading);
@@ -138,15 +139,20 @@ void ItemDisplay::LoadPicture(const QString& path)
     picture->OnPixelsMoved = nullptr;
     cache_.Finished();
     PictureShown(path);
-    if (previousPath != path)
-        nearby_.KeepShownBefore(previousPath, previousArea, std::move(previous));
+    if (previousPath != path) {
+        // The picture before is drawn again when it comes back.
+        DisplayCache undrawn;
+        undrawn.SetPicture(previous.get());
+        undrawn.Finished();
+        nearby_.KeepShownBefore(previousPath, previousArea, {std::move(previous), std::move(undrawn)});
+    }
 }
 
 void ItemDisplay::PictureShown(const QString& path)
 {
     emit RedrawNeeded(false);
     picturePath_ = path;
-    pictureArea_ = decodeArea_;
+    pictureArea_ = area_;
     const QSize size = PictureSize();
     statusText_ = QStringLiteral("%1  (%2x%3)").arg(path).arg(size.width()).arg(size.height());
     SetState(State::Picture);
@@ -158,7 +164,7 @@ void ItemDisplay::DecodeAhead(const QString& path)
     if (path.isEmpty())
         nearby_.DropAhead();
     else
-        nearby_.DecodeAhead(path, decodeArea_);
+        nearby_.DecodeAhead(path, area_);
 }
 
 void ItemDisplay::DropAhead()
@@ -227,14 +233,15 @@ void ItemDisplay::RowsDecoded(int rows, bool redrawNow)
 
 void ItemDisplay::SetArea(const QSize& area, qreal devicePixelRatio)
 {
-    const QSize decodeArea = area.isEmpty() ? area : DevicePixels(area, devicePixelRatio);
-    if (decodeArea != decodeArea_) {
-        // Decoded for another size: what comes next is decoded again.
+    const NearbyPictures::Area changed{area, devicePixelRatio};
+    if (!(changed == area_)) {
+        // Decoded and drawn for another size: what comes next is done again.
         const QString ahead = nearby_.AheadPath();
         nearby_.DropAll();
-        decodeArea_ = decodeArea;
+        area_ = changed;
+        decodeArea_ = area_.DecodeSize();
         if (!ahead.isEmpty())
-            nearby_.DecodeAhead(ahead, decodeArea_);
+            nearby_.DecodeAhead(ahead, area_);
     }
     // The area grew past what was decoded (full screen, a wider column):
     // decode again at the larger scale once the resizing has settled.

@@ -98,8 +98,9 @@ private:
     std::shared_ptr<imaging::TBitmap> picture_;
     QString picturePath_; // the file of the picture shown, once loaded
     DisplayCache cache_;
-    QSize decodeArea_;  // the surface's size in screen pixels
-    QSize pictureArea_; // the size the picture shown was decoded for
+    NearbyPictures::Area area_;         // the surface's
+    QSize decodeArea_;                  // the surface's size in screen pixels
+    NearbyPictures::Area pictureArea_; // the area the picture shown was made for
     NearbyPictures nearby_;
     QTimer refineTimer_;
     // An animated picture shows its frames in turn, each for its delay,

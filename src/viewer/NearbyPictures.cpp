@@ -2,11 +2,14 @@
 
 #include "imaging/core/Bitmap.h"
 #include "imaging/core/PictureLoader.h"
+#include "viewer/FitGeometry.h"
 #include "viewer/SlicedTask.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+
+#include <utility>
 
 namespace orvane::viewer {
 
@@ -43,17 +46,22 @@ NearbyPictures::~NearbyPictures()
     EndTask();
 }
 
-bool NearbyPictures::Held::Matches(const QString& wanted, const QSize& wantedArea) const
+QSize NearbyPictures::Area::DecodeSize() const
 {
-    if (!picture || path != wanted || area != wantedArea)
+    return size.isEmpty() ? size : DevicePixels(size, ratio);
+}
+
+bool NearbyPictures::Held::Matches(const QString& wanted, const Area& wantedArea) const
+{
+    if (!prepared.picture || path != wanted || !(area == wantedArea))
         return false;
     const QFileInfo file(path);
     return file.exists() && file.size() == fileSize && file.lastModified() == modified;
 }
 
-void NearbyPictures::DecodeAhead(const QString& path, const QSize& decodeArea)
+void NearbyPictures::DecodeAhead(const QString& path, const Area& area)
 {
-    if (ahead_.path == path && ahead_.area == decodeArea && (ahead_.picture || task_))
+    if (ahead_.path == path && ahead_.area == area && ahead_.prepared.picture)
         return;
     DropAhead();
     const QFileInfo file(path);
@@ -65,7 +73,8 @@ void NearbyPictures::DecodeAhead(const QString& path, const QSize& decodeArea)
     } catch (...) {
         return; // not a picture the loader knows: the step itself will say so
     }
-    ahead_ = {path, decodeArea, file.size(), file.lastModified(), picture};
+    ahead_ = {path, area, file.size(), file.lastModified(), {picture, {}}};
+    const QSize decodeArea = area.DecodeSize();
     picture->SetDecodeCover(decodeArea.width(), decodeArea.height());
     const std::string fileName = QFile::encodeName(path).toStdString();
     task_ = std::make_unique<SlicedTask>([picture, fileName] { picture->LoadFromFile(fileName); });
@@ -89,62 +98,82 @@ void NearbyPictures::DecodeAhead(const QString& path, const QSize& decodeArea)
 
 void NearbyPictures::RunSlice()
 {
+    if (drawPending_) {
+        // A slice of its own: reduced and scaled for the area as a paint
+        // would, so the step only copies it to the screen.
+        drawPending_ = false;
+        idle_.stop();
+        DisplayCache& cache = ahead_.prepared.cache;
+        cache.SetPicture(ahead_.prepared.picture.get());
+        cache.Finished();
+        cache.Render(ahead_.area.size, nullptr, ahead_.area.ratio);
+        return;
+    }
     if (!task_) {
         idle_.stop();
         return;
     }
     sliceClock_->start();
     if (task_->Resume()) {
-        idle_.stop();
         const bool failed = static_cast<bool>(task_->Error());
         EndTask();
         if (failed)
             ahead_ = {};
+        else {
+            drawPending_ = true;
+            idle_.start();
+        }
     }
 }
 
 void NearbyPictures::EndTask()
 {
     idle_.stop();
+    drawPending_ = false;
     task_.reset(); // a task still paused unwinds here
-    if (ahead_.picture) {
-        ahead_.picture->OnSlicePoint = nullptr;
-        ahead_.picture->OnProgress = nullptr;
+    if (const auto& picture = ahead_.prepared.picture) {
+        picture->OnSlicePoint = nullptr;
+        picture->OnProgress = nullptr;
     }
 }
 
 bool NearbyPictures::AheadDone() const
 {
-    return ahead_.picture && !task_;
+    return ahead_.prepared.picture && !task_ && !drawPending_;
 }
 
-void NearbyPictures::KeepShownBefore(const QString& path, const QSize& decodeArea,
-                                     std::shared_ptr<imaging::TBitmap> picture)
+void NearbyPictures::KeepShownBefore(const QString& path, const Area& area, Prepared shown)
 {
     const QFileInfo file(path);
-    if (!picture || !file.isFile()) {
+    if (!shown.picture || !file.isFile()) {
         before_ = {};
         return;
     }
-    before_ = {path, decodeArea, file.size(), file.lastModified(), std::move(picture)};
+    before_ = {path, area, file.size(), file.lastModified(), std::move(shown)};
 }
 
-std::shared_ptr<imaging::TBitmap> NearbyPictures::Take(const QString& path, const QSize& decodeArea)
+NearbyPictures::Prepared NearbyPictures::Take(const QString& path, const Area& area)
 {
-    if (before_.Matches(path, decodeArea))
-        return std::exchange(before_, {}).picture;
-    if (!ahead_.Matches(path, decodeArea))
-        return nullptr;
+    if (before_.Matches(path, area))
+        return std::exchange(before_, {}).prepared;
+    if (!ahead_.Matches(path, area))
+        return {};
     if (task_) {
         task_->Finish();
         const bool failed = static_cast<bool>(task_->Error());
         EndTask();
         if (failed) {
             ahead_ = {};
-            return nullptr;
+            return {};
         }
     }
-    return std::exchange(ahead_, {}).picture;
+    EndTask();
+    Prepared taken = std::exchange(ahead_, {}).prepared;
+    if (!taken.cache.HasPicture()) {
+        taken.cache.SetPicture(taken.picture.get());
+        taken.cache.Finished();
+    }
+    return taken;
 }
 
 void NearbyPictures::DropAhead()
@@ -163,8 +192,8 @@ size_t NearbyPictures::HeldBytes() const
 {
     size_t bytes = 0;
     for (const Held* held : {&ahead_, &before_})
-        if (held->picture)
-            bytes += held->picture->ImageSize();
+        if (held->prepared.picture)
+            bytes += held->prepared.picture->ImageSize() + held->prepared.cache.HeldBytes();
     return bytes;
 }
 

@@ -4,6 +4,8 @@
 // program is idle, and the one shown before (a step back). Each is decoded
 // for the size the viewing area shows it at; with the picture on screen that
 // makes at most three pictures held.
+#include "viewer/DisplayCache.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QSize>
@@ -28,17 +30,32 @@ public:
     explicit NearbyPictures(QObject* parent = nullptr);
     ~NearbyPictures() override;
 
-    // Begins decoding path ahead for an area of decodeArea screen pixels,
-    // in slices of a few milliseconds whenever the program is idle; the work
-    // ahead before is dropped. A file whose reader cannot pause is decoded
-    // ahead only when it is small.
-    void DecodeAhead(const QString& path, const QSize& decodeArea);
-    // Keeps the picture leaving the screen for a step back.
-    void KeepShownBefore(const QString& path, const QSize& decodeArea, std::shared_ptr<imaging::TBitmap> picture);
-    // The picture of path decoded for decodeArea, finished now if it was
-    // still being decoded; null when neither is that picture, the file has
+    // Where a picture is shown: the viewing area's size and its screen
+    // pixels per area pixel; decoded for area times ratio.
+    struct Area {
+        QSize size;
+        qreal ratio = 1.0;
+        QSize DecodeSize() const;
+        bool operator==(const Area&) const = default;
+    };
+    // A picture at hand: decoded, and drawn for its area once the program
+    // was idle long enough (the cache then paints it at once).
+    struct Prepared {
+        std::shared_ptr<imaging::TBitmap> picture;
+        DisplayCache cache;
+    };
+
+    // Begins decoding path ahead for the area, in slices of a few
+    // milliseconds whenever the program is idle, then draws it for the area;
+    // the work ahead before is dropped. A file whose reader cannot pause is
+    // decoded ahead only when it is small.
+    void DecodeAhead(const QString& path, const Area& area);
+    // Keeps the picture leaving the screen for a step back, as it was drawn.
+    void KeepShownBefore(const QString& path, const Area& area, Prepared shown);
+    // The picture of path for the area, its decoding finished now if it was
+    // still under way; no picture when neither is that picture, the file has
     // changed since (size or modification time) or its decoding failed.
-    std::shared_ptr<imaging::TBitmap> Take(const QString& path, const QSize& decodeArea);
+    Prepared Take(const QString& path, const Area& area);
     // Drops the work ahead (what comes next has changed).
     void DropAhead();
     // Drops both (the viewing area changed size).
@@ -52,11 +69,11 @@ public:
 private:
     struct Held {
         QString path;
-        QSize area;
+        Area area;
         qint64 fileSize = -1;
         QDateTime modified;
-        std::shared_ptr<imaging::TBitmap> picture;
-        bool Matches(const QString& path, const QSize& area) const;
+        Prepared prepared;
+        bool Matches(const QString& path, const Area& area) const;
     };
     void RunSlice();
     void EndTask();
@@ -64,6 +81,7 @@ private:
     Held ahead_;
     Held before_;
     std::unique_ptr<SlicedTask> task_;
+    bool drawPending_ = false; // decoded ahead, not drawn yet
     std::shared_ptr<QElapsedTimer> sliceClock_; // since the running slice began
     QTimer idle_;
 };

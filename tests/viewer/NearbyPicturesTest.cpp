@@ -71,15 +71,17 @@ TEST(NearbyPictures, APictureDecodedAheadInSlicesIsTheOneADirectDecodeGives)
     test::WriteJpeg(tree.Path("a.jpg"), test::RgbImage::Gradient(1600, 1200));
     const QString path = QString::fromStdString(tree.Path("a.jpg"));
     viewer::NearbyPictures nearby;
-    nearby.DecodeAhead(path, QSize(500, 400));
+    const viewer::NearbyPictures::Area area{QSize(500, 400), 1.0};
+    nearby.DecodeAhead(path, area);
     QElapsedTimer waited;
     waited.start();
     while (!nearby.AheadDone() && waited.elapsed() < 5000) {
         QCoreApplication::processEvents();
     }
     ASSERT_TRUE(nearby.AheadDone());
-    EXPECT_EQ(nearby.Take(path, QSize(640, 480)), nullptr) << "decoded for another size";
-    const auto ahead = nearby.Take(path, QSize(500, 400));
+    EXPECT_FALSE(nearby.Take(path, {QSize(500, 400), 2.0}).picture) << "made for another screen";
+    auto prepared = nearby.Take(path, area);
+    const auto ahead = prepared.picture;
     ASSERT_TRUE(ahead);
     auto direct = imaging::TPictureLoader::Instance().CreateFor(tree.Path("a.jpg"));
     direct->SetDecodeCover(500, 400);
@@ -87,5 +89,5 @@ TEST(NearbyPictures, APictureDecodedAheadInSlicesIsTheOneADirectDecodeGives)
     ASSERT_EQ(ahead->Width(), direct->Width());
     ASSERT_EQ(ahead->Height(), direct->Height());
     EXPECT_EQ(std::memcmp(ahead->Bits(), direct->Bits(), direct->ImageSize()), 0);
-    EXPECT_EQ(nearby.Take(path, QSize(500, 400)), nullptr) << "taken once";
+    EXPECT_FALSE(nearby.Take(path, area).picture) << "taken once";
 }
