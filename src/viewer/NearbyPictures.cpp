@@ -21,6 +21,10 @@ constexpr qint64 kSliceNs = 6'000'000;
 // Readers that pause between rows; any other picture is decoded ahead
 // (whole, in one slice) only when its file is this small.
 constexpr qint64 kUnslicedLargestBytes = 256 * 1024;
+// Drawing (reducing and smoothly scaling) is one piece of work that cannot
+// pause: it is done ahead only for a picture this small, which takes about
+// as long as one slice; a larger one is drawn by the step's paint.
+constexpr qint64 kDrawnAheadLargestPixels = 1600 * 1000;
 
 bool PausesBetweenRows(const QString& path)
 {
@@ -117,9 +121,10 @@ void NearbyPictures::RunSlice()
     if (task_->Resume()) {
         const bool failed = static_cast<bool>(task_->Error());
         EndTask();
+        const auto& picture = ahead_.prepared.picture;
         if (failed)
             ahead_ = {};
-        else {
+        else if (qint64(picture->Width()) * picture->Height() <= kDrawnAheadLargestPixels) {
             drawPending_ = true;
             idle_.start();
         }
