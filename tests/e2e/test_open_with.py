@@ -1,8 +1,11 @@
 """Opening a file or folder with the program, as a file manager does:
 `orvane PATH`."""
 import subprocess
+from pathlib import Path
 
 from harness.session import wait_for
+
+HARNESS = Path(__file__).parent / "harness"
 
 
 def test_a_file_named_at_start_is_shown_with_its_line_selected_and_next_steps_in_its_folder(make_session):
@@ -47,3 +50,17 @@ def test_the_installed_menu_entry_opens_a_file_as_a_file_manager_does(make_sessi
     s.window = wait_for(s.main_window, 20, what="the main window")
     s.shown("blue.jpg", timeout=10)
     wait_for(lambda: s.find("label", f"{photo}  (160x120)"), 5, what="its path in the status line")
+
+
+def test_a_file_dropped_on_the_window_opens_in_its_folder(make_session):
+    s = make_session(["stored/red.jpg", "trip/green.jpg", "trip/blue.jpg"])
+    s.write_settings({"Additional": {"Dir": str(s.photos / "stored")}})
+    s.launch()
+    wait_for(lambda: s.list_lines("Photo") == ["red.jpg"], 10, what="the stored root scanned")
+    photo = s.photos / "trip/blue.jpg"
+    x, y, w, h = s.frame()
+    dropped = subprocess.run(["/usr/bin/python3", str(HARNESS / "xdnd_drop.py"), s.env["DISPLAY"], hex(s.window),
+                              str(x + w // 2), str(y + h // 2), photo.as_uri()], timeout=20)
+    assert dropped.returncode == 0
+    s.shown("blue.jpg")
+    wait_for(lambda: sorted(s.list_lines("Photo")) == ["blue.jpg", "green.jpg"], 10, what="the file's folder scanned")
