@@ -12,6 +12,8 @@
 // peak memory one load takes above what was held before it, as a multiple
 // of the decoded pixels (peak_ratio; resident pages, so memory taken
 // straight from the kernel counts too).
+#include "PhotoLikePicture.h"
+#include "WholeProcess.h"
 #include "imaging/readers/PNGGraphic.h"
 
 #include <benchmark/benchmark.h>
@@ -31,12 +33,7 @@
 #include <string>
 #include <vector>
 
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 using namespace orvane::imaging;
 using Bytes = std::vector<uint8_t>;
@@ -55,27 +52,11 @@ void WriteBytes(png_structp png, png_bytep data, size_t length)
 
 void Flush(png_structp) {}
 
-// A photo-like picture: smooth colour gradients with soft shapes and sensor
-// noise.
+// The photo-like picture, written by libpng with its defaults.
 Bytes MakeFile(int channels, bool interlaced)
 {
-    std::mt19937 random(42);
-    std::normal_distribution<float> noise(0.0f, 2.5f);
     const size_t rowBytes = size_t{kWidth} * channels;
-    Bytes pixels(rowBytes * kHeight);
-    for (uint32_t y = 0; y < kHeight; ++y) {
-        uint8_t* row = pixels.data() + y * rowBytes;
-        for (uint32_t x = 0; x < kWidth; ++x) {
-            const float fx = x / float(kWidth), fy = y / float(kHeight);
-            const float shape = 40.0f * std::sin(fx * 9.0f + fy * 4.0f) * std::cos(fy * 7.0f - fx * 3.0f);
-            const float base[4] = {90 + 120 * fx + shape, 60 + 140 * fy - shape / 2, 180 - 100 * fx * fy + shape / 3,
-                                   255 - 60 * fy};
-            for (int c = 0; c < channels; ++c) {
-                const float v = base[c] + (c < 3 ? noise(random) : 0.0f);
-                row[x * channels + c] = static_cast<uint8_t>(std::clamp(v, 0.0f, 255.0f));
-            }
-        }
-    }
+    const Bytes pixels = PhotoLikePixels(kWidth, kHeight, channels);
     Bytes file;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -259,25 +240,6 @@ int LibpngToPpm(const char* input, const char* output)
     return std::fclose(out) == 0 && written ? 0 : 1;
 }
 
-std::string SelfPath()
-{
-    return std::filesystem::read_symlink("/proc/self/exe").string();
-}
-
-// orvane-convert of the same build, or the one ORVANE_CONVERT names.
-std::string ConvertPath()
-{
-    if (const char* path = std::getenv("ORVANE_CONVERT"))
-        return path;
-    return (std::filesystem::path(SelfPath()).parent_path().parent_path() / "src/imaging/convert/orvane-convert")
-        .string();
-}
-
-std::string ScratchFolder()
-{
-    return std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path().string();
-}
-
 // The benchmark file on disk (in memory where the system has a memory file
 // system, so that the disk's noise stays out).
 const std::string& FileOnDisk(int channels, bool interlaced)
@@ -291,23 +253,6 @@ const std::string& FileOnDisk(int channels, bool interlaced)
         std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
     }
     return path;
-}
-
-// Runs a program to its end; its processor time in seconds.
-double RunProgram(const std::vector<std::string>& arguments)
-{
-    std::vector<char*> argv;
-    for (const std::string& a : arguments)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    if (posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-        throw std::runtime_error("cannot start " + arguments[0]);
-    int status = 0;
-    rusage usage{};
-    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        throw std::runtime_error(arguments[0] + " failed");
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 void BM_Process(benchmark::State& state, bool orvane, int channels, bool interlaced)

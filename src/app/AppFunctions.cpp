@@ -23,6 +23,14 @@ QString FirstArgument(const QStringList& arguments)
     return first;
 }
 
+QString PathToOpen(const QStringList& arguments)
+{
+    const QString first = FirstArgument(arguments);
+    if (first.isEmpty() || first == QLatin1String("/uninstall") || first == QLatin1String("/reset"))
+        return {};
+    return arguments.at(1);
+}
+
 void AppStart(const QStringList& arguments)
 {
     try {

@@ -15,4 +15,9 @@ void AppStart(const QStringList& arguments);
 // The first argument lower-cased in ASCII letters only, or empty.
 QString FirstArgument(const QStringList& arguments);
 
+// The folder or file the first argument names when it is no switch ("Open
+// with"), exactly as given; empty when there is none. Further arguments
+// are ignored.
+QString PathToOpen(const QStringList& arguments);
+
 } // namespace orvane::app

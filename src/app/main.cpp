@@ -57,6 +57,7 @@ int main(int argc, char** argv)
         auto input = std::make_unique<orvane::ui::TInputDlg>(form.get());
         auto input2 = std::make_unique<orvane::ui::TInputDlg2>(form.get());
         form->SetDialogs({preferences.get(), about.get(), input.get(), input2.get()});
+        form->SetPathToOpen(orvane::app::PathToOpen(QApplication::arguments()));
         try {
             form->FormCreate();
         } catch (...) {

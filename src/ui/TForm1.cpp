@@ -65,9 +65,22 @@ void TForm1::FormCreate()
     ResizePanels();
     if (OnGetSettings)
         OnGetSettings(*this);
+    // A path given to open replaces the stored root folder and file; one that
+    // cannot be opened leaves them as stored.
+    std::optional<OpenedPath> opened;
+    if (!pathToOpen_.isEmpty())
+        opened = CheckPathToOpen(pathToOpen_);
+    if (opened) {
+        rootFolder_ = opened->folder;
+        currentFile_.clear();
+        library_->photoIndex = -1;
+        library_->videoIndex = -1;
+    }
     if (!rootFolder_.isEmpty())
         ReadDir();
-    if (!currentFile_.isEmpty())
+    if (opened)
+        ShowOpened(*opened);
+    else if (!currentFile_.isEmpty())
         SetThis(currentFile_, false);
     if (!searchEdit_->text().isEmpty())
         GoSearch();

@@ -15,6 +15,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <memory>
 
 class QAction;
@@ -31,6 +32,8 @@ class QTabWidget;
 class QTimer;
 class QToolBar;
 class QToolButton;
+
+class QMimeData;
 
 namespace orvane::platform {
 class MediaPlayer;
@@ -62,6 +65,15 @@ public:
     // entry: FormCreate after construction, FormDestroy before deletion.
     void FormCreate();
     void FormDestroy();
+    // A folder or file to open instead of the stored root folder (the
+    // command line's); set before FormCreate.
+    void SetPathToOpen(const QString& path) { pathToOpen_ = path; }
+    // Opens a folder as the root folder, or a file in its folder, as a drop
+    // on the window does; a path that cannot be opened is named in a message.
+    void OpenPath(const QString& path);
+    // What a drop on the window opens: the first local file or folder; a
+    // web address is refused with a message.
+    void OpenDropped(const QMimeData& data);
     bool WindowCreated() const { return windowCreated_; }
 
     // The dialogs, created by the program's entry after the main window.
@@ -139,8 +151,19 @@ protected:
     void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    // What a path to open names: the root folder, and the file to show in it
+    // (empty for a folder).
+    struct OpenedPath {
+        QString folder;
+        QString file;
+    };
+    std::optional<OpenedPath> CheckPathToOpen(const QString& path) const;
+    void ShowOpened(const OpenedPath& opened);
+
     // LibraryHost
     int ActivePage() const override { return ActiveTab(); }
     bool ShuffleOn() const override;
@@ -243,6 +266,7 @@ private:
     // State kept between the settings' reading and writing.
     ui::Options options_;
     QString rootFolder_;
+    QString pathToOpen_;
     QString currentFile_;
     QStringList nameHistory_;
     int fullWidth_ = 0; // the window's width with the file list shown

@@ -88,6 +88,8 @@ void TForm1::CreateControls()
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Orvane"));
+    // A file or folder dropped on the window is opened (TForm1OpenPath.cpp).
+    setAcceptDrops(true);
     setWindowIcon(QIcon(QStringLiteral(":/icons/orvane.png")));
     CreateCommands();
     CreateToolBar();

@@ -1,5 +1,6 @@
 #include "viewer/DisplayCache.h"
 
+#include "imaging/color/SrgbConversion.h"
 #include "imaging/core/Bitmap.h"
 #include "imaging/core/Orientation.h"
 #include "viewer/FitGeometry.h"
@@ -312,6 +313,26 @@ QImage TurnedUpright(const QImage& image, int orientation)
 
 } // namespace
 
+// A picture with a colour profile is converted at the size it is shown, so
+// the cost follows the viewing area, not the picture.
+void DisplayCache::ShowInSrgb(QImage& image) const
+{
+    const std::vector<uint8_t>& profile = bitmap_->IccProfile();
+    if (profile.empty() || image.isNull() || !imaging::UsableProfile(profile))
+        return;
+    // Scaled pictures keep the format of what they were scaled from. Colours
+    // are converted straight, not premultiplied by their alpha (lcms2's fast
+    // path takes only the former).
+    const bool alpha = image.hasAlphaChannel();
+    if (image.format() != QImage::Format_RGB32)
+        image = image.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    const imaging::TSrgbLayout layout = alpha ? imaging::TSrgbLayout::Bgra : imaging::TSrgbLayout::Bgrx;
+    imaging::ConvertToSrgb(profile, layout, image.bits(), image.width(), image.height(),
+                           static_cast<size_t>(image.bytesPerLine()));
+    if (alpha)
+        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
 const QImage& DisplayCache::Render(const QSize& area, QRect* target)
 {
     const int orientation = bitmap_ ? bitmap_->Orientation() : 1;
@@ -353,6 +374,7 @@ const QImage& DisplayCache::Render(const QSize& area, QRect* target)
         rendered_ = source.scaled(stored, Qt::IgnoreAspectRatio,
                                   partial ? Qt::FastTransformation : Qt::SmoothTransformation);
     }
+    ShowInSrgb(rendered_);
     if (orientation != 1)
         rendered_ = TurnedUpright(rendered_, orientation);
     renderedArea_ = area;

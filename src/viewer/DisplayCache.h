@@ -42,6 +42,7 @@ private:
     void RestartReduction();
 
     const QImage& View();
+    void ShowInSrgb(QImage& image) const;
 
     const imaging::TBitmap* bitmap_ = nullptr;
     QSize size_;           // the bitmap's

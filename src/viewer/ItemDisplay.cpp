@@ -1,5 +1,6 @@
 #include "viewer/ItemDisplay.h"
 
+#include "imaging/core/Animation.h"
 #include "imaging/core/Bitmap.h"
 #include "imaging/core/Orientation.h"
 #include "imaging/core/PictureLoader.h"
@@ -44,12 +45,15 @@ ItemDisplay::ItemDisplay(platform::MediaPlayer& player, QObject* parent) : QObje
     refineTimer_.setSingleShot(true);
     refineTimer_.setInterval(kRefineDelayMs);
     connect(&refineTimer_, &QTimer::timeout, this, &ItemDisplay::Refine);
+    frameTimer_.setSingleShot(true);
+    connect(&frameTimer_, &QTimer::timeout, this, &ItemDisplay::ShowNextFrame);
 }
 
 ItemDisplay::~ItemDisplay() = default;
 
 bool ItemDisplay::Show(const QString& path, bool isVideo)
 {
+    frameTimer_.stop();
     // Player failures never stop the step.
     try {
         player_.Stop();
@@ -126,6 +130,36 @@ void ItemDisplay::LoadPicture(const QString& path)
     const QSize size = PictureSize();
     statusText_ = QStringLiteral("%1  (%2x%3)").arg(path).arg(size.width()).arg(size.height());
     SetState(State::Picture);
+    StartAnimation();
+}
+
+void ItemDisplay::StartAnimation()
+{
+    imaging::TAnimation* animation = picture_ ? picture_->Animation() : nullptr;
+    if (!animation || animation->FrameCount() < 2)
+        return;
+    playsDone_ = 0;
+    frameTimer_.start(animation->FrameDelay());
+}
+
+void ItemDisplay::ShowNextFrame()
+{
+    imaging::TAnimation* animation = picture_ ? picture_->Animation() : nullptr;
+    if (!animation || state_ != State::Picture)
+        return;
+    const bool lastFrame = animation->FrameIndex() == animation->FrameCount() - 1;
+    if (lastFrame && animation->LoopCount() > 0 && ++playsDone_ >= animation->LoopCount())
+        return; // played out: the last frame stays
+    try {
+        animation->NextFrame();
+    } catch (const std::exception&) {
+        return; // a damaged frame ends the animation on the frame before
+    }
+    // The frame was composed in the picture's own memory: shown afresh.
+    cache_.SetPicture(picture_.get());
+    cache_.Finished();
+    emit RedrawNeeded(false);
+    frameTimer_.start(animation->FrameDelay());
 }
 
 void ItemDisplay::ShowPicture(std::shared_ptr<imaging::TBitmap> picture)

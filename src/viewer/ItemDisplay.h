@@ -76,6 +76,8 @@ private:
     void RowsDecoded(int rows, bool redrawNow);
     bool WouldBeEnlarged() const;
     void Refine();
+    void StartAnimation();
+    void ShowNextFrame();
 
     platform::MediaPlayer& player_;
     State state_ = State::Empty;
@@ -85,6 +87,10 @@ private:
     DisplayCache cache_;
     QSize area_;
     QTimer refineTimer_;
+    // An animated picture shows its frames in turn, each for its delay,
+    // until it has played as often as the file says.
+    QTimer frameTimer_;
+    int playsDone_ = 0;
     // A picture decoded within a blink appears once, whole; after that its
     // rows are shown as they arrive, at most about 30 times a second.
     static constexpr int kFirstPartialFrameMs = 120;

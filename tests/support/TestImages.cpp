@@ -6,6 +6,7 @@
 
 extern "C" {
 #include <jpeglib.h>
+#include <lcms2.h>
 }
 
 namespace orvane::test {
@@ -26,7 +27,8 @@ RgbImage RgbImage::Gradient(int width, int height)
     return image;
 }
 
-std::vector<uint8_t> EncodeJpeg(const RgbImage& image, int quality, bool gray, const std::vector<uint8_t>& app1)
+std::vector<uint8_t> EncodeJpeg(const RgbImage& image, int quality, bool gray, const std::vector<uint8_t>& app1,
+                                const std::vector<uint8_t>& icc)
 {
     jpeg_compress_struct info{};
     jpeg_error_mgr error{};
@@ -44,6 +46,8 @@ std::vector<uint8_t> EncodeJpeg(const RgbImage& image, int quality, bool gray, c
     jpeg_start_compress(&info, TRUE);
     if (!app1.empty())
         jpeg_write_marker(&info, JPEG_APP0 + 1, app1.data(), static_cast<unsigned>(app1.size()));
+    if (!icc.empty())
+        jpeg_write_icc_profile(&info, icc.data(), static_cast<unsigned>(icc.size()));
     std::vector<uint8_t> row(static_cast<size_t>(image.width) * 3);
     while (info.next_scanline < info.image_height) {
         const uint8_t* src = &image.rgb[static_cast<size_t>(info.next_scanline) * image.width * 3];
@@ -64,9 +68,9 @@ std::vector<uint8_t> EncodeJpeg(const RgbImage& image, int quality, bool gray, c
 }
 
 void WriteJpeg(const std::string& path, const RgbImage& image, int quality, bool gray,
-               const std::vector<uint8_t>& app1)
+               const std::vector<uint8_t>& app1, const std::vector<uint8_t>& icc)
 {
-    const auto bytes = EncodeJpeg(image, quality, gray, app1);
+    const auto bytes = EncodeJpeg(image, quality, gray, app1, icc);
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
@@ -131,6 +135,24 @@ std::vector<uint8_t> EncodeBmp24(const RgbImage& image)
         }
     }
     return out;
+}
+
+std::vector<uint8_t> SwappedRedGreenProfile()
+{
+    // sRGB's primaries with red and green exchanged, on sRGB's curve.
+    const cmsCIExyY white{0.3127, 0.3290, 1.0};
+    const cmsCIExyYTRIPLE primaries{{0.30, 0.60, 1.0}, {0.64, 0.33, 1.0}, {0.15, 0.06, 1.0}};
+    const cmsFloat64Number srgbCurve[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+    cmsToneCurve* curve = cmsBuildParametricToneCurve(nullptr, 4, srgbCurve);
+    cmsToneCurve* curves[3] = {curve, curve, curve};
+    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    std::vector<uint8_t> bytes(size);
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    cmsCloseProfile(profile);
+    cmsFreeToneCurve(curve);
+    return bytes;
 }
 
 } // namespace orvane::test

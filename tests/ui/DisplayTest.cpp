@@ -244,3 +244,18 @@ TEST_F(DisplayTest, APortraitPhotoShowsUprightWithItsUprightSize)
     EXPECT_GT(qBlue(bottom), 200);
     EXPECT_LT(qRed(bottom), 60);
 }
+
+TEST_F(DisplayTest, APhotoWithAColourProfileShowsInItsColours)
+{
+    // Stored red, in a profile that says stored red is green.
+    test::RgbImage red{64, 48, {}};
+    for (int i = 0; i < 64 * 48; ++i)
+        red.rgb.insert(red.rgb.end(), {255, 0, 0});
+    tree.Add("profiled.jpg", "");
+    test::WriteJpeg(tree.Path("profiled.jpg"), red, 95, false, {}, test::SwappedRedGreenProfile());
+    ASSERT_TRUE(Show("profiled.jpg"));
+    const QImage painted = Find<ui::PictureSurface>("im2")->grab().toImage();
+    const QRgb centre = painted.pixel(painted.rect().center());
+    EXPECT_GT(qGreen(centre), 200);
+    EXPECT_LT(qRed(centre), 60);
+}

@@ -2,6 +2,7 @@
 // extension, through the picture loader) and writes it as PNG, PPM or PAM;
 // or prints what the file's header says.
 #include "imaging/convert/ImageWriters.h"
+#include "imaging/color/SrgbConversion.h"
 #include "imaging/core/Orientation.h"
 #include "imaging/core/PictureLoader.h"
 #include "imaging/readers/ReaderGraphic.h"
@@ -21,12 +22,13 @@ namespace {
 
 int Usage()
 {
-    std::fputs("usage: orvane-convert [--auto-orient] [--max-pixels N] INPUT OUTPUT\n"
+    std::fputs("usage: orvane-convert [--auto-orient] [--to-srgb] [--max-pixels N] INPUT OUTPUT\n"
                "       orvane-convert --info INPUT\n"
                "OUTPUT's extension chooses the format: .png, .ppm (binary P6) or .pam (P7).\n"
                "--auto-orient writes the picture upright as its EXIF orientation says; without\n"
-               "it the rows are written as stored. A picture of more than N pixels (268435456\n"
-               "unless given) is not written.\n",
+               "it the rows are written as stored. --to-srgb converts a picture with an\n"
+               "embedded colour profile to sRGB; without it the values are written as stored.\n"
+               "A picture of more than N pixels (268435456 unless given) is not written.\n",
                stderr);
     return 2;
 }
@@ -163,6 +165,7 @@ void CheckPixelCount(const TBitmap& picture, uint64_t maxPixels)
 struct Arguments {
     bool info = false;
     bool autoOrient = false;
+    bool toSrgb = false;
     uint64_t maxPixels = kDefaultMaxPixels;
     std::string input;
     std::string output;
@@ -181,6 +184,9 @@ bool ParseArguments(int argc, char** argv, Arguments& arguments)
     while (at < argc && std::strncmp(argv[at], "--", 2) == 0) {
         if (std::strcmp(argv[at], "--auto-orient") == 0) {
             arguments.autoOrient = true;
+            ++at;
+        } else if (std::strcmp(argv[at], "--to-srgb") == 0) {
+            arguments.toSrgb = true;
             ++at;
         } else if (std::strcmp(argv[at], "--max-pixels") == 0 && at + 1 < argc) {
             const auto limit = PixelCount(argv[at + 1]);
@@ -242,12 +248,16 @@ int main(int argc, char** argv)
                         FormatName(picture->PixelFormat()), picture->HasAlpha() ? " with alpha" : "");
             if (picture->Orientation() != 1)
                 std::printf("orientation: %d\n", picture->Orientation());
+            if (!picture->IccProfile().empty())
+                std::printf("colour profile: %zu bytes\n", picture->IccProfile().size());
             if (const auto* reader = dynamic_cast<const TReaderGraphic*>(picture.get()))
                 PrintProperties(reader->ImageProperties());
         } else {
             if (picture->Empty())
                 throw EInvalidGraphic("The picture is empty.");
             CheckPixelCount(*picture, arguments.maxPixels);
+            if (arguments.toSrgb)
+                ConvertBitmapToSrgb(*picture);
             if (arguments.autoOrient)
                 picture = Oriented(std::move(picture));
             convert::WriteImage(*picture, output, kind);

@@ -5,6 +5,7 @@
 #include "imaging/decoders/JpegLimits.h"
 
 #include <csetjmp>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 
@@ -102,8 +103,10 @@ bool ReadHeader(DecodeState& state, const uint8_t* data, size_t size)
     state.source.pub.next_input_byte = data;
     state.source.pub.bytes_in_buffer = size;
     state.info.src = &state.source.pub;
-    // APP1 holds the EXIF block and its orientation (at most 64 KB each).
+    // APP1 holds the EXIF block and its orientation, APP2 the colour profile
+    // in pieces (at most 64 KB each).
     jpeg_save_markers(&state.info, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_save_markers(&state.info, JPEG_APP0 + 2, 0xFFFF);
     jpeg_read_header(&state.info, TRUE);
     return true;
 }
@@ -116,6 +119,19 @@ int OrientationOf(const jpeg_decompress_struct& info)
             if (const int orientation = ExifOrientationOfApp1(marker->data, marker->data_length); orientation != 1)
                 return orientation;
     return 1;
+}
+
+// The colour profile its APP2 pieces make up; empty without one (or with
+// pieces missing).
+std::vector<uint8_t> IccProfileOf(jpeg_decompress_struct& info)
+{
+    JOCTET* data = nullptr;
+    unsigned int size = 0;
+    if (!jpeg_read_icc_profile(&info, &data, &size) || !data)
+        return {};
+    std::vector<uint8_t> profile(data, data + size);
+    std::free(data);
+    return profile;
 }
 
 bool StartDecompress(DecodeState& state)
@@ -316,6 +332,7 @@ void TJPEGImage::LoadFromStream(TStream& stream)
     SetSize(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
     SetSourceSize(static_cast<int>(info.image_width), static_cast<int>(info.image_height));
     SetOrientation(orientation);
+    SetIccProfile(IccProfileOf(info));
     if (gray) {
         std::vector<TRGBQuad> palette(256);
         for (int i = 0; i < 256; ++i)

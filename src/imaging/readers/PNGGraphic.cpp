@@ -5,6 +5,7 @@
 #include "imaging/core/Orientation.h"
 
 #include "imaging/color/ColorManager.h"
+#include "imaging/color/SrgbConversion.h"
 #include "imaging/decoders/LZ77Decoder.h"
 
 #include <zlib.h>
@@ -18,6 +19,33 @@ namespace {
 
 const uint8_t kSignature[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
 const char* const kFormat = "PNG";
+
+// A deflated colour profile, inflated; empty when the data is damaged or the
+// profile larger than any real one (4 MB).
+std::vector<uint8_t> InflatedProfile(const uint8_t* data, size_t size)
+{
+    constexpr size_t kLargest = 4u << 20;
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK)
+        return {};
+    std::vector<uint8_t> profile(std::min<size_t>(kLargest, std::max<size_t>(size * 4, 4096)));
+    stream.next_in = const_cast<uint8_t*>(data);
+    stream.avail_in = static_cast<uInt>(std::min<size_t>(size, UINT_MAX));
+    int status = Z_OK;
+    while (status == Z_OK) {
+        if (stream.total_out == profile.size()) {
+            if (profile.size() == kLargest)
+                break;
+            profile.resize(std::min(kLargest, profile.size() * 2));
+        }
+        stream.next_out = profile.data() + stream.total_out;
+        stream.avail_out = static_cast<uInt>(profile.size() - stream.total_out);
+        status = inflate(&stream, Z_NO_FLUSH);
+    }
+    profile.resize(status == Z_STREAM_END ? stream.total_out : 0);
+    inflateEnd(&stream);
+    return profile;
+}
 
 // Chunk types compare without regard to letter case (bit 5 of each byte).
 bool SameType(const uint8_t* a, const char* b)
@@ -270,6 +298,9 @@ void TPNGGraphic::ReadChunks(TLoadingProgress& progress)
         } else if (IsChunk("eXIf")) {
             ReadExif();
             continue;
+        } else if (IsChunk("iCCP")) {
+            ReadIccProfile();
+            continue;
         }
         SkipChunk();
         if (IsChunk("IEND")) {
@@ -323,7 +354,8 @@ void TPNGGraphic::ReadPalette()
 void TPNGGraphic::ReadGamma()
 {
     const uint8_t* data = ReadChunkData();
-    if (chunkLength_ < 4)
+    // A colour profile governs the colours; its curves hold the gamma.
+    if (chunkLength_ < 4 || !IccProfile().empty())
         return;
     TColorManager& cm = ColorManager();
     cm.UpdateGamma(static_cast<float>(GetBE32(data) / 100000.0), 2.2f);
@@ -336,6 +368,25 @@ void TPNGGraphic::ReadExif()
 {
     const uint8_t* data = ReadChunkData();
     SetOrientation(ExifOrientation(data, chunkLength_));
+}
+
+// iCCP: a name, a zero byte, the compression method (0) and the profile
+// deflated. A usable profile governs the colours instead of gAMA, which is
+// then not applied (its gamma is in the profile's curves); a damaged or
+// unusable one is ignored and gAMA applies as before.
+void TPNGGraphic::ReadIccProfile()
+{
+    const uint8_t* data = ReadChunkData();
+    const uint8_t* nameEnd = static_cast<const uint8_t*>(std::memchr(data, 0, std::min<size_t>(chunkLength_, 80)));
+    if (!nameEnd || nameEnd + 2 > data + chunkLength_ || nameEnd[1] != 0)
+        return;
+    std::vector<uint8_t> profile = InflatedProfile(nameEnd + 2, static_cast<size_t>(data + chunkLength_ - nameEnd - 2));
+    if (profile.empty() || !UsableProfile(profile))
+        return;
+    TColorManager& cm = ColorManager();
+    cm.SetTargetOptions(static_cast<TConvertOptions>(cm.TargetOptions() & ~coApplyGamma));
+    ImageProperties().Options &= ~ioUseGamma;
+    SetIccProfile(std::move(profile));
 }
 
 void TPNGGraphic::ReadBackground()

@@ -52,6 +52,7 @@ private:
     void ReadGamma();
     void ReadBackground();
     void ReadExif();
+    void ReadIccProfile();
     void ReadTransparency();
     void DecodeImage(TLoadingProgress& progress);
     // The image data inflated in one call and unfiltered from there. False,

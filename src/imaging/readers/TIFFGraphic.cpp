@@ -27,6 +27,7 @@ enum TTIFFTag : uint16_t {
     tgFillOrder = 266,
     tgStripOffsets = 273,
     tgOrientation = 274,
+    tgIccProfile = 34675,
     tgSamplesPerPixel = 277,
     tgRowsPerStrip = 278,
     tgStripByteCounts = 279,
@@ -91,6 +92,17 @@ unsigned SamplesOfScheme(TColorScheme scheme)
         return 4;
     default:
         return 3;
+    }
+}
+
+// The colour profile of tag 34675; a profile whose bytes lie past the end
+// of the file is no profile, and no reason to refuse the picture.
+std::vector<uint8_t> IccProfileOf(const TTIFFDirectory& directory)
+{
+    try {
+        return directory.ByteArray(tgIccProfile);
+    } catch (const std::exception&) {
+        return {};
     }
 }
 
@@ -282,6 +294,7 @@ void TTIFFGraphic::LoadFromStream(TStream& stream)
     stripByteCounts_ = directory_.Array(tgStripByteCounts);
     PrepareBitmap();
     SetOrientation(static_cast<int>(directory_.Value(tgOrientation, 1)));
+    SetIccProfile(IccProfileOf(directory_));
     ProgressRect().Right = Width();
 
     std::unique_ptr<TDecoder> decoder = CreateDecoder();

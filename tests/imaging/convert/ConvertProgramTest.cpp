@@ -320,3 +320,23 @@ TEST(ConvertProgram, InfoOfAReaderListsWhatTheHeaderSaid)
 }
 
 } // namespace
+
+TEST(ConvertProgram, ToSrgbWritesThePictureInItsColoursAndWithoutItTheStoredValues)
+{
+    TempTree tree;
+    RgbImage red{4, 4, {}};
+    for (int i = 0; i < 16; ++i)
+        red.rgb.insert(red.rgb.end(), {255, 0, 0});
+    tree.Write("photo.jpg", orvane::test::EncodeJpeg(red, 95, false, {}, orvane::test::SwappedRedGreenProfile()));
+    for (const bool toSrgb : {false, true}) {
+        const RunResult run = RunConvert(tree, std::string(toSrgb ? "--to-srgb " : "") +
+                                                   Quote(tree.Path("photo.jpg")) + " " + Quote(tree.Path("out.ppm")));
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const auto ppm = ReadFileBytes(tree.Path("out.ppm"));
+        const uint8_t* last = &ppm[ppm.size() - 3];
+        EXPECT_GT(toSrgb ? last[1] : last[0], 240) << toSrgb;
+        EXPECT_LT(toSrgb ? last[0] : last[1], 15) << toSrgb;
+    }
+    const RunResult info = RunConvert(tree, "--info " + Quote(tree.Path("photo.jpg")));
+    EXPECT_NE(info.out.find("colour profile: "), std::string::npos) << info.out;
+}

@@ -213,3 +213,16 @@ TEST(JpegPicture, TheExifOrientationIsKeptAndTheCoverIsTheUprightPictures)
     jpeg.LoadFromStream(plain);
     EXPECT_EQ(jpeg.Orientation(), 1);
 }
+
+TEST(JpegPicture, TheColourProfileIsKeptWholeFromItsPiecesAndThePixelsStayAsStored)
+{
+    // Larger than one APP2 segment holds, so it is written in two pieces.
+    std::vector<uint8_t> profile = orvane::test::SwappedRedGreenProfile();
+    profile.resize(70000, 0);
+    const RgbImage red{8, 8, [] { std::vector<uint8_t> v; for (int i = 0; i < 64; ++i) v.insert(v.end(), {255, 0, 0}); return v; }()};
+    TMemoryStream stream(orvane::test::EncodeJpeg(red, 95, false, {}, profile));
+    TJPEGImage jpeg;
+    jpeg.LoadFromStream(stream);
+    EXPECT_EQ(jpeg.IccProfile(), profile);
+    EXPECT_GT(jpeg.ScanLine(4)[4 * 3 + 2], 240); // still red: the display converts
+}

@@ -491,6 +491,30 @@ TEST(PNGChunks, StreamsNotInMemoryDecodeTheSame)
     EXPECT_THROW(picture.LoadFromStream(brokenStream), EInvalidGraphic);
 }
 
+TEST(PNGChunks, AColourProfileIsKeptAndGovernsInsteadOfTheGamma)
+{
+    const png::Image image = png::MakeImage(4, 3, 8, 2);
+    const Bytes profile = orvane::test::SwappedRedGreenProfile();
+    auto row = [](const TBitmap& picture) { return Bytes(picture.ScanLine(1), picture.ScanLine(1) + 12); };
+    auto iccp = [](const std::string& name, const Bytes& deflated) {
+        Bytes chunk(name.begin(), name.end());
+        chunk.push_back(0);
+        chunk.push_back(0); // deflate
+        chunk.insert(chunk.end(), deflated.begin(), deflated.end());
+        return chunk;
+    };
+    TPNGGraphic plain, gamma, both, broken;
+    Load(plain, FileWith(image, {}));
+    Load(gamma, FileWith(image, {{"gAMA", png::BE32(100000)}}));
+    Load(both, FileWith(image, {{"gAMA", png::BE32(100000)}, {"iCCP", iccp("swapped", png::Zlib(profile))}}));
+    Load(broken, FileWith(image, {{"gAMA", png::BE32(100000)}, {"iCCP", iccp("cut", Bytes{0x78, 0x9c, 1, 2})}}));
+    EXPECT_EQ(both.IccProfile(), profile);
+    EXPECT_NE(row(gamma), row(plain)); // gamma 1.0 is applied without a profile
+    EXPECT_EQ(row(both), row(plain));  // not on top of the profile
+    EXPECT_TRUE(broken.IccProfile().empty());           // a damaged profile is ignored...
+    EXPECT_EQ(row(broken), row(gamma)); // ...and the gamma applies
+}
+
 TEST(PNGChunks, TheExifOrientationIsKeptAndADamagedBlockIgnored)
 {
     const png::Image image = png::MakeImage(4, 3, 8, 0);

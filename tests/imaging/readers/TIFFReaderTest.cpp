@@ -3,6 +3,7 @@
 
 #include "imaging/color/ColorManager.h"
 #include "imaging/decoders/Decoder.h"
+#include "support/TestImages.h"
 
 #include <zlib.h>
 
@@ -473,6 +474,23 @@ TEST(TIFFReader, LaterImagesFollowTheDirectoryChain)
     EXPECT_FALSE(tiff.ReadHeader(stream, 2));
     ASSERT_TRUE(tiff.ReadHeader(stream, 0));
     EXPECT_EQ(tiff.ImageProperties().Width, 3);
+}
+
+TEST(TIFFReader, TheColourProfileTagIsKeptAndOneRunningPastTheFileIgnored)
+{
+    const Bytes profile = orvane::test::SwappedRedGreenProfile();
+    TiffBuilder b = GrayImage();
+    b.Raw(34675, 7, static_cast<uint32_t>(profile.size()), profile);
+    TMemoryStream stream(b.Build());
+    TTIFFGraphic picture;
+    picture.LoadFromStream(stream);
+    EXPECT_EQ(picture.IccProfile(), profile);
+
+    Bytes cut = TiffBuilder(GrayImage()).Raw(34675, 7, 1u << 20, Bytes(16, 1)).Build();
+    TMemoryStream cutStream(cut);
+    picture.LoadFromStream(cutStream);
+    EXPECT_TRUE(picture.IccProfile().empty());
+    EXPECT_EQ(Gray8Row(picture, 0), (Bytes{10, 20, 30}));
 }
 
 TEST(TIFFReader, TheOrientationTagIsKept)
