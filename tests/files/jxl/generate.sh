@@ -26,8 +26,9 @@ encode() { cjxl "$@" --quiet >/dev/null 2>&1; }
 encode -d 0 "$work/photo.png" "$here/lossless.jxl"
 encode -d 1.5 "$work/photo.png" "$here/lossy.jxl"
 encode -d 1.5 "$work/alpha.png" "$here/alpha.jxl"
-convert "$work/photo.png" -colorspace Gray "$work/gray.png"
-encode -d 0 "$work/gray.png" "$here/gray.jxl"
+# As PGM: a gray PNG from ImageMagick says gamma 2.2, not sRGB
+convert "$work/photo.png" -colorspace Gray "$work/gray.pgm"
+encode -d 0 "$work/gray.pgm" "$here/gray.jxl"
 convert "$work/photo.png" -quality 90 "$work/photo.jpg"
 encode "$work/photo.jpg" "$here/recompressed.jxl"
 convert "$work/portrait.png" -quality 90 "$work/portrait.jpg"
