@@ -145,7 +145,6 @@ void TJxlLoad::Run(const uint8_t* data, size_t size)
             JXL_DEC_SUCCESS ||
         JxlDecoderSetInput(decoder, data, size) != JXL_DEC_SUCCESS)
         Fail();
-    JxlDecoderCloseInput(decoder);
     for (;;) {
         const JxlDecoderStatus status = JxlDecoderProcessInput(decoder);
         if (callbackError_)

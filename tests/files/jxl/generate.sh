@@ -14,6 +14,8 @@
 #                      ImageMagick's of djxl's 16-bit PNG round differently
 #                      (deep16.tolerance: the largest difference allowed)
 #   wide.jxl           lossless with the colour profile wide.icc
+#   groups.jxl         lossy, 272 x 32: two groups, so that the first
+#                      part of the file already shows the whole picture
 #
 # Run from anywhere: tests/files/jxl/generate.sh
 set -euo pipefail
@@ -37,6 +39,8 @@ encode "$work/portrait.jpg" "$here/oriented.jxl"
 encode -d 0 "$work/deep.png" "$here/deep16.jxl"
 encode -d 0 "$work/wide.png" "$here/wide.jxl"
 cp "$work/wide.icc" "$here/wide.icc"
+convert "$work/photo.png" -filter Lanczos -resize 272x32! "$work/groups.png"
+encode -d 1.5 "$work/groups.png" "$here/groups.jxl"
 
 for file in "$here"/*.jxl; do
   png="$work/out.png" type=TrueColor
