@@ -28,7 +28,8 @@ encode() { cjxl "$@" --quiet >/dev/null 2>&1; }
 encode -d 0 "$work/photo.png" "$here/lossless.jxl"
 encode -d 1.5 "$work/photo.png" "$here/lossy.jxl"
 encode -d 1.5 "$work/alpha.png" "$here/alpha.jxl"
-# As PGM: a gray PNG from ImageMagick says gamma 2.2, not sRGB
+# As PGM and PPM: a PNG ImageMagick wrote after changing pixels says gamma
+# 2.2, not sRGB
 convert "$work/photo.png" -colorspace Gray "$work/gray.pgm"
 encode -d 0 "$work/gray.pgm" "$here/gray.jxl"
 convert "$work/photo.png" -quality 90 "$work/photo.jpg"
@@ -39,8 +40,8 @@ encode "$work/portrait.jpg" "$here/oriented.jxl"
 encode -d 0 "$work/deep.png" "$here/deep16.jxl"
 encode -d 0 "$work/wide.png" "$here/wide.jxl"
 cp "$work/wide.icc" "$here/wide.icc"
-convert "$work/photo.png" -filter Lanczos -resize 272x32! "$work/groups.png"
-encode -d 1.5 "$work/groups.png" "$here/groups.jxl"
+convert "$work/photo.png" -filter Lanczos -resize 272x32! "$work/groups.ppm"
+encode -d 1.5 "$work/groups.ppm" "$here/groups.jxl"
 
 for file in "$here"/*.jxl; do
   png="$work/out.png" type=TrueColor
