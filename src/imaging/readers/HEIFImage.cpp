@@ -121,9 +121,7 @@ void THEIFImage::LoadFromStream(TStream& stream)
 {
     BeginLoading(stream);
     TLoadingProgress progress(*this);
-    const TStreamBytes file(stream, stream.Position());
-    if (stream.Memory())
-        stream.Seek(0, TSeekOrigin::soEnd);
+    const TRestOfStream file(stream);
     progress.Start("Preparing...");
     if (file.Size() < 12 || std::string_view(reinterpret_cast<const char*>(file.Data() + 4), 4) != "ftyp")
         GraphicErrorFmt("Cannot load image. Invalid or unexpected %s image format.", FormatName);

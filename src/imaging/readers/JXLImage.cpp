@@ -289,9 +289,7 @@ void TJXLImage::LoadFromStream(TStream& stream)
 {
     BeginLoading(stream);
     TLoadingProgress progress(*this);
-    const TStreamBytes file(stream, stream.Position());
-    if (stream.Memory())
-        stream.Seek(0, TSeekOrigin::soEnd);
+    const TRestOfStream file(stream);
     progress.Start("Preparing...");
     TJxlLoad(*this, progress).Run(file.Data(), file.Size());
 }
