@@ -78,9 +78,11 @@ std::vector<uint8_t> ColourProfileOf(const heif_image_handle* handle)
         return {};
     }
     heif_color_profile_nclx* raw = nullptr;
-    if (heif_image_handle_get_nclx_color_profile(handle, &raw).code != heif_error_Ok || !raw)
-        return {};
+    const heif_error error = heif_image_handle_get_nclx_color_profile(handle, &raw);
+    // libheif hands out the description even when it refuses its primaries.
     const std::unique_ptr<heif_color_profile_nclx, NclxDeleter> nclx(raw);
+    if (error.code != heif_error_Ok || !nclx)
+        return {};
     const TChromaticities primaries{nclx->color_primary_red_x,   nclx->color_primary_red_y,
                                     nclx->color_primary_green_x, nclx->color_primary_green_y,
                                     nclx->color_primary_blue_x,  nclx->color_primary_blue_y,
