@@ -7,6 +7,7 @@
 #include <libheif/heif.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string_view>
 
@@ -64,6 +65,20 @@ void CheckSize(int width, int height, bool alpha)
                                     "The picture is too large to be shown");
     if (bytes > TBitmap::MaxImageBytes())
         TReaderGraphic::GraphicErrorFmt("The picture is too large to be shown (%d x %d pixels)", width, height);
+}
+
+// libheif makes its pictures as large as the coded streams say, whatever the
+// file's boxes claim (a damaged file made it decode 28009 x 26161 pixels for
+// a 48 x 32 picture). It is told that none of them may reach past the
+// primary image's sides by more than a coding block, nor be so large that a
+// square of that side could not be held; libheif refuses a side equal to
+// the limit, so the limit is one more.
+int DecodedSideLimit(const heif_image_handle* handle)
+{
+    const int side = std::max({heif_image_handle_get_width(handle), heif_image_handle_get_height(handle),
+                               heif_image_handle_get_ispe_width(handle), heif_image_handle_get_ispe_height(handle)});
+    const double largest = std::sqrt(static_cast<double>(TBitmap::MaxImageBytes()) / 4);
+    return static_cast<int>(std::min<double>({double(side) + 64, largest, double(INT32_MAX - 1)})) + 1;
 }
 
 // An ICC profile given in the file, else one made from its colour
@@ -139,6 +154,7 @@ void THEIFImage::LoadFromStream(TStream& stream)
 
     const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
     CheckSize(heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get()), alpha);
+    heif_context_set_maximum_image_size_limit(context.get(), DecodedSideLimit(handle.get()));
     TImageProperties& properties = ImageProperties();
     properties.Width = heif_image_handle_get_width(handle.get());
     properties.Height = heif_image_handle_get_height(handle.get());

@@ -67,8 +67,8 @@ TEST_P(LibraryGoldenFiles, EveryCaseIsItsReferencePictureWithItsColourProfile)
     int cases = 0;
     for (const auto& item : fs::directory_iterator(Files / GetParam().name)) {
         const fs::path file = item.path();
-        if (file.extension() != GetParam().extension)
-            continue;
+        if (file.extension() != GetParam().extension || file.filename().string().starts_with("regress-"))
+            continue; // hostile files: HostileFilesTest
         ++cases;
         const std::string name = file.filename().string();
         auto beside = [&](const char* extension) { return fs::path(file).replace_extension(extension); };
