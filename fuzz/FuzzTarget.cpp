@@ -10,8 +10,10 @@
 #include "imaging/readers/AutodeskGraphic.h"
 #include "imaging/readers/CUTGraphic.h"
 #include "imaging/readers/EPSGraphic.h"
+#include "imaging/readers/HEIFImage.h"
 #include "imaging/readers/IconImage.h"
 #include "imaging/readers/JPEGImage.h"
+#include "imaging/readers/JXLImage.h"
 #include "imaging/readers/PCDGraphic.h"
 #include "imaging/readers/PCXGraphic.h"
 #include "imaging/readers/PNGGraphic.h"
@@ -77,8 +79,10 @@ constexpr TTarget targets[] = {
     {"fuzz_bmp", LoadPicture<&TWindowsBitmap::ClassInfo>},
     {"fuzz_cut", LoadPicture<&TCUTGraphic::ClassInfo>},
     {"fuzz_eps", LoadPicture<&TEPSGraphic::ClassInfo>},
+    {"fuzz_heif", LoadPicture<&THEIFImage::ClassInfo>},
     {"fuzz_ico", LoadPicture<&TIcon::ClassInfo>},
     {"fuzz_jpeg", LoadPicture<&TJPEGImage::ClassInfo>},
+    {"fuzz_jxl", LoadPicture<&TJXLImage::ClassInfo>},
     {"fuzz_pcd", LoadPicture<&TPCDGraphic::ClassInfo>},
     {"fuzz_pcx", LoadPicture<&TPCXGraphic::ClassInfo>},
     {"fuzz_png", LoadPicture<&TPNGGraphic::ClassInfo>},

@@ -102,6 +102,24 @@ def png(width, height, idat):
     return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", idat) + chunk(b"IEND", b"")
 
 
+def grid_read_from_file_type(heic):
+    """The HEIF file with the description of its grid item (item 2, kept in
+    the 'idat' box) read from offset 12 of the file instead, in the file type
+    box, whose brands make it a grid of 28009 x 26161 pixels."""
+    data = bytearray(heic)
+    at = data.index(b"iloc") + 10  # version 1; offsets, lengths, bases of 4 bytes
+    count, = struct.unpack(">H", data[at:at + 2])
+    at += 2
+    for _ in range(count):
+        item, = struct.unpack(">H", data[at:at + 2])
+        extents, = struct.unpack(">H", data[at + 10:at + 12])
+        if item == 2:
+            data[at + 2:at + 4] = struct.pack(">H", 0)  # from the file, not 'idat'
+            data[at + 6:at + 10] = struct.pack(">I", 12)
+        at += 12 + 8 * extents
+    return bytes(data)
+
+
 def main():
     # Group 3 fax, 65535 x 65535 claimed, 4 KB of end-of-line codes.
     write("tiff", "regress-ccitt-claimed-size.tif",
@@ -126,6 +144,10 @@ def main():
     # Autodesk cel with 4 bits per pixel: not a depth of the format.
     header = struct.pack("<HHHHHBB", 0x9119, 64, 64, 0, 0, 4, 0) + bytes(20)
     write("autodesk", "regress-cel-four-bits.cel", header + bytes(768) + bytes(64 * 64))
+    # A 48 x 32 HEIF picture whose grid libheif is made to read as 28009 x
+    # 26161 pixels.
+    with open(os.path.join(ROOT, "heif", "alpha.heic"), "rb") as f:
+        write("heif", "regress-coded-size-beyond-boxes.heic", grid_read_from_file_type(f.read()))
 
 
 if __name__ == "__main__":

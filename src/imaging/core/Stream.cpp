@@ -38,6 +38,12 @@ TStreamBytes::TStreamBytes(TStream& stream, int64_t from)
     data_ = copy_.data();
 }
 
+TRestOfStream::TRestOfStream(TStream& stream) : TStreamBytes(stream, stream.Position())
+{
+    if (stream.Memory())
+        stream.Seek(0, TSeekOrigin::soEnd);
+}
+
 TMemoryStream::TMemoryStream(const void* data, size_t size)
 {
     SetView(static_cast<const uint8_t*>(data), size);

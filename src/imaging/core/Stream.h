@@ -87,6 +87,13 @@ private:
     size_t size_ = 0;
 };
 
+// The bytes of a stream from its position to its end, for a reader that hands
+// them all to a library: the stream is left at its end either way.
+class TRestOfStream : public TStreamBytes {
+public:
+    explicit TRestOfStream(TStream& stream);
+};
+
 // A file opened for reading and read into memory. Opening fails with
 // EFOpenError naming the file.
 class TFileStream : public TMemoryStream {

@@ -299,9 +299,7 @@ const TGraphicClass& TJPEGImage::ClassInfo()
 void TJPEGImage::LoadFromStream(TStream& stream)
 {
     FreeImage();
-    const TStreamBytes file(stream, stream.Position());
-    if (stream.Memory())
-        stream.Seek(0, TSeekOrigin::soEnd);
+    const TRestOfStream file(stream);
 
     TRect rect{0, 0, 0, 1};
     Progress(TProgressStage::psStarting, 0, false, rect, "Preparing...");

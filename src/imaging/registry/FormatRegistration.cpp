@@ -4,8 +4,10 @@
 #include "imaging/readers/AutodeskGraphic.h"
 #include "imaging/readers/CUTGraphic.h"
 #include "imaging/readers/EPSGraphic.h"
+#include "imaging/readers/HEIFImage.h"
 #include "imaging/readers/IconImage.h"
 #include "imaging/readers/JPEGImage.h"
+#include "imaging/readers/JXLImage.h"
 #include "imaging/readers/PCDGraphic.h"
 #include "imaging/readers/PCXGraphic.h"
 #include "imaging/readers/PNGGraphic.h"
@@ -43,6 +45,8 @@ enum TRemovalStep : uint8_t {
     rsRLA,
     rsBitmapExtension, // only this extension of the bitmap class
     rsPNG,
+    rsHEIF,
+    rsJXL,
 };
 
 const TGraphicClass* metafileClass = nullptr;
@@ -100,6 +104,11 @@ const TFormatRow formatRows[] = {
     {"cut", &TCUTGraphic::ClassInfo, "Dr. Halo images", "", fkRaster, rsCUT},
     {"psp", &TPSPGraphic::ClassInfo, "Paintshop Pro images", "", fkVector | fkRaster, rsPSP},
     {"png", &TPNGGraphic::ClassInfo, "Portable network graphic images", "", fkRaster, rsPNG},
+    {"heic", &THEIFImage::ClassInfo, "HEIF images", "", fkRaster, rsHEIF},
+    {"heif", &THEIFImage::ClassInfo, "", "", fkRaster, rsHEIF},
+    {"hif", &THEIFImage::ClassInfo, "", "", fkRaster, rsHEIF},
+    {"avif", &THEIFImage::ClassInfo, "AVIF images", "AVIF images", fkRaster, rsHEIF},
+    {"jxl", &TJXLImage::ClassInfo, "JPEG XL images", "", fkRaster, rsJXL},
 };
 
 std::unique_ptr<TFileFormatList>& Registry()

@@ -308,6 +308,21 @@ TEST(ConvertProgram, GoldenFilesOfTheSimpleReadersConvertToTheirExpectedPam)
     EXPECT_GE(converted, 40);
 }
 
+// The readers through a library: HEIF (lossy, decoded as libheif's own
+// program decodes it) and JPEG XL with alpha.
+TEST(ConvertProgram, HeifAndJpegXlFilesConvertToTheirReferencePam)
+{
+    TempTree tree;
+    for (const char* file : {"heif/photo.heic", "jxl/alpha.jxl"}) {
+        const std::filesystem::path input = std::filesystem::path(ORVANE_TEST_FILES_DIR) / file;
+        const RunResult run = RunConvert(tree, Quote(input.string()) + " " + Quote(tree.Path("out.pam")));
+        ASSERT_EQ(run.exitCode, 0) << file << ": " << run.err;
+        EXPECT_EQ(ReadFileBytes(tree.Path("out.pam")),
+                  ReadFileBytes(std::filesystem::path(input).replace_extension(".pam").string()))
+            << file;
+    }
+}
+
 TEST(ConvertProgram, InfoOfAReaderListsWhatTheHeaderSaid)
 {
     TempTree tree;

@@ -48,6 +48,9 @@ TEST_F(HostileFiles, RefusedWithTheirReason)
         {"autodesk/regress-cel-four-bits.cel", "Cannot load image. Invalid or unexpected Autodesk image format."},
         {"jpeg/regress-progressive-claimed-size.jpg", "JPEG error: Premature end of JPEG file"},
         {"jpeg/regress-thousands-of-scans.jpg", "JPEG error: More than 100 scans"},
+        // A 48 x 32 picture whose damaged item locations give libheif a coded
+        // stream of 28009 x 26161 pixels.
+        {"heif/regress-coded-size-beyond-boxes.heic", "The picture is too large to be shown"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(LoadError(c.file), c.message) << c.file;
