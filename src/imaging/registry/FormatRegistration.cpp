@@ -3,6 +3,7 @@
 #include "imaging/core/PictureLoader.h"
 #include "imaging/readers/AutodeskGraphic.h"
 #include "imaging/readers/CUTGraphic.h"
+#include "imaging/readers/GIFImage.h"
 #include "imaging/readers/EPSGraphic.h"
 #include "imaging/readers/IconImage.h"
 #include "imaging/readers/JPEGImage.h"
@@ -16,6 +17,7 @@
 #include "imaging/readers/SGIGraphic.h"
 #include "imaging/readers/TIFFGraphic.h"
 #include "imaging/readers/TargaGraphic.h"
+#include "imaging/readers/WebPImage.h"
 #include "imaging/readers/WindowsBitmap.h"
 
 #include <algorithm>
@@ -100,6 +102,8 @@ const TFormatRow formatRows[] = {
     {"cut", &TCUTGraphic::ClassInfo, "Dr. Halo images", "", fkRaster, rsCUT},
     {"psp", &TPSPGraphic::ClassInfo, "Paintshop Pro images", "", fkVector | fkRaster, rsPSP},
     {"png", &TPNGGraphic::ClassInfo, "Portable network graphic images", "", fkRaster, rsPNG},
+    {"webp", &TWebPImage::ClassInfo, "WebP images", "", fkRaster, rsAtClear},
+    {"gif", &TGIFImage::ClassInfo, "CompuServe GIF images", "", fkRaster, rsAtClear},
 };
 
 std::unique_ptr<TFileFormatList>& Registry()

@@ -64,6 +64,8 @@ const Row startUpTable[] = {
     {"cut", "Dr. Halo images", 8},
     {"psp", "Paintshop Pro images", 24},
     {"png", "Portable network graphic images", 8},
+    {"webp", "WebP images", 8},
+    {"gif", "CompuServe GIF images", 8},
 };
 constexpr int tableRows = sizeof(startUpTable) / sizeof(startUpTable[0]);
 
@@ -98,7 +100,7 @@ protected:
 TEST_F(FormatRegistration, RegistersTheTableRowsInOrderWithTheirDescriptionsAndKinds)
 {
     const TFileFormatList& list = *FileFormatList();
-    ASSERT_EQ(tableRows, 39);
+    ASSERT_EQ(tableRows, 41);
     int next = 0;
     std::set<const TGraphicClass*> classes;
     for (int i = 0; i < list.ExtensionCount(); ++i) {
@@ -118,7 +120,7 @@ TEST_F(FormatRegistration, RegistersTheTableRowsInOrderWithTheirDescriptionsAndK
         EXPECT_GE(list.IndexOfExtension(extension), 0) << extension;
     EXPECT_EQ(list.ClassCount(), static_cast<int>(classes.size()));
     EXPECT_EQ(list.ExtensionCount(), tableRows);
-    EXPECT_EQ(list.ClassCount(), 17);
+    EXPECT_EQ(list.ClassCount(), 19);
 
     EXPECT_EQ(LoaderFormat("jpg")->GraphicClass, &TJPEGImage::ClassInfo());
     EXPECT_EQ(LoaderFormat("JFIF")->GraphicClass, &TJPEGImage::ClassInfo());
