@@ -131,6 +131,9 @@ std::string GifErrorText(int code)
 
 TGifHandle::TGifHandle(const uint8_t* data, size_t size) : data_(data), size_(size)
 {
+    // giflib looks at "GIF" alone; the versions are the two there are.
+    if (size < 6 || (std::memcmp(data, "GIF87a", 6) != 0 && std::memcmp(data, "GIF89a", 6) != 0))
+        NotAGif();
     int error = 0;
     gif_ = DGifOpen(this, &TGifHandle::Read, &error);
     if (!gif_) {
