@@ -10,6 +10,7 @@
 #include "imaging/readers/AutodeskGraphic.h"
 #include "imaging/readers/CUTGraphic.h"
 #include "imaging/readers/EPSGraphic.h"
+#include "imaging/readers/GIFImage.h"
 #include "imaging/readers/IconImage.h"
 #include "imaging/readers/JPEGImage.h"
 #include "imaging/readers/PCDGraphic.h"
@@ -22,6 +23,7 @@
 #include "imaging/readers/SGIGraphic.h"
 #include "imaging/readers/TIFFGraphic.h"
 #include "imaging/readers/TargaGraphic.h"
+#include "imaging/readers/WebPImage.h"
 #include "imaging/readers/WindowsBitmap.h"
 
 #include <algorithm>
@@ -101,6 +103,8 @@ constexpr TTarget targets[] = {
     {"fuzz_decoder_targa", Decode<TargaDecoder>},
     {"fuzz_decoder_thunder", Decode<ThunderDecoder>},
     {"fuzz_decoder_tiffjpeg", Decode<TIFFJPEGDecoder>},
+    {"fuzz_webp", LoadPicture<&TWebPImage::ClassInfo>},
+    {"fuzz_gif", LoadPicture<&TGIFImage::ClassInfo>},
 };
 
 constexpr const TTarget* Find(std::string_view name)
