@@ -61,9 +61,6 @@ private:
 
 } // namespace
 
-TGIFImage::TGIFImage() = default;
-TGIFImage::~TGIFImage() = default;
-
 const TGraphicClass& TGIFImage::ClassInfo()
 {
     return ReaderClassInfo<TGIFImage>("TGIFImage");
@@ -90,8 +87,7 @@ bool TGIFImage::ReadHeader(TStream& stream, int imageIndex)
 
 void TGIFImage::LoadFromStream(TStream& stream)
 {
-    animation_.reset();
-    BeginLoading(stream);
+    BeginAnimatedLoading(stream);
     TLoadingProgress progress(*this);
     const TStreamBytes file(stream, BasePosition());
     if (stream.Memory())
@@ -103,11 +99,6 @@ void TGIFImage::LoadFromStream(TStream& stream)
         DecodeIndexed(file.Data(), file.Size(), layout.Frames.front(), progress);
     else
         DecodeAnimation(std::vector<uint8_t>(file.Data(), file.Data() + file.Size()), std::move(layout), progress);
-}
-
-TAnimation* TGIFImage::Animation()
-{
-    return animation_.get();
 }
 
 // A still picture covering its screen: 8 bits with its colours, the lines
@@ -165,7 +156,7 @@ void TGIFImage::DecodeAnimation(std::vector<uint8_t> file, gif::TLayout layout, 
     if (!whole && linesRead == 0)
         GraphicError(animation->ErrorText());
     if (whole && animated)
-        animation_ = std::move(animation);
+        SetAnimation(std::move(animation));
 }
 
 } // namespace orvane::imaging

@@ -6,24 +6,19 @@
 // that composes the following ones into the same bitmap. A file cut short
 // shows the rows its data holds, and an animation ends at its last whole
 // frame.
-#include "imaging/readers/ReaderGraphic.h"
+#include "imaging/readers/AnimatedGraphic.h"
 
-#include <memory>
+#include <vector>
 
 namespace orvane::imaging {
-
-class TGIFAnimation;
 
 namespace gif {
 struct TLayout;
 struct TFrame;
 } // namespace gif
 
-class TGIFImage : public TReaderGraphic {
+class TGIFImage : public TAnimatedGraphic {
 public:
-    TGIFImage();
-    ~TGIFImage() override;
-
     static const TGraphicClass& ClassInfo();
     const TGraphicClass& GraphicClass() const override { return ClassInfo(); }
 
@@ -32,14 +27,9 @@ public:
     bool ReadHeader(TStream& stream, int imageIndex) override;
     void LoadFromStream(TStream& stream) override;
 
-    // The animation of a file of several frames; nullptr for a still one.
-    TAnimation* Animation() override;
-
 private:
     void DecodeIndexed(const uint8_t* data, size_t size, const gif::TFrame& frame, TLoadingProgress& progress);
     void DecodeAnimation(std::vector<uint8_t> file, gif::TLayout layout, TLoadingProgress& progress);
-
-    std::unique_ptr<TGIFAnimation> animation_;
 };
 
 } // namespace orvane::imaging

@@ -87,9 +87,6 @@ struct DecoderDeleter {
 
 } // namespace
 
-TWebPImage::TWebPImage() = default;
-TWebPImage::~TWebPImage() = default;
-
 const TGraphicClass& TWebPImage::ClassInfo()
 {
     return ReaderClassInfo<TWebPImage>("TWebPImage");
@@ -123,8 +120,7 @@ bool TWebPImage::ReadHeader(TStream& stream, int imageIndex)
 
 void TWebPImage::LoadFromStream(TStream& stream)
 {
-    animation_.reset();
-    BeginLoading(stream);
+    BeginAnimatedLoading(stream);
     TLoadingProgress progress(*this);
     const TStreamBytes file(stream, BasePosition());
     if (stream.Memory())
@@ -143,11 +139,6 @@ void TWebPImage::LoadFromStream(TStream& stream)
         DecodeAnimation(file.Data(), file.Size(), progress);
     else
         DecodeStill(file.Data(), file.Size(), progress);
-}
-
-TAnimation* TWebPImage::Animation()
-{
-    return animation_.get();
 }
 
 void TWebPImage::ReportRows(TLoadingProgress& progress, int from, int to)
@@ -207,7 +198,7 @@ void TWebPImage::DecodeAnimation(const uint8_t* data, size_t size, TLoadingProgr
     ReportRows(progress, 0, Height());
     ImageProperties().ImageCount = static_cast<uint16_t>(std::min(animation->FrameCount(), 0xFFFF));
     if (animation->FrameCount() > 1)
-        animation_ = std::move(animation);
+        SetAnimation(std::move(animation));
 }
 
 } // namespace orvane::imaging

@@ -5,21 +5,12 @@
 // animated one shows its first frame composed on the canvas and hands out
 // an animation that composes the following frames into the same bitmap.
 // The EXIF chunk gives the orientation, the ICCP chunk the colour profile.
-#include "imaging/readers/ReaderGraphic.h"
-
-#include <memory>
-
-struct WebPBitstreamFeatures;
+#include "imaging/readers/AnimatedGraphic.h"
 
 namespace orvane::imaging {
 
-class TWebPAnimation;
-
-class TWebPImage : public TReaderGraphic {
+class TWebPImage : public TAnimatedGraphic {
 public:
-    TWebPImage();
-    ~TWebPImage() override;
-
     static const TGraphicClass& ClassInfo();
     const TGraphicClass& GraphicClass() const override { return ClassInfo(); }
 
@@ -28,15 +19,10 @@ public:
     bool ReadHeader(TStream& stream, int imageIndex) override;
     void LoadFromStream(TStream& stream) override;
 
-    // The animation of a file of several frames; nullptr for a still one.
-    TAnimation* Animation() override;
-
 private:
     void DecodeStill(const uint8_t* data, size_t size, TLoadingProgress& progress);
     void DecodeAnimation(const uint8_t* data, size_t size, TLoadingProgress& progress);
     void ReportRows(TLoadingProgress& progress, int from, int to);
-
-    std::unique_ptr<TWebPAnimation> animation_;
 };
 
 } // namespace orvane::imaging
