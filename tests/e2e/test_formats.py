@@ -77,7 +77,7 @@ def test_each_new_format_opens_in_the_window(make_session, tmp_path):
          ".gif": lambda: convert(source, target)}[target.suffix]()
     start_on(s, len(made))
     for name, rgb in made.items():
-        s.click_node(s.one("push button", ">"))
+        s.click_node(s.line(name))
         s.shown(name)
         wait_colour(s, rgb, name)
         assert s.find("label", f"{s.photos / name}  (160x120)"), f"the size of {name} in the status line"
