@@ -9,6 +9,7 @@
 #include "platform/Application.h"
 #include "platform/metafile/Metafile.h"
 #include "platform/Services.h"
+#include "platform/WindowSystem.h"
 #include "imaging/registry/FormatRegistration.h"
 #include "ui/AboutBox.h"
 #include "ui/InputDialogs.h"
@@ -26,7 +27,9 @@ int main(int argc, char** argv)
     // sound on this Qt version.
     if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
         qputenv("QT_MEDIA_BACKEND", "gstreamer");
+    orvane::platform::ChooseWindowSystem();
     orvane::platform::Application application(argc, argv);
+    orvane::platform::NoteWindowSystemLimits();
     QApplication::setApplicationName(QString());
     QApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/orvane.png")));

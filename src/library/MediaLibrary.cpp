@@ -153,14 +153,35 @@ void MediaLibrary::Next(bool setAsWallpaper)
     if (count == 0)
         return;
     shuffleHistory.append(host_.CurrentFile());
-    if (host_.ShuffleOn())
-        n = std::uniform_int_distribution<int>(0, count - 1)(random_);
-    else
-        ++n;
-    if (n > count - 1)
-        n = 0;
+    n = NextIndex(list, box);
+    upcoming_ = {};
     SetFileIndex(n, list);
     host_.SetThis(FullPath(box.Line(n)), setAsWallpaper);
+}
+
+int MediaLibrary::NextIndex(int list, const MediaListModel& box)
+{
+    const int count = box.Count();
+    if (!host_.ShuffleOn()) {
+        const int n = PositionOf(list) + 1;
+        return n > count - 1 ? 0 : n;
+    }
+    const bool drawn = upcoming_.list == list && upcoming_.index >= 0 && upcoming_.index < count &&
+                       box.Line(upcoming_.index) == upcoming_.line;
+    if (!drawn) {
+        const int n = std::uniform_int_distribution<int>(0, count - 1)(random_);
+        upcoming_ = {list, n, box.Line(n)};
+    }
+    return upcoming_.index;
+}
+
+QString MediaLibrary::UpcomingPath()
+{
+    const int list = host_.ActivePage() == 0 ? 0 : 1;
+    MediaListModel& box = ActiveLines();
+    if (box.Count() == 0)
+        return QString();
+    return FullPath(box.Line(NextIndex(list, box)));
 }
 
 void MediaLibrary::ShortPrev()

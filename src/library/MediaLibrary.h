@@ -70,6 +70,11 @@ public:
 
     void SetFileIndex(int index, int list);
     void Next(bool setAsWallpaper);
+    // The full path of what Next would show now; empty with an empty list.
+    // With shuffle on, the random pick is drawn now and Next takes it (as
+    // long as the list still holds that line there): just as random, and
+    // known ahead.
+    QString UpcomingPath();
     void ShortNext() { Next(false); }
     void ShortPrev();
     // A line of a list box was clicked (or reached with the keyboard).
@@ -102,6 +107,14 @@ private:
     static QStringList Filter(const SearchText& text, const QStringList& entries, const QString& needle, bool exact);
     SearchText photoSearch_;
     SearchText videoSearch_;
+    // The random pick drawn ahead for the next shuffle step.
+    struct UpcomingPick {
+        int list = -1;
+        int index = -1;
+        QString line;
+    };
+    UpcomingPick upcoming_;
+    int NextIndex(int list, const MediaListModel& box);
     std::mt19937 random_{std::random_device{}()};
 };
 

@@ -1,4 +1,5 @@
 #include "platform/Screen.h"
+#include "platform/WindowSystem.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -10,9 +11,10 @@ namespace orvane::platform {
 
 std::optional<QPoint> QtScreen::CursorPos() const
 {
-    // Without a real display the pointer's place is unknown.
+    // Without a real display the pointer's place is unknown; a Wayland
+    // client knows it only inside its own window.
     if (QGuiApplication::platformName() == QLatin1String("offscreen") ||
-        QGuiApplication::platformName() == QLatin1String("minimal"))
+        QGuiApplication::platformName() == QLatin1String("minimal") || IsWaylandClient())
         return std::nullopt;
     return QCursor::pos();
 }
@@ -25,15 +27,21 @@ QSize QtScreen::PrimarySize() const
 
 QImage QtScreen::Grab(const QRect& area) const
 {
-    QImage picture(area.size(), QImage::Format_RGB32);
-    picture.fill(Qt::black);
     QScreen* screen = QGuiApplication::primaryScreen();
+    // A scaled screen has more pixels than its logical size: all of them are
+    // kept, the picture saying how many per logical pixel.
+    const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
+    QImage picture(QSize(qRound(area.width() * ratio), qRound(area.height() * ratio)), QImage::Format_RGB32);
+    picture.setDevicePixelRatio(ratio);
+    picture.fill(Qt::black);
     if (!screen || area.isEmpty())
         return picture;
     const QRect visible = area.intersected(QRect(QPoint(0, 0), screen->geometry().size()));
     if (visible.isEmpty())
         return picture;
-    const QPixmap grabbed = screen->grabWindow(0, visible.x(), visible.y(), visible.width(), visible.height());
+    QPixmap grabbed = screen->grabWindow(0, visible.x(), visible.y(), visible.width(), visible.height());
+    if (grabbed.width() > visible.width())
+        grabbed.setDevicePixelRatio(qreal(grabbed.width()) / visible.width());
     QPainter painter(&picture);
     painter.drawPixmap(visible.topLeft() - area.topLeft(), grabbed);
     return picture;

@@ -20,10 +20,15 @@ PictureSurface::PictureSurface(viewer::ItemDisplay& display, QWidget* parent) : 
 
 void PictureSurface::paintEvent(QPaintEvent*)
 {
+    // Moved to a screen of another scale: decoded for that screen's pixels.
+    if (devicePixelRatioF() != areaRatio_) {
+        areaRatio_ = devicePixelRatioF();
+        display_.SetArea(size(), areaRatio_);
+    }
     if (!display_.HasPicture())
         return;
     QRect target;
-    const QImage& image = display_.Render(size(), &target);
+    const QImage& image = display_.Render(size(), &target, devicePixelRatioF());
     if (image.isNull())
         return;
     QPainter painter(this);
@@ -34,7 +39,8 @@ void PictureSurface::resizeEvent(QResizeEvent* event)
 {
     // However the surface was resized, the display decodes for its size.
     QWidget::resizeEvent(event);
-    display_.SetArea(size());
+    areaRatio_ = devicePixelRatioF();
+    display_.SetArea(size(), areaRatio_);
 }
 
 void PictureSurface::mousePressEvent(QMouseEvent* event)

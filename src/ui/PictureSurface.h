@@ -28,6 +28,7 @@ protected:
 
 private:
     viewer::ItemDisplay& display_;
+    qreal areaRatio_ = 1.0; // the screen pixels per surface pixel the display decodes for
 };
 
 } // namespace orvane::ui

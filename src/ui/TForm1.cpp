@@ -161,11 +161,13 @@ void TForm1::ChangeStatus(const QString& text)
 void TForm1::ReadDir()
 {
     library_->ReadDir();
+    ScheduleDecodeAhead();
 }
 
 void TForm1::GoSearch()
 {
     library_->GoSearch(searchEdit_->text(), options_.caseSensitiveSearch);
+    ScheduleDecodeAhead();
 }
 
 void TForm1::selectRootFolder()

@@ -108,6 +108,9 @@ public:
     QString CurrentFile() const override { return currentFile_; }
     void ReadDir();
     void GoSearch();
+    // What the next step shows is decoded ahead while the program is idle;
+    // asked again whenever that may have changed.
+    void ScheduleDecodeAhead();
     void SwitchListBox(bool rememberWidth);
     // The tab of the file list: 0 photos, 1 videos; -1 when a stored index
     // named neither, which leaves no tab active (the commands then act on
@@ -260,6 +263,8 @@ private:
     std::unique_ptr<desktop::TDesktopIconState> iconState_;
     platform::MediaPlayer* player_ = nullptr;
     std::unique_ptr<viewer::ItemDisplay> display_;
+    bool decodeAheadScheduled_ = false;
+    void DecodeUpcomingAhead();
     Dialogs dialogs_;
     std::array<QAction*, kCommandCount> actions_{};
 

@@ -11,7 +11,9 @@
 #include "platform/MediaPlayer.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QTabWidget>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -185,6 +187,9 @@ void TForm1::ConnectControls()
     connect(magnifierTimer_, &QTimer::timeout, this, &TForm1::magnifierTick);
     connect(autoSwitchTimer_, &QTimer::timeout, this, &TForm1::autoSwitchTick);
     connect(intervalBox_, &QComboBox::activated, this, &TForm1::switchIntervalChosen);
+    // What the next step shows depends on the tab and on shuffle.
+    connect(fileTabs_, &QTabWidget::currentChanged, this, &TForm1::ScheduleDecodeAhead);
+    connect(shuffleBox_, &QCheckBox::toggled, this, &TForm1::ScheduleDecodeAhead);
     connect(contextMenu_, &QMenu::aboutToShow, this, &TForm1::contextMenuOpening);
     connect(fileListMenu_, &QMenu::aboutToShow, this, &TForm1::fileListMenuOpening);
     connect(this, &QWidget::customContextMenuRequested, this,

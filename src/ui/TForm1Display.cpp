@@ -34,7 +34,31 @@ bool TForm1::SetThis(const QString& path, bool setAsWallpaper)
     SetCaptionAndHint(viewer::TitleFor(path, rootFolder_));
     if (setAsWallpaper)
         ApplyWallpaper(path);
+    ScheduleDecodeAhead();
     return true;
+}
+
+void TForm1::ScheduleDecodeAhead()
+{
+    // Once the handler running now is done (a click sets the list position
+    // after showing the line), so the next step is known.
+    if (decodeAheadScheduled_)
+        return;
+    decodeAheadScheduled_ = true;
+    QTimer::singleShot(0, this, [this] {
+        decodeAheadScheduled_ = false;
+        DecodeUpcomingAhead();
+    });
+}
+
+void TForm1::DecodeUpcomingAhead()
+{
+    if (library_->Scanning())
+        return; // the scan's end asks again
+    QString upcoming = ActiveTab() == 0 ? library_->UpcomingPath() : QString();
+    if (library_->videoTypes.Contains(library::FileExtension(QFileInfo(upcoming).fileName()).toLower()))
+        upcoming.clear();
+    display_->DecodeAhead(upcoming);
 }
 
 void TForm1::displayStateChanged()
@@ -79,7 +103,7 @@ void TForm1::PlaceViewingArea(const QRect& bounds)
 {
     viewingArea_->setGeometry(bounds);
     pictureSurface_->setGeometry(0, 0, bounds.width(), bounds.height());
-    display_->SetArea(bounds.size());
+    display_->SetArea(bounds.size(), pictureSurface_->devicePixelRatioF());
 }
 
 void TForm1::SwitchFullScreen()

@@ -3,6 +3,7 @@
 #include "ui/TForm1.h"
 
 #include "platform/Services.h"
+#include "viewer/FitGeometry.h"
 #include "viewer/MagnifierGeometry.h"
 
 #include <QCheckBox>
@@ -39,8 +40,13 @@ void TForm1::magnifierTick()
         return;
     const viewer::MagnifierView view =
         viewer::MagnifierFor(*pointer, size, zoomSlider_->value(), screen->PrimarySize());
-    if (magSurface_.size() != size)
-        magSurface_ = QImage(size, QImage::Format_RGB32);
+    // Made at the screen's pixels: a scaled screen's grab keeps all of them.
+    const qreal ratio = magnifierImage_->devicePixelRatioF();
+    const QSize pixels = viewer::DevicePixels(size, ratio);
+    if (magSurface_.size() != pixels || magSurface_.devicePixelRatio() != ratio) {
+        magSurface_ = QImage(pixels, QImage::Format_RGB32);
+        magSurface_.setDevicePixelRatio(ratio);
+    }
     {
         QPainter painter(&magSurface_);
         painter.setRenderHint(QPainter::SmoothPixmapTransform, false); // enlarging repeats pixels

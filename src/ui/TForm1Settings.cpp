@@ -118,6 +118,7 @@ void TForm1::openPreferences()
         library_->videoTypes.Assign(settings.videoFileTypes);
     }
     SetParams();
+    ScheduleDecodeAhead();
 }
 
 } // namespace orvane::ui

@@ -333,7 +333,7 @@ void DisplayCache::ShowInSrgb(QImage& image) const
         image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
-const QImage& DisplayCache::Render(const QSize& area, QRect* target)
+const QImage& DisplayCache::Render(const QSize& area, QRect* target, qreal devicePixelRatio)
 {
     const int orientation = bitmap_ ? bitmap_->Orientation() : 1;
     const bool swaps = imaging::SwapsSides(orientation);
@@ -344,12 +344,15 @@ const QImage& DisplayCache::Render(const QSize& area, QRect* target)
         rendered_ = QImage();
         return rendered_;
     }
-    if (area == renderedArea_ && renderedRows_ == available_ && orientation == renderedOrientation_ &&
-        !rendered_.isNull())
+    if (area == renderedArea_ && devicePixelRatio == renderedRatio_ && renderedRows_ == available_ &&
+        orientation == renderedOrientation_ && !rendered_.isNull())
         return rendered_;
 
+    // The place stays in the area's own (logical) pixels; the picture is made
+    // at the screen's pixels, so a scaled screen shows all of its detail.
+    const QSize shown = DevicePixels(fit.size(), devicePixelRatio);
     // Reduce to at least the target size, by a whole factor.
-    const QSize stored = swaps ? fit.size().transposed() : fit.size();
+    const QSize stored = swaps ? shown.transposed() : shown;
     const int factor = std::max(1, std::min(size_.width() / stored.width(), size_.height() / stored.height()));
     if (factor != factor_ || (factor >= 2 && reduced_.isNull())) {
         // Rows that arrived out of order are reduced as they stand now and
@@ -377,7 +380,9 @@ const QImage& DisplayCache::Render(const QSize& area, QRect* target)
     ShowInSrgb(rendered_);
     if (orientation != 1)
         rendered_ = TurnedUpright(rendered_, orientation);
+    rendered_.setDevicePixelRatio(devicePixelRatio);
     renderedArea_ = area;
+    renderedRatio_ = devicePixelRatio;
     renderedRows_ = available_;
     renderedOrientation_ = orientation;
     return rendered_;

@@ -31,10 +31,14 @@ public:
     void RowsAvailable(int rows);
     // Every row is decoded.
     void Finished();
-    // The picture scaled to fit area with its aspect kept, and where it goes.
-    const QImage& Render(const QSize& area, QRect* target = nullptr);
+    // The picture scaled to fit area with its aspect kept, and where it goes
+    // (in the area's pixels); the image holds devicePixelRatio screen pixels
+    // per area pixel and says so.
+    const QImage& Render(const QSize& area, QRect* target = nullptr, qreal devicePixelRatio = 1.0);
 
     int ReductionFactor() const { return factor_; }
+    // The memory of what it made (the picture's own pixels not counted).
+    size_t HeldBytes() const { return static_cast<size_t>(reduced_.sizeInBytes() + rendered_.sizeInBytes()); }
     bool HasPicture() const { return bitmap_ != nullptr; }
 
 private:
@@ -55,6 +59,7 @@ private:
     int reducedRows_ = 0;  // picture rows already reduced
     QImage rendered_;
     QSize renderedArea_;
+    qreal renderedRatio_ = 1.0;
     int renderedRows_ = -1;
     int renderedOrientation_ = 1;
 };

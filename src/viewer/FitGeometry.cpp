@@ -1,5 +1,7 @@
 #include "viewer/FitGeometry.h"
 
+#include <algorithm>
+
 namespace orvane::viewer {
 
 QRect FitCentered(const QSize& picture, const QSize& area)
@@ -23,6 +25,16 @@ QRect FitCentered(const QSize& picture, const QSize& area)
         h = 1;
     return QRect(static_cast<int>((aw - w) / 2), static_cast<int>((ah - h) / 2), static_cast<int>(w),
                  static_cast<int>(h));
+}
+
+} // namespace orvane::viewer
+
+namespace orvane::viewer {
+
+QSize DevicePixels(const QSize& size, qreal devicePixelRatio)
+{
+    return QSize(std::max(1, qRound(size.width() * devicePixelRatio)),
+                 std::max(1, qRound(size.height() * devicePixelRatio)));
 }
 
 } // namespace orvane::viewer

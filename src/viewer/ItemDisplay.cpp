@@ -90,8 +90,21 @@ void ItemDisplay::ShowVideo(const QString& path)
 
 void ItemDisplay::LoadPicture(const QString& path)
 {
-    SetState(State::Loading);
     std::shared_ptr<imaging::TBitmap> previous = picture_;
+    const QString previousPath = picturePath_;
+    const NearbyPictures::Area previousArea = pictureArea_;
+    // Decoded ahead, or the picture shown before: only a paint.
+    if (NearbyPictures::Prepared ready = nearby_.Take(path, area_); ready.picture) {
+        SetState(State::Loading);
+        NearbyPictures::Prepared shown{std::move(previous), std::move(cache_)};
+        picture_ = std::move(ready.picture);
+        cache_ = std::move(ready.cache);
+        PictureShown(path);
+        if (previousPath != path)
+            nearby_.KeepShownBefore(previousPath, previousArea, std::move(shown));
+        return;
+    }
+    SetState(State::Loading);
     std::shared_ptr<imaging::TBitmap> picture;
     try {
         const std::string fileName = LocalName(path);
@@ -105,7 +118,7 @@ void ItemDisplay::LoadPicture(const QString& path)
         picture->OnPixelsMoved = [this] { cache_.PixelsMoved(); };
         // Decoded no larger than the area shows it (where the format can);
         // the sizes reported are the file's own.
-        picture->SetDecodeCover(area_.width(), area_.height());
+        picture->SetDecodeCover(decodeArea_.width(), decodeArea_.height());
         ShowPicture(picture);
         picture->LoadFromFile(fileName);
     } catch (...) {
@@ -125,12 +138,38 @@ void ItemDisplay::LoadPicture(const QString& path)
     picture->OnProgress = nullptr;
     picture->OnPixelsMoved = nullptr;
     cache_.Finished();
+    PictureShown(path);
+    if (previousPath != path) {
+        // The picture before is drawn again when it comes back.
+        DisplayCache undrawn;
+        undrawn.SetPicture(previous.get());
+        undrawn.Finished();
+        nearby_.KeepShownBefore(previousPath, previousArea, {std::move(previous), std::move(undrawn)});
+    }
+}
+
+void ItemDisplay::PictureShown(const QString& path)
+{
     emit RedrawNeeded(false);
     picturePath_ = path;
+    pictureArea_ = area_;
     const QSize size = PictureSize();
     statusText_ = QStringLiteral("%1  (%2x%3)").arg(path).arg(size.width()).arg(size.height());
     SetState(State::Picture);
     StartAnimation();
+}
+
+void ItemDisplay::DecodeAhead(const QString& path)
+{
+    if (path.isEmpty())
+        nearby_.DropAhead();
+    else
+        nearby_.DecodeAhead(path, area_);
+}
+
+void ItemDisplay::DropAhead()
+{
+    nearby_.DropAhead();
 }
 
 void ItemDisplay::StartAnimation()
@@ -192,9 +231,18 @@ void ItemDisplay::RowsDecoded(int rows, bool redrawNow)
     emit RedrawNeeded(true);
 }
 
-void ItemDisplay::SetArea(const QSize& area)
+void ItemDisplay::SetArea(const QSize& area, qreal devicePixelRatio)
 {
-    area_ = area;
+    const NearbyPictures::Area changed{area, devicePixelRatio};
+    if (!(changed == area_)) {
+        // Decoded and drawn for another size: what comes next is done again.
+        const QString ahead = nearby_.AheadPath();
+        nearby_.DropAll();
+        area_ = changed;
+        decodeArea_ = area_.DecodeSize();
+        if (!ahead.isEmpty())
+            nearby_.DecodeAhead(ahead, area_);
+    }
     // The area grew past what was decoded (full screen, a wider column):
     // decode again at the larger scale once the resizing has settled.
     if (WouldBeEnlarged())
@@ -205,7 +253,7 @@ bool ItemDisplay::WouldBeEnlarged() const
 {
     if (!picture_ || !picture_->Reduced() || picturePath_.isEmpty() || state_ == State::Loading)
         return false;
-    const QRect fitted = FitCentered(PictureSize(), area_);
+    const QRect fitted = FitCentered(PictureSize(), decodeArea_);
     QSize decoded(picture_->Width(), picture_->Height());
     if (imaging::SwapsSides(picture_->Orientation()))
         decoded.transpose();
@@ -221,7 +269,7 @@ void ItemDisplay::Refine()
     try {
         const std::string fileName = LocalName(picturePath_);
         std::shared_ptr<imaging::TBitmap> sharper = imaging::TPictureLoader::Instance().CreateFor(fileName);
-        sharper->SetDecodeCover(area_.width(), area_.height());
+        sharper->SetDecodeCover(decodeArea_.width(), decodeArea_.height());
         sharper->LoadFromFile(fileName);
         ShowPicture(sharper);
         cache_.Finished();

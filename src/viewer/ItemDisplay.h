@@ -5,6 +5,7 @@
 // shown as they arrive when the decoding takes long enough to be watched; a
 // video plays in the media player.
 #include "viewer/DisplayCache.h"
+#include "viewer/NearbyPictures.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -53,13 +54,24 @@ public:
     QSize PictureSize() const;
 
     // What the surface paints: the picture fitted into area, and where.
-    const QImage& Render(const QSize& area, QRect* target) { return cache_.Render(area, target); }
+    const QImage& Render(const QSize& area, QRect* target, qreal devicePixelRatio = 1.0)
+    {
+        return cache_.Render(area, target, devicePixelRatio);
+    }
     bool HasPicture() const { return cache_.HasPicture(); }
     int ReductionFactor() const { return cache_.ReductionFactor(); }
 
-    // The size of the picture surface. A picture decoded reduced is decoded
-    // again, quietly, once the area has grown past it and stays so.
-    void SetArea(const QSize& area);
+    // The size of the picture surface, and the screen pixels per surface
+    // pixel: pictures are decoded for the screen's pixels. A picture decoded
+    // reduced is decoded again, quietly, once the area has grown past it and
+    // stays so.
+    void SetArea(const QSize& area, qreal devicePixelRatio = 1.0);
+
+    // The picture the next step will show, decoded ahead while the program
+    // is idle (none: empty); dropped when what comes next changes.
+    void DecodeAhead(const QString& path);
+    void DropAhead();
+    const NearbyPictures& Nearby() const { return nearby_; }
 
 signals:
     void StateChanged(State state);
@@ -73,6 +85,7 @@ private:
     void ShowVideo(const QString& path);
     void LoadPicture(const QString& path);
     void ShowPicture(std::shared_ptr<imaging::TBitmap> picture);
+    void PictureShown(const QString& path);
     void RowsDecoded(int rows, bool redrawNow);
     bool WouldBeEnlarged() const;
     void Refine();
@@ -85,7 +98,10 @@ private:
     std::shared_ptr<imaging::TBitmap> picture_;
     QString picturePath_; // the file of the picture shown, once loaded
     DisplayCache cache_;
-    QSize area_;
+    NearbyPictures::Area area_;         // the surface's
+    QSize decodeArea_;                  // the surface's size in screen pixels
+    NearbyPictures::Area pictureArea_; // the area the picture shown was made for
+    NearbyPictures nearby_;
     QTimer refineTimer_;
     // An animated picture shows its frames in turn, each for its delay,
     // until it has played as often as the file says.

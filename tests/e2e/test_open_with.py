@@ -1,5 +1,7 @@
 """Opening a file or folder with the program, as a file manager does:
 `orvane PATH`."""
+import subprocess
+
 from harness.session import wait_for
 
 
@@ -26,3 +28,22 @@ def test_a_path_that_cannot_be_opened_is_named_and_the_stored_root_opens(make_se
     s.answer(f'Cannot open "{missing}": there is no such file or folder.', "Return")
     s.window = wait_for(s.main_window, 20, what="the main window")
     wait_for(lambda: s.list_lines("Photo") == ["red.jpg"], 10, what="the stored root scanned")
+
+
+def test_the_installed_menu_entry_opens_a_file_as_a_file_manager_does(make_session, installed):
+    s = make_session(["trip/green.jpg", "trip/blue.jpg"])
+    entry = installed / "share/applications/orvane.desktop"
+    assert subprocess.run(["desktop-file-validate", str(entry)], capture_output=True, text=True).stdout == ""
+    metainfo = installed / "share/metainfo/com.kestrin.orvane.metainfo.xml"
+    subprocess.run(["appstreamcli", "validate", "--pedantic", "--no-net", str(metainfo)], check=True,
+                   capture_output=True)
+    for size in (16, 22, 24, 32, 48, 64, 128, 256):
+        assert (installed / f"share/icons/hicolor/{size}x{size}/apps/orvane.png").is_file()
+    # What a double-click does: the desktop launches the entry with the file.
+    photo = s.photos / "trip/blue.jpg"
+    env = {**s.env, "PATH": f"{installed / 'bin'}:{s.env['PATH']}"}
+    subprocess.run(["gio", "launch", str(entry), str(photo)], env=env, check=True)
+    s.app = None
+    s.window = wait_for(s.main_window, 20, what="the main window")
+    s.shown("blue.jpg", timeout=10)
+    wait_for(lambda: s.find("label", f"{photo}  (160x120)"), 5, what="its path in the status line")

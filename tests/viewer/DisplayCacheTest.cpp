@@ -237,3 +237,33 @@ TEST(DisplayCache, TheFinishedPictureReplacesAFrameShownWhileItDecoded)
     EXPECT_NEAR(sum / 700, 128, 10);
     EXPECT_GT(shades, 100);
 }
+
+TEST(DisplayCache, OnAScaledScreenThePictureIsMadeAtTheScreensPixelsInTheSamePlace)
+{
+    // A 1-pixel checkerboard of 800 x 600 in an area of 500 x 400 at scale 2:
+    // the place is the area's (500 x 375), the picture 1000 x 750 screen
+    // pixels, every one from the picture's own detail (no pixel doubled).
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(TPixelFormat::pf24bit);
+    bitmap.SetSize(800, 600);
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x)
+            std::fill_n(bitmap.ScanLine(y) + x * 3, 3, uint8_t((x + y) % 2 ? 255 : 0));
+    viewer::DisplayCache cache;
+    cache.SetPicture(&bitmap);
+    cache.Finished();
+    QRect logical, scaled;
+    cache.Render(QSize(500, 400), &logical);
+    const QImage shown = cache.Render(QSize(500, 400), &scaled, 2.0);
+    EXPECT_EQ(scaled, logical);
+    EXPECT_EQ(scaled, QRect(0, 12, 500, 375));
+    EXPECT_EQ(shown.size(), QSize(1000, 750));
+    EXPECT_EQ(shown.devicePixelRatio(), 2.0);
+    int evenPairs = 0, oddPairs = 0;
+    for (int x = 100; x < 900; x += 2) {
+        evenPairs += std::abs(qGreen(shown.pixel(x, 375)) - qGreen(shown.pixel(x + 1, 375)));
+        oddPairs += std::abs(qGreen(shown.pixel(x + 1, 375)) - qGreen(shown.pixel(x + 2, 375)));
+    }
+    EXPECT_GT(evenPairs, 0);
+    EXPECT_NEAR(double(oddPairs) / evenPairs, 1.0, 0.35);
+}

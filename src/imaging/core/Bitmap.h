@@ -127,6 +127,14 @@ public:
     std::function<void()> OnPixelsMoved;
     void Progress(TProgressStage stage, uint8_t percentDone, bool redrawNow, const TRect& rect,
                   const std::string& message);
+    // Called by readers between rows, more often than Progress: a picture
+    // decoded in slices (ahead of being shown) may pause there.
+    std::function<void()> OnSlicePoint;
+    void SlicePoint()
+    {
+        if (OnSlicePoint)
+            OnSlicePoint();
+    }
 
     // The size the picture will be seen at (the viewing area). Pictures
     // that can decode at a reduced scale (JPEG) then decode at the smallest

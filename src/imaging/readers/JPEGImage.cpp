@@ -251,6 +251,7 @@ void TransferRows(DecodeState& state, TBitmap& bitmap, TRect& rect)
             throw EInvalidGraphic("JPEG error: Premature end of JPEG file");
         if (cmyk)
             CmykRowToBgr(cmykRow.data(), bitmap.ScanLine(row), bitmap.Width(), info.saw_Adobe_marker);
+        bitmap.SlicePoint();
         if (row + 1 >= nextReport || row + 1 == height) {
             nextReport += reportEvery;
             rect = {0, 0, bitmap.Width(), row + 1};

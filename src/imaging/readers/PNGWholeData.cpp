@@ -19,6 +19,7 @@
 
 #include <zlib.h>
 
+#include <array>
 #include <cstring>
 #include <limits>
 #include <utility>
@@ -141,6 +142,29 @@ bool TPNGGraphic::DecodeWhole(TLoadingProgress& progress)
     return false;
 }
 
+namespace {
+
+bool IsIdentity(const std::array<uint8_t, 256>& table)
+{
+    for (int i = 0; i < 256; ++i)
+        if (table[static_cast<size_t>(i)] != i)
+            return false;
+    return true;
+}
+
+// The gamma table on the colour samples of a row of pixels of `step` bytes
+// (blue, green, red and, with 4, alpha, which keeps its value).
+void ApplyGammaToColours(const std::array<uint8_t, 256>& table, uint8_t* row, size_t bytes, size_t step)
+{
+    for (size_t i = 0; i + 2 < bytes; i += step) {
+        row[i] = table[row[i]];
+        row[i + 1] = table[row[i + 1]];
+        row[i + 2] = table[row[i + 2]];
+    }
+}
+
+} // namespace
+
 void TPNGGraphic::UnfilterWhole(TLoadingProgress& progress, const uint8_t* filtered)
 {
     const size_t width = static_cast<size_t>(Width());
@@ -163,29 +187,45 @@ void TPNGGraphic::UnfilterWhole(TLoadingProgress& progress, const uint8_t* filte
         std::swap(current, other);
         return above;
     };
-    const bool plain8 = header_.interlace != 1 && header_.bitDepth == 8 && (cm.TargetOptions() & coApplyGamma) == 0;
+    // The gamma of gAMA (most photo tools write 1/2.2, which this display
+    // gamma undoes exactly: no change) is applied to each row as it comes
+    // out of the unfiltering, while the row is at hand.
+    const bool gamma = (cm.TargetOptions() & coApplyGamma) != 0 && !IsIdentity(cm.GammaTable());
+    const bool plain8 = header_.interlace != 1 && header_.bitDepth == 8;
     if (plain8 && header_.colorType == 2) {
-        // 8-bit RGB without gamma: unfiltered from the filtered data straight
-        // into the bitmap's BGR rows, each against the bitmap row above it.
+        // 8-bit RGB: unfiltered from the filtered data straight into the
+        // bitmap's BGR rows, each against the row above as unfiltered (kept
+        // aside when gamma then changes the bitmap's row).
         uint8_t* line = ScanLine(0);
+        std::vector<uint8_t> unfiltered(gamma ? widest : 0);
         if (png_detail::UnfilterRgbRowToBgr(row, zeros, line, widest)) {
-            progress.Row(0, height);
+            const auto finishRow = [&](int y) {
+                if (gamma) {
+                    std::memcpy(unfiltered.data(), line, widest);
+                    ApplyGammaToColours(cm.GammaTable(), line, widest, 3);
+                }
+                progress.Row(y, height);
+            };
+            finishRow(0);
             for (int y = 1; y < height; ++y) {
                 row += widest;
-                const uint8_t* above = line;
+                const uint8_t* above = gamma ? unfiltered.data() : line;
                 line = ScanLine(y);
                 png_detail::UnfilterRgbRowToBgr(row, above, line, widest);
-                progress.Row(y, height);
+                finishRow(y);
             }
             return;
         }
     }
     if (plain8 && header_.colorType == 6) {
-        // 8-bit RGBA without gamma: the bitmap's BGRA rows come out of the
-        // unfiltering itself.
+        // 8-bit RGBA: the bitmap's BGRA rows come out of the unfiltering
+        // itself.
         const uint8_t* above = zeros;
         for (int y = 0; y < height; ++y) {
-            png_detail::UnfilterRgbaRowInto(row, above, current, ScanLine(y), widest);
+            uint8_t* line = ScanLine(y);
+            png_detail::UnfilterRgbaRowInto(row, above, current, line, widest);
+            if (gamma)
+                ApplyGammaToColours(cm.GammaTable(), line, widest, 4);
             row += widest;
             above = current;
             std::swap(current, other);

@@ -141,6 +141,7 @@ void TLoadingProgress::Row(int64_t row, int64_t rows)
     reader_.Progress(TProgressStage::psRunning, percent, true, rect, "");
     ++rect.Top;
     ++rect.Bottom;
+    reader_.SlicePoint();
 }
 
 void TLoadingProgress::Finish()
