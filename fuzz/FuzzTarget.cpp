@@ -11,6 +11,7 @@
 #include "imaging/readers/CUTGraphic.h"
 #include "imaging/readers/EPSGraphic.h"
 #include "imaging/readers/HEIFImage.h"
+#include "imaging/readers/GIFImage.h"
 #include "imaging/readers/IconImage.h"
 #include "imaging/readers/JPEGImage.h"
 #include "imaging/readers/JXLImage.h"
@@ -24,6 +25,7 @@
 #include "imaging/readers/SGIGraphic.h"
 #include "imaging/readers/TIFFGraphic.h"
 #include "imaging/readers/TargaGraphic.h"
+#include "imaging/readers/WebPImage.h"
 #include "imaging/readers/WindowsBitmap.h"
 
 #include <algorithm>
@@ -105,6 +107,8 @@ constexpr TTarget targets[] = {
     {"fuzz_decoder_targa", Decode<TargaDecoder>},
     {"fuzz_decoder_thunder", Decode<ThunderDecoder>},
     {"fuzz_decoder_tiffjpeg", Decode<TIFFJPEGDecoder>},
+    {"fuzz_webp", LoadPicture<&TWebPImage::ClassInfo>},
+    {"fuzz_gif", LoadPicture<&TGIFImage::ClassInfo>},
 };
 
 constexpr const TTarget* Find(std::string_view name)

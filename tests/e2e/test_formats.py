@@ -77,7 +77,7 @@ def test_each_new_format_opens_in_the_window(make_session, tmp_path):
          ".gif": lambda: convert(source, target)}[target.suffix]()
     start_on(s, len(made))
     for name, rgb in made.items():
-        s.click_node(s.one("push button", ">"))
+        s.click_node(s.line(name))
         s.shown(name)
         wait_colour(s, rgb, name)
         assert s.find("label", f"{s.photos / name}  (160x120)"), f"the size of {name} in the status line"
@@ -89,12 +89,12 @@ def test_an_animated_gif_plays_its_frames_and_stops_when_stepped_away(make_sessi
     convert("-delay", "20", "-size", "160x120", "xc:red", "xc:blue", "-loop", "0", s.photos / "a-blink.gif")
     convert("-size", "160x120", "xc:white", s.photos / "b-still.gif")
     start_on(s, 2)
-    s.click_node(s.one("push button", ">"))
+    s.click_node(s.line("a-blink.gif"))
     s.shown("a-blink.gif")
     for _ in range(2):
         wait_colour(s, (255, 0, 0), "the first frame")
         wait_colour(s, (0, 0, 255), "the second frame")
-    s.click_node(s.one("push button", ">"))
+    s.click_node(s.line("b-still.gif"))
     s.shown("b-still.gif")
     wait_colour(s, (255, 255, 255), "the still picture")
     s.settle()

@@ -3,6 +3,7 @@
 #include "imaging/core/PictureLoader.h"
 #include "imaging/readers/AutodeskGraphic.h"
 #include "imaging/readers/CUTGraphic.h"
+#include "imaging/readers/GIFImage.h"
 #include "imaging/readers/EPSGraphic.h"
 #include "imaging/readers/HEIFImage.h"
 #include "imaging/readers/IconImage.h"
@@ -18,6 +19,7 @@
 #include "imaging/readers/SGIGraphic.h"
 #include "imaging/readers/TIFFGraphic.h"
 #include "imaging/readers/TargaGraphic.h"
+#include "imaging/readers/WebPImage.h"
 #include "imaging/readers/WindowsBitmap.h"
 
 #include <algorithm>
@@ -109,6 +111,8 @@ const TFormatRow formatRows[] = {
     {"hif", &THEIFImage::ClassInfo, "", "", fkRaster, rsHEIF},
     {"avif", &THEIFImage::ClassInfo, "AVIF images", "AVIF images", fkRaster, rsHEIF},
     {"jxl", &TJXLImage::ClassInfo, "JPEG XL images", "", fkRaster, rsJXL},
+    {"webp", &TWebPImage::ClassInfo, "WebP images", "", fkRaster, rsAtClear},
+    {"gif", &TGIFImage::ClassInfo, "CompuServe GIF images", "", fkRaster, rsAtClear},
 };
 
 std::unique_ptr<TFileFormatList>& Registry()

@@ -355,3 +355,16 @@ TEST(ConvertProgram, ToSrgbWritesThePictureInItsColoursAndWithoutItTheStoredValu
     const RunResult info = RunConvert(tree, "--info " + Quote(tree.Path("photo.jpg")));
     EXPECT_NE(info.out.find("colour profile: "), std::string::npos) << info.out;
 }
+
+TEST(ConvertProgram, AnimatedWebPAndGifWriteTheirFirstFrame)
+{
+    TempTree tree;
+    for (const char* file : {"webp/anim.webp", "gif/anim.gif"}) {
+        const std::filesystem::path in = std::filesystem::path(ORVANE_TEST_FILES_DIR) / file;
+        const RunResult run = RunConvert(tree, Quote(in.string()) + " " + Quote(tree.Path("out.pam")));
+        ASSERT_EQ(run.exitCode, 0) << file << ": " << run.err;
+        EXPECT_EQ(ReadFileBytes(tree.Path("out.pam")),
+                  ReadFileBytes(std::filesystem::path(in).replace_extension(".pam").string()))
+            << file;
+    }
+}

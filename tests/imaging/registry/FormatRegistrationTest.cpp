@@ -69,6 +69,8 @@ const Row startUpTable[] = {
     {"hif", "HEIF images", 8},
     {"avif", "AVIF images", 8},
     {"jxl", "JPEG XL images", 8},
+    {"webp", "WebP images", 8},
+    {"gif", "CompuServe GIF images", 8},
 };
 constexpr int tableRows = sizeof(startUpTable) / sizeof(startUpTable[0]);
 
@@ -103,7 +105,7 @@ protected:
 TEST_F(FormatRegistration, RegistersTheTableRowsInOrderWithTheirDescriptionsAndKinds)
 {
     const TFileFormatList& list = *FileFormatList();
-    ASSERT_EQ(tableRows, 44);
+    ASSERT_EQ(tableRows, 46);
     int next = 0;
     std::set<const TGraphicClass*> classes;
     for (int i = 0; i < list.ExtensionCount(); ++i) {
@@ -123,7 +125,7 @@ TEST_F(FormatRegistration, RegistersTheTableRowsInOrderWithTheirDescriptionsAndK
         EXPECT_GE(list.IndexOfExtension(extension), 0) << extension;
     EXPECT_EQ(list.ClassCount(), static_cast<int>(classes.size()));
     EXPECT_EQ(list.ExtensionCount(), tableRows);
-    EXPECT_EQ(list.ClassCount(), 19);
+    EXPECT_EQ(list.ClassCount(), 21);
 
     EXPECT_EQ(LoaderFormat("jpg")->GraphicClass, &TJPEGImage::ClassInfo());
     EXPECT_EQ(LoaderFormat("JFIF")->GraphicClass, &TJPEGImage::ClassInfo());
