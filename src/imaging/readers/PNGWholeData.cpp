@@ -197,12 +197,13 @@ void TPNGGraphic::UnfilterWhole(TLoadingProgress& progress, const uint8_t* filte
         // bitmap's BGR rows, each against the row above as unfiltered (kept
         // aside when gamma then changes the bitmap's row).
         uint8_t* line = ScanLine(0);
-        std::vector<uint8_t> unfiltered(gamma ? widest : 0);
+        const size_t lineBytes = width * 3; // the stored row less its filter byte
+        std::vector<uint8_t> unfiltered(gamma ? lineBytes : 0);
         if (png_detail::UnfilterRgbRowToBgr(row, zeros, line, widest)) {
             const auto finishRow = [&](int y) {
                 if (gamma) {
-                    std::memcpy(unfiltered.data(), line, widest);
-                    ApplyGammaToColours(cm.GammaTable(), line, widest, 3);
+                    std::memcpy(unfiltered.data(), line, lineBytes);
+                    ApplyGammaToColours(cm.GammaTable(), line, lineBytes, 3);
                 }
                 progress.Row(y, height);
             };
@@ -225,7 +226,7 @@ void TPNGGraphic::UnfilterWhole(TLoadingProgress& progress, const uint8_t* filte
             uint8_t* line = ScanLine(y);
             png_detail::UnfilterRgbaRowInto(row, above, current, line, widest);
             if (gamma)
-                ApplyGammaToColours(cm.GammaTable(), line, widest, 4);
+                ApplyGammaToColours(cm.GammaTable(), line, width * 4, 4);
             row += widest;
             above = current;
             std::swap(current, other);
