@@ -55,6 +55,14 @@ void TForm1::DecodeUpcomingAhead()
 {
     if (library_->Scanning())
         return; // the scan's end asks again
+    // A step under way has moved the list position but not yet shown its
+    // item (this runs when it lets pending messages be handled): what comes
+    // after it is known once it has, and its end asks again.
+    library::MediaLibrary& lists = *library_;
+    const int position = lists.photoIndex;
+    if (ActiveTab() == 0 && position >= 0 && position < lists.PhotoLines().Count() &&
+        lists.FullPath(lists.PhotoLines().Line(position)) != currentFile_)
+        return;
     QString upcoming = ActiveTab() == 0 ? library_->UpcomingPath() : QString();
     if (library_->videoTypes.Contains(library::FileExtension(QFileInfo(upcoming).fileName()).toLower()))
         upcoming.clear();
