@@ -71,17 +71,15 @@ void TForm1::FormCreate()
     if (!pathToOpen_.isEmpty())
         opened = CheckPathToOpen(pathToOpen_);
     if (opened) {
-        rootFolder_ = opened->folder;
         currentFile_.clear();
-        library_->photoIndex = -1;
-        library_->videoIndex = -1;
-    }
-    if (!rootFolder_.isEmpty())
-        ReadDir();
-    if (opened)
+        WalkNewRoot(opened->folder);
         ShowOpened(*opened);
-    else if (!currentFile_.isEmpty())
-        SetThis(currentFile_, false);
+    } else {
+        if (!rootFolder_.isEmpty())
+            ReadDir();
+        if (!currentFile_.isEmpty())
+            SetThis(currentFile_, false);
+    }
     if (!searchEdit_->text().isEmpty())
         GoSearch();
     windowCreated_ = true;
@@ -177,11 +175,16 @@ void TForm1::selectRootFolder()
         return;
     if (library_->Scanning())
         return; // a scan is filling the lists; a second one would empty them under it
+    WalkNewRoot(chosen);
+    library_->Next(false);
+}
+
+void TForm1::WalkNewRoot(const QString& folder)
+{
     library_->photoIndex = -1;
     library_->videoIndex = -1;
-    rootFolder_ = chosen;
+    rootFolder_ = folder;
     ReadDir();
-    library_->Next(false);
 }
 
 void TForm1::exitProgram()

@@ -265,6 +265,9 @@ private:
     std::unique_ptr<viewer::ItemDisplay> display_;
     bool decodeAheadScheduled_ = false;
     void DecodeUpcomingAhead();
+    // A new root folder: the list positions forgotten, the tree walked.
+    void WalkNewRoot(const QString& folder);
+    bool IsVideo(const QString& path) const;
     Dialogs dialogs_;
     std::array<QAction*, kCommandCount> actions_{};
 

@@ -22,10 +22,14 @@
 
 namespace orvane::ui {
 
+bool TForm1::IsVideo(const QString& path) const
+{
+    return library_->videoTypes.Contains(library::FileExtension(QFileInfo(path).fileName()).toLower());
+}
+
 bool TForm1::SetThis(const QString& path, bool setAsWallpaper)
 {
-    const bool video = library_->videoTypes.Contains(library::FileExtension(QFileInfo(path).fileName()).toLower());
-    if (!display_->Show(path, video))
+    if (!display_->Show(path, IsVideo(path)))
         return false;
     if (const QString status = display_->StatusText(); !status.isEmpty())
         ChangeStatus(status);
@@ -55,18 +59,19 @@ void TForm1::DecodeUpcomingAhead()
 {
     if (library_->Scanning())
         return; // the scan's end asks again
+    if (ActiveTab() != 0) {
+        display_->DecodeAhead(QString()); // videos are opened when shown
+        return;
+    }
     // A step under way has moved the list position but not yet shown its
     // item (this runs when it lets pending messages be handled): what comes
     // after it is known once it has, and its end asks again.
-    library::MediaLibrary& lists = *library_;
-    const int position = lists.photoIndex;
-    if (ActiveTab() == 0 && position >= 0 && position < lists.PhotoLines().Count() &&
-        lists.FullPath(lists.PhotoLines().Line(position)) != currentFile_)
+    const library::MediaListModel& lines = library_->PhotoLines();
+    const int position = library_->photoIndex;
+    if (position >= 0 && position < lines.Count() && library_->FullPath(lines.Line(position)) != currentFile_)
         return;
-    QString upcoming = ActiveTab() == 0 ? library_->UpcomingPath() : QString();
-    if (library_->videoTypes.Contains(library::FileExtension(QFileInfo(upcoming).fileName()).toLower()))
-        upcoming.clear();
-    display_->DecodeAhead(upcoming);
+    const QString upcoming = library_->UpcomingPath();
+    display_->DecodeAhead(IsVideo(upcoming) ? QString() : upcoming);
 }
 
 void TForm1::displayStateChanged()

@@ -84,10 +84,7 @@ void TForm1::OpenPath(const QString& path)
     const std::optional<OpenedPath> opened = CheckPathToOpen(path);
     if (!opened)
         return;
-    library_->photoIndex = -1;
-    library_->videoIndex = -1;
-    rootFolder_ = opened->folder;
-    ReadDir();
+    WalkNewRoot(opened->folder);
     ShowOpened(*opened);
 }
 

@@ -90,21 +90,26 @@ void ItemDisplay::ShowVideo(const QString& path)
 
 void ItemDisplay::LoadPicture(const QString& path)
 {
-    std::shared_ptr<imaging::TBitmap> previous = picture_;
-    const QString previousPath = picturePath_;
-    const NearbyPictures::Area previousArea = pictureArea_;
-    // Decoded ahead, or the picture shown before: only a paint.
+    // What is on screen now, as drawn, kept for a step back once another
+    // picture shows.
+    NearbyPictures::Prepared before{picture_, cache_};
+    const QString beforePath = picturePath_;
+    const NearbyPictures::Area beforeArea = pictureArea_;
+    SetState(State::Loading);
     if (NearbyPictures::Prepared ready = nearby_.Take(path, area_); ready.picture) {
-        SetState(State::Loading);
-        NearbyPictures::Prepared shown{std::move(previous), std::move(cache_)};
+        // Decoded ahead, or the picture shown before: only a paint.
         picture_ = std::move(ready.picture);
         cache_ = std::move(ready.cache);
-        PictureShown(path);
-        if (previousPath != path)
-            nearby_.KeepShownBefore(previousPath, previousArea, std::move(shown));
-        return;
+    } else {
+        Decode(path, before.picture);
     }
-    SetState(State::Loading);
+    PictureShown(path);
+    if (beforePath != path)
+        nearby_.KeepShownBefore(beforePath, beforeArea, std::move(before));
+}
+
+void ItemDisplay::Decode(const QString& path, const std::shared_ptr<imaging::TBitmap>& previous)
+{
     std::shared_ptr<imaging::TBitmap> picture;
     try {
         const std::string fileName = LocalName(path);
@@ -118,7 +123,8 @@ void ItemDisplay::LoadPicture(const QString& path)
         picture->OnPixelsMoved = [this] { cache_.PixelsMoved(); };
         // Decoded no larger than the area shows it (where the format can);
         // the sizes reported are the file's own.
-        picture->SetDecodeCover(decodeArea_.width(), decodeArea_.height());
+        const QSize cover = area_.DecodeSize();
+        picture->SetDecodeCover(cover.width(), cover.height());
         ShowPicture(picture);
         picture->LoadFromFile(fileName);
     } catch (...) {
@@ -138,14 +144,6 @@ void ItemDisplay::LoadPicture(const QString& path)
     picture->OnProgress = nullptr;
     picture->OnPixelsMoved = nullptr;
     cache_.Finished();
-    PictureShown(path);
-    if (previousPath != path) {
-        // The picture before is drawn again when it comes back.
-        DisplayCache undrawn;
-        undrawn.SetPicture(previous.get());
-        undrawn.Finished();
-        nearby_.KeepShownBefore(previousPath, previousArea, {std::move(previous), std::move(undrawn)});
-    }
 }
 
 void ItemDisplay::PictureShown(const QString& path)
@@ -239,7 +237,6 @@ void ItemDisplay::SetArea(const QSize& area, qreal devicePixelRatio)
         const QString ahead = nearby_.AheadPath();
         nearby_.DropAll();
         area_ = changed;
-        decodeArea_ = area_.DecodeSize();
         if (!ahead.isEmpty())
             nearby_.DecodeAhead(ahead, area_);
     }
@@ -253,7 +250,7 @@ bool ItemDisplay::WouldBeEnlarged() const
 {
     if (!picture_ || !picture_->Reduced() || picturePath_.isEmpty() || state_ == State::Loading)
         return false;
-    const QRect fitted = FitCentered(PictureSize(), decodeArea_);
+    const QRect fitted = FitCentered(PictureSize(), area_.DecodeSize());
     QSize decoded(picture_->Width(), picture_->Height());
     if (imaging::SwapsSides(picture_->Orientation()))
         decoded.transpose();
@@ -269,7 +266,8 @@ void ItemDisplay::Refine()
     try {
         const std::string fileName = LocalName(picturePath_);
         std::shared_ptr<imaging::TBitmap> sharper = imaging::TPictureLoader::Instance().CreateFor(fileName);
-        sharper->SetDecodeCover(decodeArea_.width(), decodeArea_.height());
+        const QSize cover = area_.DecodeSize();
+        sharper->SetDecodeCover(cover.width(), cover.height());
         sharper->LoadFromFile(fileName);
         ShowPicture(sharper);
         cache_.Finished();

@@ -84,6 +84,9 @@ private:
     void SetState(State state);
     void ShowVideo(const QString& path);
     void LoadPicture(const QString& path);
+    // Decodes the file, showing its rows as they come; on failure the
+    // picture before stays on screen and the error goes on.
+    void Decode(const QString& path, const std::shared_ptr<imaging::TBitmap>& previous);
     void ShowPicture(std::shared_ptr<imaging::TBitmap> picture);
     void PictureShown(const QString& path);
     void RowsDecoded(int rows, bool redrawNow);
@@ -98,8 +101,7 @@ private:
     std::shared_ptr<imaging::TBitmap> picture_;
     QString picturePath_; // the file of the picture shown, once loaded
     DisplayCache cache_;
-    NearbyPictures::Area area_;         // the surface's
-    QSize decodeArea_;                  // the surface's size in screen pixels
+    NearbyPictures::Area area_;        // the surface's
     NearbyPictures::Area pictureArea_; // the area the picture shown was made for
     NearbyPictures nearby_;
     QTimer refineTimer_;

@@ -71,33 +71,33 @@ void NearbyPictures::DecodeAhead(const QString& path, const Area& area)
     const QFileInfo file(path);
     if (path.isEmpty() || !file.isFile() || (!PausesBetweenRows(path) && file.size() > kUnslicedLargestBytes))
         return;
+    const std::string fileName = QFile::encodeName(path).toStdString();
     std::shared_ptr<imaging::TBitmap> picture;
     try {
-        picture = imaging::TPictureLoader::Instance().CreateFor(QFile::encodeName(path).toStdString());
+        picture = imaging::TPictureLoader::Instance().CreateFor(fileName);
     } catch (...) {
         return; // not a picture the loader knows: the step itself will say so
     }
     ahead_ = {path, area, file.size(), file.lastModified(), {picture, {}}};
     const QSize decodeArea = area.DecodeSize();
     picture->SetDecodeCover(decodeArea.width(), decodeArea.height());
-    const std::string fileName = QFile::encodeName(path).toStdString();
     task_ = std::make_unique<SlicedTask>([picture, fileName] { picture->LoadFromFile(fileName); });
-    auto* task = task_.get();
-    auto slice = std::make_shared<QElapsedTimer>();
-    const auto pauseIfDue = [task, slice](bool mayEnd) {
-        if (!slice->isValid() || slice->nsecsElapsed() < kSliceNs)
-            return;
-        if (mayEnd)
-            task->PausePoint();
-        else
-            task->Yield();
-        slice->start();
-    };
-    picture->OnSlicePoint = [pauseIfDue] { pauseIfDue(true); };
-    picture->OnProgress = [pauseIfDue](imaging::TBitmap*, imaging::TProgressStage, uint8_t, bool, const imaging::TRect&,
-                                       const std::string&) { pauseIfDue(false); };
-    sliceClock_ = slice;
+    // Between rows the decoding may also be abandoned; progress reports come
+    // from destructors too, where it must not be.
+    picture->OnSlicePoint = [this] { PauseIfDue(true); };
+    picture->OnProgress = [this](imaging::TBitmap*, imaging::TProgressStage, uint8_t, bool, const imaging::TRect&,
+                                 const std::string&) { PauseIfDue(false); };
     idle_.start();
+}
+
+void NearbyPictures::PauseIfDue(bool mayEnd)
+{
+    if (slice_.nsecsElapsed() < kSliceNs)
+        return;
+    if (mayEnd)
+        task_->PausePoint();
+    else
+        task_->Yield();
 }
 
 void NearbyPictures::RunSlice()
@@ -117,7 +117,7 @@ void NearbyPictures::RunSlice()
         idle_.stop();
         return;
     }
-    sliceClock_->start();
+    slice_.start();
     if (task_->Resume()) {
         const bool failed = static_cast<bool>(task_->Error());
         EndTask();
@@ -135,7 +135,10 @@ void NearbyPictures::EndTask()
 {
     idle_.stop();
     drawPending_ = false;
-    task_.reset(); // a task still paused unwinds here
+    // A task still paused unwinds here, its pause points still reaching it.
+    if (task_)
+        task_->Cancel();
+    task_.reset();
     if (const auto& picture = ahead_.prepared.picture) {
         picture->OnSlicePoint = nullptr;
         picture->OnProgress = nullptr;

@@ -7,14 +7,13 @@
 #include "viewer/DisplayCache.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSize>
 #include <QString>
 #include <QTimer>
 
 #include <memory>
-
-class QElapsedTimer;
 
 namespace orvane::imaging {
 class TBitmap;
@@ -76,13 +75,14 @@ private:
         bool Matches(const QString& path, const Area& area) const;
     };
     void RunSlice();
+    void PauseIfDue(bool mayEnd);
     void EndTask();
 
     Held ahead_;
     Held before_;
     std::unique_ptr<SlicedTask> task_;
     bool drawPending_ = false; // decoded ahead, not drawn yet
-    std::shared_ptr<QElapsedTimer> sliceClock_; // since the running slice began
+    QElapsedTimer slice_; // since the running slice began
     QTimer idle_;
 };
 

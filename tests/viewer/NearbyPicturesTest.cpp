@@ -72,6 +72,15 @@ TEST(NearbyPictures, APictureDecodedAheadInSlicesIsTheOneADirectDecodeGives)
     const QString path = QString::fromStdString(tree.Path("a.jpg"));
     viewer::NearbyPictures nearby;
     const viewer::NearbyPictures::Area area{QSize(500, 400), 1.0};
+    // A picture decoded at its full size takes several slices: dropped after
+    // the first, while paused deep in the decoder, it unwinds.
+    tree.Add("large.jpg", "");
+    test::WriteJpeg(tree.Path("large.jpg"), test::RgbImage::Gradient(2400, 1800));
+    nearby.DecodeAhead(QString::fromStdString(tree.Path("large.jpg")), {QSize(2400, 1800), 1.0});
+    for (int pass = 0; pass < 3; ++pass)
+        QCoreApplication::processEvents();
+    nearby.DropAhead();
+    EXPECT_TRUE(nearby.AheadPath().isEmpty());
     nearby.DecodeAhead(path, area);
     QElapsedTimer waited;
     waited.start();

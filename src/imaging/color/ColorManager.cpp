@@ -162,6 +162,14 @@ void TColorManager::BuildGammaTable()
     }
 }
 
+bool TColorManager::GammaChangesValues() const
+{
+    for (size_t i = 0; i < gammaTable_.size(); ++i)
+        if (gammaTable_[i] != i)
+            return true;
+    return false;
+}
+
 void TColorManager::SetChroma(std::initializer_list<float> coefficients, uint8_t horizontal, uint8_t vertical)
 {
     if (!ValidSubsampling(horizontal) || !ValidSubsampling(vertical))

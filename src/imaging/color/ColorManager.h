@@ -88,6 +88,8 @@ public:
     float MainGamma() const { return mainGamma_; }
     float DisplayGamma() const { return displayGamma_; }
     const std::array<uint8_t, 256>& GammaTable() const { return gammaTable_; }
+    // Whether the gamma table maps any value to another one.
+    bool GammaChangesValues() const;
 
     // Up to three luma weights (red, green, blue; missing ones keep their
     // values) and the YCbCr subsampling (1, 2 or 4; vertical <= horizontal).

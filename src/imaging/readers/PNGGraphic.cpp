@@ -359,7 +359,10 @@ void TPNGGraphic::ReadGamma()
         return;
     TColorManager& cm = ColorManager();
     cm.UpdateGamma(static_cast<float>(GetBE32(data) / 100000.0), 2.2f);
-    cm.SetTargetOptions(cm.TargetOptions() | coApplyGamma);
+    // Most photo tools write 1/2.2, which this display gamma undoes exactly:
+    // applying it would change no value and cost every row the general path.
+    if (cm.GammaChangesValues())
+        cm.SetTargetOptions(cm.TargetOptions() | coApplyGamma);
     ImageProperties().Options |= ioUseGamma;
 }
 

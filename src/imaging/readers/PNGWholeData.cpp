@@ -144,14 +144,6 @@ bool TPNGGraphic::DecodeWhole(TLoadingProgress& progress)
 
 namespace {
 
-bool IsIdentity(const std::array<uint8_t, 256>& table)
-{
-    for (int i = 0; i < 256; ++i)
-        if (table[static_cast<size_t>(i)] != i)
-            return false;
-    return true;
-}
-
 // The gamma table on the colour samples of a row of pixels of `step` bytes
 // (blue, green, red and, with 4, alpha, which keeps its value).
 void ApplyGammaToColours(const std::array<uint8_t, 256>& table, uint8_t* row, size_t bytes, size_t step)
@@ -187,10 +179,9 @@ void TPNGGraphic::UnfilterWhole(TLoadingProgress& progress, const uint8_t* filte
         std::swap(current, other);
         return above;
     };
-    // The gamma of gAMA (most photo tools write 1/2.2, which this display
-    // gamma undoes exactly: no change) is applied to each row as it comes
-    // out of the unfiltering, while the row is at hand.
-    const bool gamma = (cm.TargetOptions() & coApplyGamma) != 0 && !IsIdentity(cm.GammaTable());
+    // The gamma of gAMA is applied to each row as it comes out of the
+    // unfiltering, while the row is at hand.
+    const bool gamma = (cm.TargetOptions() & coApplyGamma) != 0;
     const bool plain8 = header_.interlace != 1 && header_.bitDepth == 8;
     if (plain8 && header_.colorType == 2) {
         // 8-bit RGB: unfiltered from the filtered data straight into the

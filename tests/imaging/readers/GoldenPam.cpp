@@ -1,5 +1,6 @@
 #include "imaging/readers/GoldenPam.h"
 
+#include "imaging/core/PictureLoader.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -80,6 +81,16 @@ void ExpectPicture(const TBitmap& bitmap, const Pam& expected, int tolerance, co
                     break;
                 }
         }
+}
+
+std::unique_ptr<orvane::imaging::TBitmap> LoadCase(const std::string& path, const std::string& name)
+{
+    try {
+        return orvane::imaging::TPictureLoader::Instance().LoadFromFile(path);
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << name << ": " << e.what();
+        return nullptr;
+    }
 }
 
 } // namespace orvane::test::readers

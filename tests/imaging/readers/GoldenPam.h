@@ -5,6 +5,7 @@
 #include "imaging/core/Bitmap.h"
 
 #include <array>
+#include <memory>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -24,6 +25,10 @@ std::array<uint8_t, 4> Seen(const orvane::imaging::TBitmap& bitmap, int x, int y
 // Fails the test (naming the case and the first few pixels that differ) when
 // the bitmap is not the expected picture: its size, whether it has alpha, and
 // every sample within `tolerance` of the expected one.
+// The case loaded through the picture loader; null, the test failed naming
+// the case and the error, when it cannot be loaded.
+std::unique_ptr<orvane::imaging::TBitmap> LoadCase(const std::string& path, const std::string& name);
+
 void ExpectPicture(const orvane::imaging::TBitmap& bitmap, const Pam& expected, int tolerance,
                    const std::string& name);
 

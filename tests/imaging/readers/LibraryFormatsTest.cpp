@@ -72,13 +72,9 @@ TEST_P(LibraryGoldenFiles, EveryCaseIsItsReferencePictureWithItsColourProfile)
         ++cases;
         const std::string name = file.filename().string();
         auto beside = [&](const char* extension) { return fs::path(file).replace_extension(extension); };
-        std::unique_ptr<TBitmap> picture;
-        try {
-            picture = TPictureLoader::Instance().LoadFromFile(file.string());
-        } catch (const std::exception& e) {
-            ADD_FAILURE() << name << ": " << e.what();
+        const std::unique_ptr<TBitmap> picture = LoadCase(file.string(), name);
+        if (!picture)
             continue;
-        }
         int tolerance = 0;
         std::ifstream(beside(".tolerance")) >> tolerance;
         ExpectPicture(*picture, ReadPam(beside(".pam").string()), tolerance, name);
