@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QMediaPlayer>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QUrl>
 #include <QVideoWidget>
 
@@ -38,29 +39,39 @@ private:
 
 class QtMediaPlayer : public MediaPlayer {
 public:
-    explicit QtMediaPlayer(QObject* parent) : MediaPlayer(parent) {}
+    explicit QtMediaPlayer(QObject* parent) : MediaPlayer(parent)
+    {
+        stallCheck_.setSingleShot(true);
+        connect(&stallCheck_, &QTimer::timeout, this, &QtMediaPlayer::CheckStarted);
+    }
 
     void Stop() override
     {
         playWanted_ = false;
+        stallCheck_.stop();
         if (player_)
             player_->stop();
     }
     void Close() override
     {
+        stallCheck_.stop();
+        source_.clear();
         if (player_)
             player_->setSource(QUrl());
     }
     void SetUrl(const QString& path) override
     {
         EnsurePlayer();
-        player_->setSource(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+        source_ = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+        reopenings_ = 0;
+        player_->setSource(source_);
     }
     void Play() override
     {
         EnsurePlayer();
         playWanted_ = true;
         player_->play();
+        stallCheck_.start(kStallWait);
     }
     bool FullScreen() const override { return widget_ && widget_->isFullScreen(); }
     void SetFullScreen(bool value) override
@@ -80,6 +91,35 @@ public:
     }
 
 private:
+    static constexpr int kStallWait = 2000; // ms
+    static constexpr int kMostReopenings = 3;
+
+    // GStreamer can let a file's stream start before the video output is
+    // linked to it, or swap the output while the file opens: the stream then
+    // stops on its first frame, reported invalid or just not moving. Such a
+    // play opens the file again (a few times at most, for a file that cannot
+    // play at all).
+    void CheckStarted()
+    {
+        if (!playWanted_ || !player_ || source_.isEmpty())
+            return;
+        const auto status = player_->mediaStatus();
+        if (status == QMediaPlayer::LoadingMedia || status == QMediaPlayer::StalledMedia ||
+            status == QMediaPlayer::BufferingMedia) {
+            stallCheck_.start(kStallWait); // still opening: look again later
+            return;
+        }
+        const bool opened = status == QMediaPlayer::LoadedMedia || status == QMediaPlayer::BufferedMedia;
+        const bool stuck = status == QMediaPlayer::InvalidMedia || (opened && player_->position() == 0);
+        if (!stuck || reopenings_ >= kMostReopenings)
+            return;
+        ++reopenings_;
+        player_->setSource(QUrl());
+        player_->setSource(source_);
+        player_->play();
+        stallCheck_.start(kStallWait);
+    }
+
     void EnsurePlayer()
     {
         if (player_)
@@ -90,6 +130,8 @@ private:
         connect(player_, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
             if (playWanted_ && (status == QMediaPlayer::LoadedMedia || status == QMediaPlayer::BufferedMedia))
                 player_->play();
+            if (playWanted_ && status == QMediaPlayer::InvalidMedia)
+                stallCheck_.start(0);
         });
         audio_ = new QAudioOutput(this);
         player_->setAudioOutput(audio_);
@@ -98,6 +140,9 @@ private:
     }
 
     bool playWanted_ = false;
+    QUrl source_;
+    int reopenings_ = 0;
+    QTimer stallCheck_;
     QMediaPlayer* player_ = nullptr;
     QAudioOutput* audio_ = nullptr;
     VideoSurface* widget_ = nullptr;
