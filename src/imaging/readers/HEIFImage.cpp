@@ -1,5 +1,6 @@
 #include "imaging/readers/HEIFImage.h"
 
+#include "imaging/readers/HEIFAv1Decoder.h"
 #include "imaging/readers/NclxProfile.h"
 #include "imaging/readers/PixelOrder.h"
 #include "imaging/readers/RowsProgress.h"
@@ -23,6 +24,7 @@ void InitializeLibrary()
 {
     static const bool initialized = [] {
         heif_init(nullptr);
+        RegisterHeifAv1Decoder();
         return true;
     }();
     (void)initialized;
@@ -117,6 +119,59 @@ void Unpremultiply(uint8_t* bgra, int width)
     }
 }
 
+// The decoded picture's pixels: one interleaved plane, or red, green, blue
+// (and alpha) planes.
+struct TDecodedPlanes {
+    int width = 0;
+    int height = 0;
+    bool alpha = false;
+    const uint8_t* plane[4] = {};
+    int stride[4] = {};
+    int count = 0;
+
+    const uint8_t* Row(int index, int y) const
+    {
+        return plane[index] + static_cast<size_t>(y) * static_cast<size_t>(stride[index]);
+    }
+
+    void ToRow(int y, uint8_t* target) const
+    {
+        const auto pixels = static_cast<size_t>(width);
+        if (count == 1) {
+            if (alpha)
+                RgbaToBgra(Row(0, y), target, pixels);
+            else
+                RgbToBgr(Row(0, y), target, pixels);
+        } else if (alpha) {
+            PlanesToBgra(Row(0, y), Row(1, y), Row(2, y), Row(3, y), target, pixels);
+        } else {
+            PlanesToBgr(Row(0, y), Row(1, y), Row(2, y), target, pixels);
+        }
+    }
+};
+
+TDecodedPlanes PlanesOf(const heif_image* image, bool planar, bool alpha)
+{
+    TDecodedPlanes planes;
+    planes.alpha = alpha;
+    const heif_channel interleaved[] = {heif_channel_interleaved};
+    const heif_channel separate[] = {heif_channel_R, heif_channel_G, heif_channel_B, heif_channel_Alpha};
+    const heif_channel* channels = planar ? separate : interleaved;
+    planes.count = planar ? (alpha ? 4 : 3) : 1;
+    planes.width = heif_image_get_width(image, channels[0]);
+    planes.height = heif_image_get_height(image, channels[0]);
+    for (int i = 0; i < planes.count; ++i) {
+        planes.plane[i] = heif_image_get_plane_readonly(image, channels[i], &planes.stride[i]);
+        if (!planes.plane[i] || heif_image_get_bits_per_pixel_range(image, channels[i]) != 8 ||
+            heif_image_get_width(image, channels[i]) != planes.width ||
+            heif_image_get_height(image, channels[i]) != planes.height)
+            GraphicErrorFmt("Cannot load image. Invalid or unexpected %s image format.", FormatName);
+    }
+    if (planes.width <= 0 || planes.height <= 0)
+        GraphicErrorFmt("Cannot load image. Invalid or unexpected %s image format.", FormatName);
+    return planes;
+}
+
 } // namespace
 
 const TGraphicClass& THEIFImage::ClassInfo()
@@ -163,38 +218,34 @@ void THEIFImage::LoadFromStream(TStream& stream)
     properties.SamplesPerPixel = alpha ? 4 : 3;
     properties.HasAlpha = alpha;
 
+    // 8-bit pictures come as separate red, green and blue planes: libheif
+    // makes them in one pass, where interleaving them would cost it a second
+    // pass over the picture; the rows are interleaved here on their way into
+    // the bitmap anyway. Deeper ones come interleaved, made 8-bit by libheif.
+    const bool planar = heif_image_handle_get_luma_bits_per_pixel(handle.get()) == 8;
     const std::unique_ptr<heif_decoding_options, OptionsDeleter> options(heif_decoding_options_alloc());
     options->convert_hdr_to_8bit = 1;
     heif_image* rawImage = nullptr;
-    Check(heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB,
-                            alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get()));
+    const heif_chroma chroma = planar  ? heif_chroma_444
+                               : alpha ? heif_chroma_interleaved_RGBA
+                                       : heif_chroma_interleaved_RGB;
+    Check(heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB, chroma, options.get()));
     const std::unique_ptr<heif_image, ImageDeleter> image(rawImage);
-    const int width = heif_image_get_width(image.get(), heif_channel_interleaved);
-    const int height = heif_image_get_height(image.get(), heif_channel_interleaved);
-    int stride = 0;
-    const uint8_t* pixels = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
-    if (!pixels || width <= 0 || height <= 0 ||
-        heif_image_get_bits_per_pixel_range(image.get(), heif_channel_interleaved) != 8)
-        GraphicErrorFmt("Cannot load image. Invalid or unexpected %s image format.", FormatName);
+    const TDecodedPlanes planes = PlanesOf(image.get(), planar, alpha);
 
     SetPixelFormat(alpha ? TPixelFormat::pf32bit : TPixelFormat::pf24bit);
-    SetSize(width, height);
+    SetSize(planes.width, planes.height);
     SetHasAlpha(alpha);
     SetIccProfile(ColourProfileOf(handle.get()));
     const bool premultiplied = alpha && heif_image_is_premultiplied_alpha(image.get());
 
     progress.Step("Transfering...");
     TRowsProgress rows(*this);
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* source = pixels + static_cast<size_t>(y) * static_cast<size_t>(stride);
+    for (int y = 0; y < planes.height; ++y) {
         uint8_t* target = ScanLine(y);
-        if (alpha) {
-            RgbaToBgra(source, target, static_cast<size_t>(width));
-            if (premultiplied)
-                Unpremultiply(target, width);
-        } else {
-            RgbToBgr(source, target, static_cast<size_t>(width));
-        }
+        planes.ToRow(y, target);
+        if (premultiplied)
+            Unpremultiply(target, planes.width);
         rows.RowsDone(y + 1);
     }
 }

@@ -36,4 +36,23 @@ inline void GrayAlphaToBgra(const uint8_t* ga, uint8_t* bgra, size_t pixels)
     }
 }
 
+// Separate red, green and blue (and alpha) planes into one run of pixels.
+inline void PlanesToBgr(const uint8_t* red, const uint8_t* green, const uint8_t* blue, uint8_t* bgr, size_t pixels)
+{
+    for (size_t i = 0; i < pixels; ++i, bgr += 3) {
+        bgr[0] = blue[i];
+        bgr[1] = green[i];
+        bgr[2] = red[i];
+    }
+}
+
+inline void PlanesToBgra(const uint8_t* red, const uint8_t* green, const uint8_t* blue, const uint8_t* alpha,
+                         uint8_t* bgra, size_t pixels)
+{
+    for (size_t i = 0; i < pixels; ++i) {
+        const uint32_t v = blue[i] | (uint32_t{green[i]} << 8) | (uint32_t{red[i]} << 16) | (uint32_t{alpha[i]} << 24);
+        std::memcpy(bgra + 4 * i, &v, 4);
+    }
+}
+
 } // namespace orvane::imaging
