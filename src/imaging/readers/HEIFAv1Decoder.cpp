@@ -96,14 +96,13 @@ std::unique_ptr<Dav1dContext, TContextCloser> OpenDav1d()
 
 // Sends the whole item and takes the one picture it holds. On one thread
 // dav1d decodes within these calls, so a picture that has not come out once
-// everything is sent never will: the rounds are bounded.
+// everything is sent never will: the rounds are bounded. The item is lent,
+// not copied: the bytes outlive the context, closed before they are freed.
 bool DecodeFrame(Dav1dContext* context, const std::vector<uint8_t>& bytes, Dav1dPicture& picture)
 {
     Dav1dData data{};
-    uint8_t* buffer = dav1d_data_create(&data, bytes.size());
-    if (!buffer)
+    if (dav1d_data_wrap(&data, bytes.data(), bytes.size(), [](const uint8_t*, void*) {}, nullptr) != 0)
         return false;
-    std::memcpy(buffer, bytes.data(), bytes.size());
     constexpr int kMostRounds = 64;
     int got = DAV1D_ERR(EAGAIN);
     for (int round = 0; round < kMostRounds && data.sz > 0 && got == DAV1D_ERR(EAGAIN); ++round) {
